@@ -1,0 +1,14 @@
+#pragma once
+
+#include "store/DmUnit.h"
+#include "store/varUnit.h"
+
+#include <memory>
+#include <vector>
+
+// A program folder with a database of `tasks` tasks in 10 categories, every second one with
+// a note; built once per size and kept for the run.
+TDM& BenchDatabase(int tasks);
+
+// Tasks with many equal keys, for the sorts.
+std::vector<TMyRec2> RandomTasks(int count);

@@ -1,0 +1,39 @@
+#include "bench/BenchData.h"
+#include "store/funUnit.h"
+#include "tests/store/ReferenceSort.h"
+
+#include <benchmark/benchmark.h>
+
+static auto CompareKind(int kind) {
+    return [kind](const TMyRec2& a, const TMyRec2& b) { return CompareTasks(a, b, kind); };
+}
+
+// A header click on a list of 100,000 tasks, for each of the five columns.
+static void BM_SortTasks(benchmark::State& state) {
+    const auto tasks = RandomTasks(100000);
+    DoneBottom = 1;
+    SortOrder = -1;
+    const auto compare = CompareKind(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto copy = tasks;
+        state.ResumeTiming();
+        SortTasks(copy, compare);
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+BENCHMARK(BM_SortTasks)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
+
+// The quadratic exchange sort the order is defined by, on a tenth of the tasks.
+static void BM_ReferenceExchangeSort(benchmark::State& state) {
+    const auto tasks = RandomTasks(10000);
+    DoneBottom = 1;
+    SortOrder = -1;
+    const auto compare = CompareKind(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        auto copy = tasks;
+        ReferenceExchangeSort(copy, compare);
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+BENCHMARK(BM_ReferenceExchangeSort)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond)->Iterations(1);

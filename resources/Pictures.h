@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+// The program's pictures, painted in code so that every one of them is our own.
+
+// Category icon 1 to 10 (16 by 16, transparent ground); any other number gives a null pixmap.
+QPixmap CategoryIcon(int number);
+// The "P" column picture: a red exclamation mark in a white bubble, 16 by 16.
+QPixmap HighPriorityPicture();
+// The "R" column picture: a clock over a sheet of paper, 16 by 16.
+QPixmap ReminderPicture();
+// The pictures of the task list buttons "Add", "Edit", "Delete" and "Print...", 16 by 16.
+QPixmap AddPicture();
+QPixmap EditPicture();
+QPixmap DeletePicture();
+QPixmap PrintPicture();
+// The program icon, for the windows and the notification area (16, 32 and 48 pixels).
+QIcon ProgramIcon();

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the organizer. Arguments go to the program
+# (any argument starts it in the notification area).
+set -euo pipefail
+cd "$(dirname "$0")"
+./setup.sh
+# Data, sounds and help are kept beside this script unless TOLVEK_HOME says otherwise.
+export TOLVEK_HOME="${TOLVEK_HOME:-$PWD}"
+exec ./build/tolvek-organizer "$@"

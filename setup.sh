@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Shared by run.sh and test.sh: installs what is missing, then configures and builds into build/.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(g++ cmake ninja-build pkg-config libsqlite3-dev qt6-base-dev qt6-multimedia-dev
+          libgl-dev libgtest-dev libbenchmark-dev fonts-liberation
+          xvfb xauth xdotool trayer imagemagick)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    apt-get update
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+  else
+    echo "Missing packages. Run this once, then start again:" >&2
+    echo "  sudo apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j "$(nproc)"

@@ -1,0 +1,37 @@
+#include "store/DmUnit.h"
+
+#include "store/Schema.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+TDM* DM = nullptr;
+
+TDM::TDM(std::string programFolder) : programFolder_(std::move(programFolder)) {
+    ADOTable1.SetDatabasePath(
+        (std::filesystem::path(programFolder_) / "db" / "data.db").lexically_normal().string());
+}
+
+void TDM::DataModuleCreate() {
+    const std::string& path = ADOTable1.DatabasePath();
+    // A first start has no database yet: give it one with a few categories, so that the
+    // first task can be saved. An existing file is never replaced.
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec) && !ec)
+        CreateDatabase(path);
+}
+
+int32_t TDM::NextId() {
+    if (ADOTable1.RecordCount() < 1)
+        return 1;
+    ADOTable1.SetSort("id ASC");
+    ADOTable1.Last();
+    const int32_t id = ADOTable1.AsInteger("id") + 1;
+    ADOTable1.SetSort("");
+    return id;
+}
+
+std::string ResolveProgramFolder(const std::string& executableFolder) {
+    const char* home = std::getenv("TOLVEK_HOME");
+    return home && *home ? std::string(home) : executableFolder;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "store/TableCursor.h"
+
+#include <cstdint>
+#include <string>
+
+// The data module: owns the one table cursor through which every window reaches the
+// database file db/data.db in the program folder.
+class TDM {
+public:
+    // programFolder holds db/, sound/ and help/; the cursor works on db/data.db in it.
+    explicit TDM(std::string programFolder);
+
+    // Creates the database when the file is missing; throws StoreError when it cannot.
+    void DataModuleCreate();
+
+    // The key for a new row of the table the cursor has open: 1 for an empty table,
+    // otherwise the highest id plus 1. Call it just before Append.
+    int32_t NextId();
+
+    const std::string& ProgramFolder() const { return programFolder_; }
+    const std::string& DatabasePath() const { return ADOTable1.DatabasePath(); }
+
+    TTableCursor ADOTable1;
+
+private:
+    std::string programFolder_;
+};
+
+// The data module of the running program, created first at start-up.
+extern TDM* DM;
+
+// The program folder: TOLVEK_HOME when it is set, otherwise the executable's folder.
+std::string ResolveProgramFolder(const std::string& executableFolder);

@@ -1,0 +1,100 @@
+#include "store/Settings.h"
+
+#include "store/varUnit.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <optional>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+std::string Trim(const std::string& s) {
+    const size_t begin = s.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos)
+        return {};
+    return s.substr(begin, s.find_last_not_of(" \t\r\n") + 1 - begin);
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+        return std::tolower(x) == std::tolower(y);
+    });
+}
+
+std::optional<std::string> ReadProfileString(const std::string& path, const std::string& section,
+                                             const std::string& key) {
+    std::ifstream file(path, std::ios::binary);
+    std::string line;
+    bool inSection = false;
+    bool firstLine = true;
+    while (std::getline(file, line)) {
+        if (firstLine && line.rfind("\xEF\xBB\xBF", 0) == 0)
+            line.erase(0, 3);
+        firstLine = false;
+        const std::string text = Trim(line);
+        if (text.empty() || text[0] == ';')
+            continue;
+        if (text.front() == '[') {
+            const size_t close = text.find(']');
+            inSection =
+                close != std::string::npos && SameName(Trim(text.substr(1, close - 1)), section);
+            continue;
+        }
+        const size_t equals = text.find('=');
+        if (inSection && equals != std::string::npos && SameName(Trim(text.substr(0, equals)), key))
+            return Trim(text.substr(equals + 1));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string SettingsFilePath() {
+#ifdef _WIN32
+    char folder[MAX_PATH] = {};
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    return (std::filesystem::path(folder) / "tolvekOrganizer.ini").string();
+#else
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    std::filesystem::path folder;
+    if (config && *config) {
+        folder = config;
+    } else {
+        const char* home = std::getenv("HOME");
+        folder = std::filesystem::path(home ? home : ".") / ".config";
+    }
+    return (folder / "tolvekOrganizer.ini").string();
+#endif
+}
+
+int32_t ReadProfileInteger(const std::string& path, const std::string& section,
+                           const std::string& key, int32_t defaultValue) {
+    const auto value = ReadProfileString(path, section, key);
+    if (!value || value->empty())
+        return defaultValue;
+    errno = 0;
+    char* end = nullptr;
+    const long long number = std::strtoll(value->c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || number < std::numeric_limits<int32_t>::min() ||
+        number > std::numeric_limits<int32_t>::max())
+        return defaultValue;
+    return static_cast<int32_t>(number);
+}
+
+bool ReadProfileBool(const std::string& path, const std::string& section, const std::string& key,
+                     bool defaultValue) {
+    return ReadProfileInteger(path, section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void ReadSettings(const std::string& path) {
+    StartWithWindows = ReadProfileBool(path, "general", "Start", true);
+    DoneBottom = ReadProfileInteger(path, "general", "DoneBottom", 1);
+}

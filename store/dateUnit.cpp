@@ -1,0 +1,42 @@
+#include "store/dateUnit.h"
+
+#include <cmath>
+
+namespace {
+// Day 0 of the count is 1899-12-30, which is day -25569 counted from 1970-01-01.
+constexpr long long DaysFrom1970To1899 = 25569;
+
+// Civil calendar from days since 1970-01-01 (proleptic Gregorian).
+TCalendarDate CivilFromDays(long long z) {
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const int year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+    return {year, month, day};
+}
+
+long long DaysFromCivil(int year, int month, int day) {
+    const long long y = month <= 2 ? year - 1 : year;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long mp = month > 2 ? month - 3 : month + 9;
+    const long long doy = (153 * mp + 2) / 5 + day - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+} // namespace
+
+TCalendarDate DecodeDate(double dateTime) {
+    // The day is the whole part, cut toward zero: before 1899-12-30 the fraction still
+    // counts forward from midnight.
+    return CivilFromDays(static_cast<long long>(std::trunc(dateTime)) - DaysFrom1970To1899);
+}
+
+double EncodeDate(int year, int month, int day) {
+    return static_cast<double>(DaysFromCivil(year, month, day) + DaysFrom1970To1899);
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+// Date-times are day counts since 1899-12-30 with the time of day as the fraction.
+
+struct TCalendarDate {
+    int year = 1899;
+    int month = 12;
+    int day = 30;
+};
+
+// The calendar day of a date-time (the time of day is dropped).
+TCalendarDate DecodeDate(double dateTime);
+// The day count of a calendar day at midnight.
+double EncodeDate(int year, int month, int day);

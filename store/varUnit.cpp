@@ -1,0 +1,5 @@
+#include "store/varUnit.h"
+
+int32_t DoneBottom = 1;
+bool StartWithWindows = true;
+int32_t SortOrder = 0;
