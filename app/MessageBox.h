@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+// Every message box of the program goes through here, so that a test can answer them.
+
+// "Error" box with the error icon and an OK button.
+void ShowErrorBox(QWidget* parent, const QString& text);
+// "Confirm" box with the information icon and Yes and No buttons; true for Yes.
+bool AskConfirm(QWidget* parent, const QString& text);
+
+// Test seam: while answers are queued, boxes are not shown; each takes the next answer
+// (QMessageBox::Yes, No or Ok) and is recorded as "caption: text" for the test to read.
+void QueueMessageBoxAnswer(QMessageBox::StandardButton answer);
+QStringList ShownMessageBoxes();
+void ClearShownMessageBoxes();
