@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <limits>
 #include <sqlite3.h>
+#include <utility>
 
 namespace {
 
@@ -117,7 +118,7 @@ TTableCursor::~TTableCursor() {
 }
 
 void TTableCursor::Close() {
-    if (db_)
+    if (db_ && db_ != transaction_)
         sqlite3_close_v2(db_);
     db_ = nullptr;
     columns_.clear();
@@ -139,16 +140,7 @@ void TTableCursor::Open() {
         return;
     if (tableName_.empty())
         throw StoreError("No table was named before opening the database.");
-    // A file marked read-only stays read-only, even for a user whom the system would let
-    // write it anyway.
-    const int flags =
-        FileMarkedReadOnly(databasePath_) ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    if (sqlite3_open_v2(databasePath_.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
-        const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
-        Close();
-        throw StoreError("Cannot open the database " + databasePath_ + ": " + message);
-    }
-    sqlite3_busy_timeout(db_, 2000);
+    db_ = transaction_ ? transaction_ : Connect();
 
     std::string failure;
     {
@@ -167,6 +159,58 @@ void TTableCursor::Open() {
         Close();
         throw StoreError(failure);
     }
+}
+
+sqlite3* TTableCursor::Connect() {
+    // A file marked read-only stays read-only, even for a user whom the system would let
+    // write it anyway.
+    const int flags =
+        FileMarkedReadOnly(databasePath_) ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(databasePath_.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+        const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close_v2(db);
+        throw StoreError("Cannot open the database " + databasePath_ + ": " + message);
+    }
+    // Another program writing the file holds it for a moment: wait for it, up to 2 s.
+    sqlite3_busy_timeout(db, 2000);
+    return db;
+}
+
+void TTableCursor::StartTransaction() {
+    Close();
+    if (transaction_)
+        throw StoreError("A transaction is already running on " + databasePath_ + ".");
+    sqlite3* db = Connect();
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const std::string message = sqlite3_errmsg(db);
+        sqlite3_close_v2(db);
+        throw StoreError("Cannot write to the database " + databasePath_ + ": " + message + ".");
+    }
+    transaction_ = db;
+}
+
+void TTableCursor::Commit() {
+    Close();
+    sqlite3* db = std::exchange(transaction_, nullptr);
+    if (!db)
+        return;
+    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const std::string message = sqlite3_errmsg(db);
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(db);
+        throw StoreError("Cannot write to the database " + databasePath_ + ": " + message + ".");
+    }
+    sqlite3_close_v2(db);
+}
+
+void TTableCursor::Rollback() {
+    Close();
+    sqlite3* db = std::exchange(transaction_, nullptr);
+    if (!db)
+        return;
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(db);
 }
 
 void TTableCursor::RequireActive(const char* operation) const {

@@ -72,6 +72,13 @@ public:
     void Post();
     void Delete();
 
+    // Holds one connection across uses of the cursor, so that the writes in between are
+    // kept or dropped together: every use between StartTransaction and Commit or Rollback
+    // works inside one database transaction.
+    void StartTransaction();
+    void Commit();
+    void Rollback();
+
 private:
     struct Row {
         int64_t rowid = 0;
@@ -79,6 +86,7 @@ private:
     };
     enum class EditMode { Browse, Append, Edit };
 
+    sqlite3* Connect();
     void RequireActive(const char* operation) const;
     [[noreturn]] void Fail(const std::string& what) const;
     void Materialize();
@@ -96,6 +104,7 @@ private:
     std::string databasePath_;
     std::string tableName_;
     sqlite3* db_ = nullptr;
+    sqlite3* transaction_ = nullptr;
     std::vector<std::string> columns_;
 
     int sortField_ = -1;

@@ -1,0 +1,162 @@
+#include "store/TaskWrite.h"
+
+#include "store/StoreError.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsSpaceOrControl(unsigned char c) {
+    return c <= ' ' || c == 0x7F;
+}
+
+// Runs work inside one transaction of the data module's cursor.
+template <typename Work> void InTransaction(TDM& dm, Work work) {
+    dm.ADOTable1.StartTransaction();
+    try {
+        work(dm.ADOTable1);
+        dm.ADOTable1.Commit();
+    } catch (...) {
+        dm.ADOTable1.Rollback();
+        throw;
+    }
+}
+
+void AssignColumns(TTableCursor& table, const TTaskEdit& task) {
+    table.SetString("strName", TrimName(task.strName));
+    table.SetInteger("intCategory", task.intCategory);
+    table.SetInteger("intPriority", task.intPriority);
+    table.SetInteger("intDue", task.intDue);
+    table.SetFloat("dateDue", task.dateDue);
+    table.SetInteger("intReminder", task.intReminder);
+    table.SetFloat("datetimeReminder", task.datetimeReminder);
+    table.SetInteger("intSound", task.intSound);
+    table.SetString("strSoundFile", task.strSoundFile);
+    table.SetInteger("intMemo", task.strNote ? 1 : 0);
+}
+
+void OpenTable(TTableCursor& table, const char* name) {
+    table.Close();
+    table.SetTableName(name);
+    table.Open();
+}
+
+void WriteNote(TDM& dm, int32_t taskId, const std::optional<std::string>& note) {
+    TTableCursor& table = dm.ADOTable1;
+    OpenTable(table, "t_note");
+    const bool found = table.Locate("idTask", taskId);
+    if (note) {
+        if (found) {
+            table.Edit();
+        } else {
+            const int32_t noteId = dm.NextId();
+            table.Append();
+            table.SetInteger("id", noteId);
+        }
+        table.SetInteger("idTask", taskId);
+        table.SetString("strNote", *note);
+        table.Post();
+    } else if (found) {
+        table.Delete();
+    }
+    table.Close();
+}
+
+void LocateTask(TTableCursor& table, int32_t id) {
+    if (!table.Locate("id", id))
+        throw StoreError("The task was deleted by another program: it is no longer in the "
+                         "database.");
+}
+
+} // namespace
+
+bool IsBlank(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return IsSpaceOrControl(c); });
+}
+
+std::string TrimName(const std::string& text) {
+    auto begin =
+        std::find_if_not(text.begin(), text.end(), [](char c) { return IsSpaceOrControl(c); });
+    auto end = std::find_if_not(text.rbegin(), std::make_reverse_iterator(begin), [](char c) {
+                   return IsSpaceOrControl(c);
+               }).base();
+    return std::string(begin, end);
+}
+
+int32_t InsertTask(TDM& dm, const TTaskEdit& task) {
+    int32_t id = 0;
+    InTransaction(dm, [&](TTableCursor& table) {
+        OpenTable(table, "t_task");
+        id = dm.NextId();
+        table.Append();
+        table.SetInteger("id", id);
+        table.SetInteger("intDone", 0);
+        AssignColumns(table, task);
+        table.Post();
+        table.Close();
+        if (task.strNote)
+            WriteNote(dm, id, task.strNote);
+    });
+    return id;
+}
+
+void UpdateTask(TDM& dm, int32_t id, const TTaskEdit& task) {
+    InTransaction(dm, [&](TTableCursor& table) {
+        OpenTable(table, "t_task");
+        LocateTask(table, id);
+        table.Edit();
+        AssignColumns(table, task);
+        table.Post();
+        table.Close();
+        WriteNote(dm, id, task.strNote);
+    });
+}
+
+void DeleteTask(TDM& dm, int32_t id) {
+    InTransaction(dm, [&](TTableCursor& table) {
+        OpenTable(table, "t_task");
+        if (table.Locate("id", id))
+            table.Delete();
+        table.Close();
+        WriteNote(dm, id, std::nullopt);
+    });
+}
+
+void WriteDoneMark(TDM& dm, int32_t id, int32_t done) {
+    TTableCursor& table = dm.ADOTable1;
+    OpenTable(table, "t_task");
+    LocateTask(table, id);
+    table.Edit();
+    table.SetInteger("intDone", done);
+    table.Post();
+    table.Close();
+}
+
+std::optional<TMyRec1> ReadCategory(TDM& dm, int32_t id) {
+    TTableCursor& table = dm.ADOTable1;
+    OpenTable(table, "t_category");
+    std::optional<TMyRec1> category;
+    if (table.Locate("id", id)) {
+        category.emplace();
+        category->id = id;
+        category->strName = table.AsString("strName");
+        category->intImg = table.AsInteger("intImg");
+        category->intPos = table.AsInteger("intPos");
+    }
+    table.Close();
+    return category;
+}
+
+void ApplyEdit(TMyRec2& record, const TTaskEdit& task) {
+    record.strName = TrimName(task.strName);
+    record.intCategory = task.intCategory;
+    record.intPriority = task.intPriority;
+    record.intDue = task.intDue;
+    record.dateDue = task.dateDue;
+    record.intReminder = task.intReminder;
+    record.datetimeReminder = task.datetimeReminder;
+    record.intSound = task.intSound;
+    record.strSoundFile = task.strSoundFile;
+    record.intMemo = task.strNote ? 1 : 0;
+    record.strNote = task.strNote.value_or(std::string());
+}

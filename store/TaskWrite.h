@@ -1,0 +1,47 @@
+#pragma once
+
+#include "store/DmUnit.h"
+#include "store/varUnit.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// What the task editor saves: every column of a task row but id and intDone, and the note.
+struct TTaskEdit {
+    std::string strName;
+    int32_t intCategory = 0;
+    int32_t intPriority = 1;
+    int32_t intDue = 0;
+    double dateDue = 0;
+    int32_t intReminder = 0;
+    double datetimeReminder = 0;
+    int32_t intSound = 0;
+    std::string strSoundFile;
+    // The note as typed; none when the typed text is blank.
+    std::optional<std::string> strNote;
+};
+
+// True when the text has nothing but spaces and control characters.
+bool IsBlank(const std::string& text);
+// The text without spaces and control characters at both ends.
+std::string TrimName(const std::string& text);
+
+// Each of these writes its rows in one transaction: all of it is in the file when it
+// returns, and nothing of it when it throws.
+
+// Adds a task (not done) and its note; returns the new task's id.
+int32_t InsertTask(TDM& dm, const TTaskEdit& task);
+// Rewrites a task but its done mark, and adds, changes or deletes its note to match.
+void UpdateTask(TDM& dm, int32_t id, const TTaskEdit& task);
+// Deletes a task and its note.
+void DeleteTask(TDM& dm, int32_t id);
+// Writes the done mark of a task (1 done, 0 not done).
+void WriteDoneMark(TDM& dm, int32_t id, int32_t done);
+
+// A category's row: name, icon and position; none when no category has that id.
+std::optional<TMyRec1> ReadCategory(TDM& dm, int32_t id);
+
+// Copies what the editor saved into a task record: all fields but id, intDone, strCategory
+// and the category's icon and position.
+void ApplyEdit(TMyRec2& record, const TTaskEdit& task);
