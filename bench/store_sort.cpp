@@ -1,4 +1,5 @@
 #include "bench/BenchData.h"
+#include "store/Reminders.h"
 #include "store/funUnit.h"
 #include "tests/store/ReferenceSort.h"
 
@@ -37,3 +38,13 @@ static void BM_ReferenceExchangeSort(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReferenceExchangeSort)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// One reminder scan over 100,000 tasks of which none is due: it runs every 10 s.
+static void BM_ReminderScanNoneDue(benchmark::State& state) {
+    auto tasks = RandomTasks(100000);
+    for (TMyRec2& t : tasks)
+        t.datetimeReminder += 100000;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FindDueTask(tasks, 0, 46000));
+}
+BENCHMARK(BM_ReminderScanNoneDue)->Unit(benchmark::kMicrosecond);

@@ -1,6 +1,8 @@
 #include "store/dateUnit.h"
 
+#include <chrono>
 #include <cmath>
+#include <ctime>
 
 namespace {
 // Day 0 of the count is 1899-12-30, which is day -25569 counted from 1970-01-01.
@@ -39,4 +41,39 @@ TCalendarDate DecodeDate(double dateTime) {
 
 double EncodeDate(int year, int month, int day) {
     return static_cast<double>(DaysFromCivil(year, month, day) + DaysFrom1970To1899);
+}
+
+namespace {
+
+double SystemNow() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    const double fraction =
+        static_cast<double>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000) /
+        1000.0;
+    const double timeOfDay =
+        (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction) / 86400.0;
+    return EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) + timeOfDay;
+}
+
+std::function<double()>& NowSource() {
+    static std::function<double()> source;
+    return source;
+}
+
+} // namespace
+
+double Now() {
+    return NowSource() ? NowSource()() : SystemNow();
+}
+
+void SetNowSource(std::function<double()> source) {
+    NowSource() = std::move(source);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 // Date-times are day counts since 1899-12-30 with the time of day as the fraction.
 
 struct TCalendarDate {
@@ -12,3 +14,9 @@ struct TCalendarDate {
 TCalendarDate DecodeDate(double dateTime);
 // The day count of a calendar day at midnight.
 double EncodeDate(int year, int month, int day);
+
+// The current local date and time as a day count. Everything that asks "what time is it"
+// (due reminders, postponing, the editor's defaults) asks here, so a test can set the time.
+double Now();
+// Makes Now() answer from source; an empty source restores the system clock.
+void SetNowSource(std::function<double()> source);
