@@ -35,8 +35,14 @@ bool AskConfirm(QWidget* parent, const QString& text) {
                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-void QueueMessageBoxAnswer(QMessageBox::StandardButton answer) { QueuedAnswers().enqueue(answer); }
+void QueueMessageBoxAnswer(QMessageBox::StandardButton answer) {
+    QueuedAnswers().enqueue(answer);
+}
 
-QStringList ShownMessageBoxes() { return ShownBoxes(); }
+QStringList ShownMessageBoxes() {
+    return ShownBoxes();
+}
 
-void ClearShownMessageBoxes() { ShownBoxes().clear(); }
+void ClearShownMessageBoxes() {
+    ShownBoxes().clear();
+}

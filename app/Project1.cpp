@@ -1,25 +1,32 @@
+#include "app/Application.h"
+#include "app/Unit1.h"
+#include "editor/Unit17.h"
+#include "reminders/Unit3.h"
 #include "store/DmUnit.h"
-#include "store/Settings.h"
-#include "store/StoreError.h"
-#include "store/TaskTable.h"
 
-#include <QCoreApplication>
-#include <cstdio>
+#include <QSystemTrayIcon>
 
 int main(int argc, char* argv[]) {
-    QCoreApplication application(argc, argv);
-    TDM dataModule(ResolveProgramFolder(QCoreApplication::applicationDirPath().toStdString()));
+    TApplication application(argc, argv);
+    TApplication::setApplicationName("Tolvek Organizer");
+
+    TDM dataModule(ResolveProgramFolder(TApplication::applicationDirPath().toStdString()));
     DM = &dataModule;
-    try {
-        dataModule.DataModuleCreate();
-        ReadSettings(SettingsFilePath());
-        std::vector<TMyRec2> allTasks, shownTasks;
-        LoadTaskArrays(dataModule, 0, -1, 0, allTasks, shownTasks);
-        std::printf("Loaded %zu tasks from %s\n", allTasks.size(),
-                    dataModule.DatabasePath().c_str());
-    } catch (const StoreError& error) {
-        std::fprintf(stderr, "%s\n", error.what());
-        return 1;
-    }
-    return 0;
+    RunReportingErrors(nullptr, [&] { dataModule.DataModuleCreate(); });
+
+    TStartOptions options;
+    options.startedWithArgument = argc > 1;
+    options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    TForm1 mainWindow(dataModule, options);
+
+    // Every other window is made once, here, and reused; each starts hidden.
+    TForm3 reminderPopup(dataModule, mainWindow);
+    TForm17 taskEditor(dataModule, mainWindow);
+    mainWindow.Form3 = &reminderPopup;
+    mainWindow.Form17 = &taskEditor;
+
+    mainWindow.ShowAtStartup();
+    const int exitCode = TApplication::exec();
+    DM = nullptr;
+    return exitCode;
 }

@@ -68,6 +68,17 @@ void LocateTask(TTableCursor& table, int32_t id) {
                          "database.");
 }
 
+// Changes columns of one task row; the row must exist.
+template <typename Assign> void EditTaskRow(TDM& dm, int32_t id, Assign assign) {
+    TTableCursor& table = dm.ADOTable1;
+    OpenTable(table, "t_task");
+    LocateTask(table, id);
+    table.Edit();
+    assign(table);
+    table.Post();
+    table.Close();
+}
+
 } // namespace
 
 bool IsBlank(const std::string& text) {
@@ -123,13 +134,15 @@ void DeleteTask(TDM& dm, int32_t id) {
 }
 
 void WriteDoneMark(TDM& dm, int32_t id, int32_t done) {
-    TTableCursor& table = dm.ADOTable1;
-    OpenTable(table, "t_task");
-    LocateTask(table, id);
-    table.Edit();
-    table.SetInteger("intDone", done);
-    table.Post();
-    table.Close();
+    EditTaskRow(dm, id, [&](TTableCursor& table) { table.SetInteger("intDone", done); });
+}
+
+void WriteReminderTime(TDM& dm, int32_t id, double when) {
+    EditTaskRow(dm, id, [&](TTableCursor& table) { table.SetFloat("datetimeReminder", when); });
+}
+
+void WriteReminderOff(TDM& dm, int32_t id) {
+    EditTaskRow(dm, id, [](TTableCursor& table) { table.SetInteger("intReminder", 0); });
 }
 
 std::optional<TMyRec1> ReadCategory(TDM& dm, int32_t id) {

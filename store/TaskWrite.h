@@ -38,6 +38,10 @@ void UpdateTask(TDM& dm, int32_t id, const TTaskEdit& task);
 void DeleteTask(TDM& dm, int32_t id);
 // Writes the done mark of a task (1 done, 0 not done).
 void WriteDoneMark(TDM& dm, int32_t id, int32_t done);
+// Moves a task's reminder to another time; the reminder stays on.
+void WriteReminderTime(TDM& dm, int32_t id, double when);
+// Turns a task's reminder off; its time is kept.
+void WriteReminderOff(TDM& dm, int32_t id);
 
 // A category's row: name, icon and position; none when no category has that id.
 std::optional<TMyRec1> ReadCategory(TDM& dm, int32_t id);

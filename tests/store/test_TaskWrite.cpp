@@ -70,13 +70,19 @@ TEST_F(TaskWriteTest, DeleteRemovesTheTaskAndItsNoteAndTheReusedIdGetsNoOldNote)
     EXPECT_EQ(all[1].strNote, "");
 }
 
-TEST_F(TaskWriteTest, DoneMarkAndCategoryLookup) {
+TEST_F(TaskWriteTest, SingleColumnWritesAndCategoryLookup) {
     InsertTask(Dm(), Edit("a"));
     WriteDoneMark(Dm(), 1, 1);
     EXPECT_EQ(Query("SELECT intDone FROM t_task"), "1");
     WriteDoneMark(Dm(), 1, 0);
     EXPECT_EQ(Query("SELECT intDone FROM t_task"), "0");
     EXPECT_THROW(WriteDoneMark(Dm(), 9, 1), StoreError);
+
+    Exec("UPDATE t_task SET intReminder = 1");
+    WriteReminderTime(Dm(), 1, 45400.125);
+    EXPECT_EQ(Query("SELECT intReminder || ' ' || datetimeReminder FROM t_task"), "1 45400.125");
+    WriteReminderOff(Dm(), 1);
+    EXPECT_EQ(Query("SELECT intReminder || ' ' || datetimeReminder FROM t_task"), "0 45400.125");
 
     const auto work = ReadCategory(Dm(), 2);
     ASSERT_TRUE(work);

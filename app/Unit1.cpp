@@ -1,0 +1,318 @@
+#include "app/Unit1.h"
+
+#include "app/Application.h"
+#include "app/FrameController.h"
+#include "app/MenuText.h"
+#include "app/myLabel.h"
+#include "editor/Unit17.h"
+#include "resources/Pictures.h"
+#include "store/DmUnit.h"
+#include "store/Settings.h"
+#include "store/TaskTable.h"
+#include "tasklist/Unit2.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QUrl>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace {
+
+const QColor MenuLabelColour(128, 128, 128);
+const QColor MenuLabelHoverColour(250, 250, 250);
+
+void SetTextColour(QWidget* label, const QColor& colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+} // namespace
+
+TForm1::TForm1(TDM& dm, const TStartOptions& options, QWidget* parent)
+    : QWidget(parent), dm_(dm), options_(options) {
+    setObjectName("Form1");
+    setWindowTitle("Tolvek Organizer");
+    setWindowIcon(ProgramIcon());
+    resize(788, 569);
+    CreateTrayIcon();
+    CreateTimers();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate() {
+    ReadSettings(SettingsFilePath());
+    ExitRequested = false;
+
+    ListShown = false;
+    ShownCategory = 0;
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName("Panel1");
+    Form2 = new TForm2(dm_, Panel1);
+    Form2->hide();
+    RunReportingErrors(this, [&] {
+        Form2->FormCreate([this] {
+            ReminderPos = -1;
+            Timer3->start();
+        });
+    });
+
+    Frame = new TFrameController(this, TFrameKind::Main);
+    Frame->SetTitle("Tolvek Organizer");
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(200, 200, 200));
+    setPalette(palette);
+    setAutoFillBackground(true);
+    Panel1->setGeometry(6, 43, width() - 13, height() - 50);
+    Form2->setGeometry(Panel1->rect());
+
+    CreateMenuLabels();
+    CreateCategoryMenu();
+    RunReportingErrors(this, [&] { LoadCategoryMenu(); });
+}
+
+void TForm1::CreateMenuLabels() {
+    QFont font("Arial");
+    font.setBold(true);
+    font.setPixelSize(11);
+    int left = 15;
+    auto make = [&](const QString& text, const char* name) {
+        auto* label = new TMyLabel(this);
+        label->setObjectName(name);
+        label->setText(text);
+        label->setFont(font);
+        SetTextColour(label, MenuLabelColour);
+        label->adjustSize();
+        label->move(left, 27);
+        left += label->width() + 10;
+        connect(label, &TMyLabel::OnMouseEnter, this,
+                [label] { SetTextColour(label, MenuLabelHoverColour); });
+        connect(label, &TMyLabel::OnMouseLeave, this,
+                [label] { SetTextColour(label, MenuLabelColour); });
+        return label;
+    };
+    Label6 = make("Category", "Label6");
+    LabelOptions = make("Options", "LabelOptions");
+    LabelHelp = make("Help", "LabelHelp");
+    LabelAbout = make("About", "LabelAbout");
+    LabelExit = make("Exit", "LabelExit");
+    connect(Label6, &TMyLabel::clicked, this, &TForm1::Label6Click);
+    connect(LabelHelp, &TMyLabel::clicked, this, &TForm1::HelpClick);
+    connect(LabelExit, &TMyLabel::clicked, this, &TForm1::Exit1Click);
+}
+
+void TForm1::CreateCategoryMenu() {
+    cpm = new QMenu(this);
+    cpm->setObjectName("cpm");
+    // Separators next to each other or at either end are hidden, so that without
+    // categories the menu shows "All", one separator and "Edit Category...".
+    cpm->setSeparatorsCollapsible(true);
+    All1 = cpm->addAction("All");
+    All1->setCheckable(true);
+    All1->setChecked(true);
+    connect(All1, &QAction::triggered, this, &TForm1::All1Click);
+    cpm->addSeparator();
+    for (int k = 0; k < 10; ++k) {
+        QAction* item = cpm->addAction(QString());
+        item->setObjectName(QString("c%1").arg(k + 1));
+        item->setData(k + 1);
+        item->setCheckable(true);
+        item->setVisible(false);
+        connect(item, &QAction::triggered, this, [this, item] { c1Click(item); });
+        CategoryItems[k] = item;
+    }
+    cpm->addSeparator();
+    EditCategory1 = cpm->addAction("Edit Category...");
+    connect(EditCategory1, &QAction::triggered, this, &TForm1::EditCategory1Click);
+}
+
+void TForm1::CreateTrayIcon() {
+    TrayIcon1 = new QSystemTrayIcon(ProgramIcon(), this);
+    TrayIcon1->setToolTip("Tolvek Organizer");
+    TrayMenu = new QMenu(this);
+    ShowOrganizer1 = TrayMenu->addAction("Show Organizer");
+    QFont bold = ShowOrganizer1->font();
+    bold.setBold(true);
+    ShowOrganizer1->setFont(bold);
+    TrayMenu->addSeparator();
+    Exit1 = TrayMenu->addAction("Exit");
+    connect(ShowOrganizer1, &QAction::triggered, this, &TForm1::ShowOrganizer);
+    connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
+    TrayIcon1->setContextMenu(TrayMenu);
+    connect(TrayIcon1, &QSystemTrayIcon::messageClicked, this, &TForm1::TrayIcon1BalloonHintClick);
+    connect(TrayIcon1, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick)
+                    ShowOrganizer1->trigger();
+            });
+    if (options_.trayAvailable)
+        TrayIcon1->show();
+}
+
+void TForm1::ShowAtStartup() {
+    if (TrayIcon1Startup())
+        show();
+    else if (!options_.trayAvailable)
+        HideIntoTray();
+}
+
+void TForm1::LoadCategoryMenu() {
+    MenuCategories.clear();
+    MenuCategories = LoadCategories(dm_);
+    const size_t shown = std::min(MenuCategories.size(), CategoryItems.size());
+    QStringList captions{"All"};
+    for (size_t i = 0; i < shown; ++i)
+        captions << QString::fromStdString(MenuCategories[i].strName);
+    captions << "Edit Category...";
+    captions = WithAccelerators(captions);
+    All1->setText(captions.front());
+    EditCategory1->setText(captions.back());
+    for (size_t i = 0; i < CategoryItems.size(); ++i) {
+        QAction* item = CategoryItems[i];
+        item->setChecked(false);
+        item->setVisible(i < shown);
+        item->setText(i < shown ? captions[static_cast<int>(i) + 1] : QString());
+    }
+}
+
+void TForm1::Label6Click() {
+    cpm->exec(mapToGlobal(QPoint(14, 43)));
+    if (!Label6->geometry().contains(mapFromGlobal(QCursor::pos())))
+        SetTextColour(Label6, MenuLabelColour);
+}
+
+void TForm1::c1Click(QAction* Sender) {
+    All1->setChecked(false);
+    for (QAction* item : CategoryItems)
+        item->setChecked(false);
+    Sender->setChecked(true);
+    const size_t index = static_cast<size_t>(Sender->data().toInt() - 1);
+    if (index >= MenuCategories.size())
+        return;
+    ShownCategory = MenuCategories[index].id;
+    if (Form2->LoadedCategory != ShownCategory)
+        Form2->LoadTasks(ShownCategory);
+}
+
+void TForm1::All1Click() {
+    for (QAction* item : CategoryItems)
+        item->setChecked(false);
+    All1->setChecked(true);
+    ShownCategory = 0;
+    if (Form2->LoadedCategory != 0)
+        Form2->LoadTasks(0);
+}
+
+void TForm1::EditCategory1Click() {
+    LoadCategoryMenu();
+    if (Form2->LoadedCategory == 0)
+        return;
+    for (size_t i = 0; i < MenuCategories.size() && i < CategoryItems.size(); ++i)
+        if (MenuCategories[i].id == Form2->LoadedCategory) {
+            CategoryItems[i]->setChecked(true);
+            break;
+        }
+}
+
+void TForm1::HelpClick() {
+    const QString path =
+        QString::fromStdString(dm_.ProgramFolder()) + "/help/Tolvek Organizer Help.html";
+    // A missing help file or viewer is not reported.
+    if (QFileInfo::exists(path))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void TForm1::Exit1Click() {
+    ExitRequested = true;
+    close();
+}
+
+void TForm1::ShowOrganizer() {
+    if (MainShown)
+        return;
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    MainShown = true;
+}
+
+void TForm1::WMCloseEditor(qintptr lParam) {
+    if (lParam == 0 && Form17)
+        Form17->close();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TForm1::FormShow() {
+    MainShown = true;
+    if (!ListShown) {
+        ListShown = true;
+        Form2->show();
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (ExitRequested) {
+        event->accept();
+        FormClose();
+        return;
+    }
+    event->ignore();
+    HideIntoTray();
+}
+
+void TForm1::HideIntoTray() {
+    if (options_.trayAvailable)
+        hide();
+    else
+        showMinimized();
+    MainShown = false;
+}
+
+void TForm1::FormClose() {
+    TrayIcon1->hide();
+    QCoreApplication::quit();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (Panel1) {
+        Panel1->setGeometry(6, 43, width() - 13, height() - 50);
+        Form2->setGeometry(Panel1->rect());
+    }
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Without a notification area the window is minimized rather than hidden; brought back
+    // through the taskbar it counts as shown again.
+    if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized())
+        MainShown = true;
+}
+
+#ifdef Q_OS_WIN
+bool TForm1::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    const MSG* msg = static_cast<const MSG*>(message);
+    if (eventType == "windows_generic_MSG" && msg->message == WM_USER + 100) {
+        WMCloseEditor(msg->lParam);
+        *result = 0;
+        return true;
+    }
+    return QWidget::nativeEvent(eventType, message, result);
+}
+#endif

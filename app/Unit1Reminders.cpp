@@ -1,0 +1,131 @@
+#include "app/Unit1.h"
+
+#include "app/BalloonWindow.h"
+#include "app/Sound.h"
+#include "editor/Unit17.h"
+#include "reminders/Unit3.h"
+#include "store/DmUnit.h"
+#include "store/Reminders.h"
+#include "store/TaskWrite.h"
+#include "store/dateUnit.h"
+#include "tasklist/Unit2.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <algorithm>
+
+// The reminder check: Timer3 scans the tasks for a due reminder every 10 s; an announced
+// reminder shows a balloon that Timer4 takes down 10 s later, after which scanning goes on
+// after the announced task.
+
+void TForm1::CreateTimers() {
+    Timer3 = new QTimer(this);
+    Timer3->setObjectName("Timer3");
+    Timer3->setInterval(10000);
+    Timer4 = new QTimer(this);
+    Timer4->setObjectName("Timer4");
+    Timer4->setInterval(10000);
+    connect(Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
+    connect(Timer4, &QTimer::timeout, this, &TForm1::Timer4Timer);
+}
+
+void TForm1::PauseReminderCheck() {
+    Timer3->stop();
+    Timer4->stop();
+    HideBalloon();
+}
+
+void TForm1::ResumeReminderCheck() {
+    Timer3->start();
+}
+
+void TForm1::Timer3Timer() {
+    Timer3->stop();
+    const std::vector<TMyRec2>& tasks = Form2->AllTasks;
+    const int k = FindDueTask(tasks, ReminderPos + 1, Now());
+    if (k < 0) {
+        ReminderPos = -1;
+        Timer3->start();
+        return;
+    }
+    const TMyRec2& task = tasks[static_cast<size_t>(k)];
+    if (task.intSound == 1)
+        PlaySoundFile(QString::fromStdString(dm_.ProgramFolder()) + "/sound/" +
+                      QString::fromStdString(task.strSoundFile));
+    ShowBalloon(QString::fromStdString(task.strName),
+                QString::fromStdString(BalloonText(task.strNote)));
+    ReminderPos = k;
+    ReminderTaskId = task.id;
+    Timer4->start();
+}
+
+void TForm1::Timer4Timer() {
+    Timer4->stop();
+    HideBalloon();
+    Timer3->start();
+}
+
+void TForm1::TrayIcon1BalloonHintClick() {
+    auto isAnnounced = [this](const TMyRec2& task) { return task.id == ReminderTaskId; };
+    std::vector<TMyRec2>& all = Form2->AllTasks;
+    // A task deleted while its balloon was up: the click has nothing to work on.
+    const auto found = std::find_if(all.begin(), all.end(), isAnnounced);
+    if (found == all.end())
+        return;
+    const TMyRec2 announced = *found;
+    if (!MainShown)
+        ShowOrganizer();
+    Form3->TaskId = announced.id;
+    Form3->Edit1->setText(QString::fromStdString(announced.strName));
+    Form3->Memo1->setPlainText(QString::fromStdString(announced.strNote));
+    Form3->exec();
+    if (!Form3->EditRequested)
+        return;
+
+    Form17->PrepareEdit(announced);
+    Form17->exec();
+    if (!Form17->EditAccepted)
+        return;
+    // The popup and the editor ran their own event loops: find the record again.
+    const auto edited = std::find_if(all.begin(), all.end(), isAnnounced);
+    if (edited == all.end())
+        return;
+    ApplyEdit(*edited, Form17->Results());
+    if (const auto category = ReadCategory(dm_, edited->intCategory)) {
+        edited->intImg = category->intImg;
+        edited->intPos = category->intPos;
+    }
+    // The rows keep their places: the list is neither sorted nor filtered again.
+    std::vector<TMyRec2>& shown = Form2->ShownTasks;
+    for (size_t row = 0; row < shown.size(); ++row)
+        if (shown[row].id == edited->id) {
+            shown[row] = *edited;
+            Form2->ReinitNode(static_cast<int>(row));
+        }
+}
+
+bool TForm1::UsesTrayBalloons() const {
+    return options_.trayAvailable && QSystemTrayIcon::supportsMessages();
+}
+
+void TForm1::ShowBalloon(const QString& title, const QString& text) {
+    if (UsesTrayBalloons()) {
+        TrayIcon1->showMessage(title, text, QSystemTrayIcon::Information, 10000);
+        return;
+    }
+    if (!Balloon) {
+        Balloon = new TBalloonWindow(this);
+        connect(Balloon, &TBalloonWindow::clicked, this, &TForm1::TrayIcon1BalloonHintClick);
+    }
+    Balloon->ShowBalloon(title, text);
+}
+
+void TForm1::HideBalloon() {
+    if (Balloon)
+        Balloon->hide();
+    else if (UsesTrayBalloons())
+        // A message without title and text takes the shown one down.
+        TrayIcon1->showMessage(QString(), QString(), QSystemTrayIcon::NoIcon, 1);
+}

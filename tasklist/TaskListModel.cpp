@@ -1,0 +1,96 @@
+#include "tasklist/TaskListModel.h"
+
+#include <array>
+
+namespace {
+
+const std::array<const char*, 5> Captions = {"Tasks", "P", "C", "R", "Due Date"};
+
+} // namespace
+
+TTaskListModel::TTaskListModel(const std::vector<TMyRec2>& tasks, QObject* parent)
+    : QAbstractTableModel(parent), tasks_(tasks) {}
+
+void TTaskListModel::SetRowCount(int count) {
+    beginResetModel();
+    checks_.assign(static_cast<size_t>(count), NotInitialised);
+    endResetModel();
+}
+
+void TTaskListModel::AppendRow() {
+    const int row = static_cast<int>(checks_.size());
+    beginInsertRows({}, row, row);
+    checks_.push_back(NotInitialised);
+    endInsertRows();
+}
+
+void TTaskListModel::RemoveRow(int row) {
+    beginRemoveRows({}, row, row);
+    checks_.erase(checks_.begin() + row);
+    endRemoveRows();
+}
+
+void TTaskListModel::ReinitRow(int row) {
+    checks_.at(static_cast<size_t>(row)) = NotInitialised;
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void TTaskListModel::SetChecked(int row, bool checked) {
+    checks_.at(static_cast<size_t>(row)) = checked ? Checked : Unchecked;
+    emit doneToggled(row, checked);
+}
+
+const TMyRec2* TTaskListModel::Task(int row) const {
+    return row >= 0 && static_cast<size_t>(row) < tasks_.size() ? &tasks_[static_cast<size_t>(row)]
+                                                                : nullptr;
+}
+
+void TTaskListModel::SetSort(int column, Qt::SortOrder direction) {
+    sortColumn_ = column;
+    sortDirection_ = direction;
+    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+int TTaskListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(checks_.size());
+}
+
+int TTaskListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(Captions.size());
+}
+
+QVariant TTaskListModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::CheckStateRole || index.column() != 0 || !Task(index.row()))
+        return {};
+    const auto row = static_cast<size_t>(index.row());
+    if (checks_[row] == NotInitialised && InitNode)
+        InitNode(index.row());
+    return checks_[row] == Checked ? Qt::Checked : Qt::Unchecked;
+}
+
+bool TTaskListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || index.column() != 0 || !Task(index.row()))
+        return false;
+    SetChecked(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    return true;
+}
+
+Qt::ItemFlags TTaskListModel::flags(const QModelIndex& index) const {
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    return index.column() == 0 ? flags | Qt::ItemIsUserCheckable : flags;
+}
+
+QVariant TTaskListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return QString::fromLatin1(Captions[static_cast<size_t>(section)]);
+    // "Tasks" is always left-aligned; the others are centred, except the sorted one, which
+    // moves its caption left to make room for the sort arrow.
+    if (role == Qt::TextAlignmentRole)
+        return static_cast<int>(section == 0 || section == sortColumn_
+                                    ? Qt::AlignLeft | Qt::AlignVCenter
+                                    : Qt::AlignCenter);
+    return {};
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "store/varUnit.h"
+
+#include <QAbstractTableModel>
+
+#include <functional>
+#include <vector>
+
+// The rows of the task list. The model owns no task: row i reads entry i of the window's
+// ShownTasks only when the row is painted, and the number of rows is set explicitly, so a
+// reload costs nothing per row until the rows are drawn.
+//
+// Each row has a check box whose state is the row's own, not the record's: it is read from
+// the record when the row is first needed after the row count was set (InitNode), and
+// afterwards only a click or a re-initialisation changes it.
+class TTaskListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit TTaskListModel(const std::vector<TMyRec2>& tasks, QObject* parent = nullptr);
+
+    // Runs for a row the first time its check box is needed; it sets the box with SetChecked.
+    std::function<void(int row)> InitNode;
+
+    // Sets the number of rows; every row will be initialised again from its record.
+    void SetRowCount(int count);
+    // A row was added after the last one / a row was removed; the others keep their boxes.
+    void AppendRow();
+    void RemoveRow(int row);
+    // Forgets that the row was initialised, so that its check box is read again from its
+    // record when the row is next painted.
+    void ReinitRow(int row);
+    // Sets a row's check box and raises doneToggled, whether a click or InitNode set it.
+    void SetChecked(int row, bool checked);
+
+    // The record of a row, or nullptr for a row without record.
+    const TMyRec2* Task(int row) const;
+
+    // The header's sort column (-1 for none) and its direction.
+    int SortColumn() const { return sortColumn_; }
+    Qt::SortOrder SortDirection() const { return sortDirection_; }
+    void SetSort(int column, Qt::SortOrder direction);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+signals:
+    // The check box of a row changed: by a click, or while the row is initialised from its
+    // record (the window's SettingCheck tells the two apart).
+    void doneToggled(int row, bool checked);
+
+private:
+    enum TCheck : signed char { NotInitialised, Unchecked, Checked };
+
+    const std::vector<TMyRec2>& tasks_;
+    std::vector<TCheck> checks_;
+    int sortColumn_ = -1;
+    Qt::SortOrder sortDirection_ = Qt::AscendingOrder;
+};

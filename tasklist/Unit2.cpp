@@ -1,0 +1,212 @@
+#include "tasklist/Unit2.h"
+
+#include "resources/Pictures.h"
+#include "store/TaskTable.h"
+#include "store/funUnit.h"
+#include "tasklist/BitBtn.h"
+#include "tasklist/TaskListDelegate.h"
+#include "tasklist/TaskListPainting.h"
+
+#include <QFont>
+#include <QHeaderView>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QTreeView>
+
+#include <array>
+#include <optional>
+
+namespace {
+
+const std::array<int, 5> DesignedWidths = {300, 40, 40, 40, 90};
+
+TBitBtn* MakeButton(const QPixmap& glyph, const QString& caption, int spacing, QWidget* parent) {
+    auto* button = new TBitBtn(glyph, caption, spacing, parent);
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial")});
+    font.setPointSize(8);
+    button->setFont(font);
+    return button;
+}
+
+} // namespace
+
+TForm2::TForm2(TDM& dm, QWidget* parent)
+    : QWidget(parent), dm_(dm), vdt_(new QTreeView(this)),
+      bitBtn1_(MakeButton(AddPicture(), QStringLiteral("Add"), 8, this)),
+      bitBtn2_(MakeButton(EditPicture(), QStringLiteral("Edit"), 8, this)),
+      bitBtn3_(MakeButton(DeletePicture(), QStringLiteral("Delete"), 4, this)),
+      bitBtn4_(MakeButton(PrintPicture(), QStringLiteral("Print..."), 6, this)) {
+    resize(686, 451);
+
+    model_.InitNode = [this](int row) { VDTInitNode(row); };
+    vdt_->setModel(&model_);
+    vdt_->setItemDelegate(new TTaskListDelegate(
+        model_, [this] { return VDTMeasureItem(); }, vdt_));
+    vdt_->setRootIsDecorated(false);
+    vdt_->setItemsExpandable(false);
+    vdt_->setIndentation(0);
+    vdt_->setUniformRowHeights(true);
+    vdt_->setSelectionMode(QAbstractItemView::SingleSelection);
+    vdt_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    vdt_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    vdt_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    vdt_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    vdt_->setFrameShape(QFrame::NoFrame);
+
+    // The header only shows the sort state; the rows are ordered by VDTHeaderClick alone, as
+    // the view's own sorting stays off.
+    QHeaderView* header = vdt_->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(true);
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    header->setHighlightSections(false);
+    for (int column = 0; column < static_cast<int>(DesignedWidths.size()); ++column)
+        header->resizeSection(column, DesignedWidths[static_cast<size_t>(column)]);
+
+    connect(header, &QHeaderView::sectionClicked, this, &TForm2::VDTHeaderClick);
+    connect(vdt_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TForm2::VDTFocusChanged);
+    vdt_->installEventFilter(this);
+    vdt_->viewport()->installEventFilter(this);
+
+    connect(bitBtn1_, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
+    connect(bitBtn2_, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
+    connect(bitBtn3_, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
+    connect(bitBtn4_, &QPushButton::clicked, this, &TForm2::BitBtn4Click);
+    connect(&model_, &TTaskListModel::doneToggled, this, &TForm2::VDTChecked);
+}
+
+void TForm2::FormCreate(const std::function<void()>& startReminderCheck) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(212, 208, 200));
+    setPalette(colours);
+    setAutoFillBackground(true);
+    LoadTasks(0);
+    startReminderCheck();
+}
+
+void TForm2::LoadTasks(int32_t category) {
+    AllTasks.clear();
+    ShownTasks.clear();
+    model_.SetRowCount(0);
+    const int32_t order = model_.SortDirection() == Qt::AscendingOrder ? -1 : 1;
+    LoadTaskArrays(dm_, category, model_.SortColumn(), order, AllTasks, ShownTasks);
+    model_.SetRowCount(static_cast<int>(ShownTasks.size()));
+    if (!ShownTasks.empty())
+        FocusRow(0);
+    LoadedCategory = category;
+}
+
+void TForm2::VDTHeaderClick(int column) {
+    // Clicking the sort column reverses it; any other column starts ascending. Captions
+    // follow the sort column by themselves (the model left-aligns it and centres the rest).
+    const Qt::SortOrder direction =
+        column == model_.SortColumn() && model_.SortDirection() == Qt::AscendingOrder
+            ? Qt::DescendingOrder
+            : Qt::AscendingOrder;
+    model_.SetSort(column, direction);
+    // The header flips its arrow on a click by its own rule before telling us; show ours.
+    vdt_->header()->setSortIndicator(column, direction);
+    SortOrder = direction == Qt::AscendingOrder ? -1 : 1;
+
+    std::optional<int32_t> focusedId;
+    if (const TMyRec2* task = model_.Task(vdt_->currentIndex().row()))
+        focusedId = task->id;
+
+    const int kind = column + 1;
+    SortTasks(ShownTasks,
+              [kind](const TMyRec2& a, const TMyRec2& b) { return CompareTasks(a, b, kind); });
+    model_.SetRowCount(static_cast<int>(ShownTasks.size()));
+
+    if (!focusedId)
+        return;
+    for (size_t row = 0; row < ShownTasks.size(); ++row)
+        if (ShownTasks[row].id == *focusedId) {
+            FocusRow(static_cast<int>(row));
+            return;
+        }
+}
+
+void TForm2::ReinitNode(int row) {
+    model_.ReinitRow(row);
+}
+
+void TForm2::paintEvent(QPaintEvent*) {
+    FormPaint();
+}
+
+void TForm2::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == vdt_ && event->type() == QEvent::Resize)
+        VDTResize();
+    // A double click anywhere in the list edits the focused task, also below the last row.
+    if (watched == vdt_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        VDTDblClick();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm2::FormShow() {
+    vdt_->setFocus();
+}
+
+void TForm2::FormPaint() {
+    QPainter painter(this);
+    DrawTaskListFrame(painter, size());
+}
+
+void TForm2::FormResize() {
+    // The list follows every edge, the buttons the right and bottom ones.
+    const int W = width();
+    const int H = height();
+    vdt_->setGeometry(3, 9, W - 7, H - 73);
+    bitBtn1_->setGeometry(W - 388, H - 45, 75, 25);
+    bitBtn2_->setGeometry(W - 298, H - 45, 75, 25);
+    bitBtn3_->setGeometry(W - 208, H - 45, 75, 25);
+    bitBtn4_->setGeometry(W - 118, H - 45, 75, 25);
+    // The frame is drawn for the whole size, so all of it has to be painted again.
+    update();
+}
+
+void TForm2::VDTInitNode(int row) {
+    SettingCheck = 1;
+    model_.SetChecked(row, ShownTasks[static_cast<size_t>(row)].intDone != 0);
+    SettingCheck = 0;
+}
+
+int TForm2::VDTMeasureItem() const {
+    return RowHeight;
+}
+
+void TForm2::VDTFocusChanged(const QModelIndex& current) {
+    // Keyboard navigation moves the focus; the selection goes with it.
+    if (current.isValid())
+        vdt_->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect |
+                                                    QItemSelectionModel::Rows);
+}
+
+void TForm2::VDTResize() {
+    // "Tasks" takes whatever the other columns leave, less room for the scroll bar.
+    QHeaderView* header = vdt_->header();
+    int others = 0;
+    for (int column = 1; column < model_.columnCount(); ++column)
+        others += header->sectionSize(column);
+    header->resizeSection(0, vdt_->width() - others - 16);
+}
+
+void TForm2::FocusRow(int row) {
+    vdt_->setCurrentIndex(model_.index(row, 0));
+}

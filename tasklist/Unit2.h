@@ -1,0 +1,98 @@
+#pragma once
+
+#include "store/DmUnit.h"
+#include "store/varUnit.h"
+#include "tasklist/TaskListModel.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QTreeView;
+class TBitBtn;
+class TForm17;
+
+// The task list window, docked into the main window: the list VDT of the tasks of one
+// category or of all, sortable by a click on any column header, above the buttons "Add",
+// "Edit", "Delete" and "Print...". It owns the task records the rest of the program reads.
+class TForm2 : public QWidget {
+    Q_OBJECT
+
+public:
+    // Builds the window's controls; nothing is read before FormCreate.
+    explicit TForm2(TDM& dm, QWidget* parent = nullptr);
+
+    // Applies the window's colours, loads every task and then starts the reminder check.
+    // A failing load throws before the reminder check is started.
+    void FormCreate(const std::function<void()>& startReminderCheck);
+
+    // Reloads both task arrays from the database with the tasks of a category (0 or below:
+    // all of them) in the header's order, then selects and focuses the first row. When the
+    // database fails the arrays stay empty, the list has no rows, LoadedCategory keeps its
+    // value and the error propagates.
+    void LoadTasks(int32_t category);
+
+    // The handler of a click on a column header: sets the sort column and direction,
+    // reorders the rows and keeps the focused task selected at its new row.
+    void VDTHeaderClick(int column);
+
+    // Reads the row's check box again from its record and repaints the row, for commands
+    // that change a record in place.
+    void ReinitNode(int row);
+
+    // The commands of the list: "Add", "Edit" (also a double click on a row), "Delete",
+    // "Print..." and the done check box of a row.
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void VDTDblClick();
+    void VDTChecked(int row, bool checked);
+
+    // The task editor the commands show, once it exists.
+    TForm17* Form17 = nullptr;
+
+    QTreeView* VDT() const { return vdt_; }
+    TBitBtn* BitBtn1() const { return bitBtn1_; } // "Add"
+    TBitBtn* BitBtn2() const { return bitBtn2_; } // "Edit"
+    TBitBtn* BitBtn3() const { return bitBtn3_; } // "Delete"
+    TBitBtn* BitBtn4() const { return bitBtn4_; } // "Print..."
+
+    // Every task in id order; the reminder check scans it.
+    std::vector<TMyRec2> AllTasks;
+    // The rows of the list: row i shows entry i.
+    std::vector<TMyRec2> ShownTasks;
+    // The category of the last load, 0 for all.
+    int32_t LoadedCategory = 0;
+    int32_t RowHeight = 20;
+    // 1 while a check box is set from its record, so that the change is not taken for a click.
+    int32_t SettingCheck = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormShow();
+    void FormPaint();
+    void FormResize();
+    void VDTInitNode(int row);
+    int VDTMeasureItem() const;
+    void VDTFocusChanged(const QModelIndex& current);
+    void VDTResize();
+    void FocusRow(int row);
+    int FocusedRow() const;
+    void CopyCategory(TMyRec2& task, bool withName);
+
+    TDM& dm_;
+    TTaskListModel model_{ShownTasks};
+    QTreeView* vdt_;
+    TBitBtn* bitBtn1_;
+    TBitBtn* bitBtn2_;
+    TBitBtn* bitBtn3_;
+    TBitBtn* bitBtn4_;
+};

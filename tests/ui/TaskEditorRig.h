@@ -1,0 +1,138 @@
+#pragma once
+
+// What the task editor tests share: a fresh program folder and database, a main window
+// started in the tray, the editor over them, a fixed clock and a few database queries.
+
+#include "app/MessageBox.h"
+#include "app/Unit1.h"
+#include "editor/Unit17.h"
+#include "store/DmUnit.h"
+#include "store/dateUnit.h"
+#include "tests/ui/TestSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <QVariant>
+#include <QtTest>
+
+#include <memory>
+#include <sqlite3.h>
+
+// The clock of every editor test: 2007-03-14 10:15:30, so tomorrow is 2007-03-15.
+inline double FixedNow() {
+    return EncodeDate(2007, 3, 14) + (10 * 3600 + 15 * 60 + 30) / 86400.0;
+}
+
+inline void Exec(const QString& path, const QString& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    const QString message = error ? QString::fromUtf8(error) : QString();
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        qFatal("%s", qPrintable(message + " in " + sql));
+}
+
+// The first column of the first row of a query: an integer, a real, a text or, for NULL or
+// no row, an invalid variant.
+inline QVariant Scalar(const QString& path, const QString& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK)
+        qFatal("%s in %s", sqlite3_errmsg(db), qPrintable(sql));
+    QVariant value;
+    if (sqlite3_step(statement) == SQLITE_ROW) {
+        switch (sqlite3_column_type(statement, 0)) {
+        case SQLITE_INTEGER:
+            value = static_cast<qlonglong>(sqlite3_column_int64(statement, 0));
+            break;
+        case SQLITE_FLOAT:
+            value = sqlite3_column_double(statement, 0);
+            break;
+        case SQLITE_TEXT:
+            value =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)),
+                                  sqlite3_column_bytes(statement, 0));
+            break;
+        default:
+            break;
+        }
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return value;
+}
+
+inline int RowCount(const QString& path, const QString& table) {
+    return Scalar(path, "SELECT COUNT(*) FROM " + table).toInt();
+}
+
+struct TEditorRig {
+    TTestHome home;
+    TDM dm{home.Path().toStdString()};
+    std::unique_ptr<TForm1> main;
+    std::unique_ptr<TForm17> editor;
+
+    TEditorRig() {
+        dm.DataModuleCreate();
+        DM = &dm;
+        SetNowSource(FixedNow);
+        main = std::make_unique<TForm1>(dm, TStartOptions{true, true});
+        editor = std::make_unique<TForm17>(dm, *main);
+        ClearShownMessageBoxes();
+    }
+    ~TEditorRig() {
+        editor.reset();
+        main.reset();
+        SetNowSource({});
+        DM = nullptr;
+    }
+
+    QString Db() const { return home.DatabasePath(); }
+    QVariant Task(int id, const QString& column) const {
+        return Scalar(Db(), QString("SELECT %1 FROM t_task WHERE id = %2").arg(column).arg(id));
+    }
+    QVariant NoteOf(int taskId, const QString& column = "strNote") const {
+        return Scalar(Db(),
+                      QString("SELECT %1 FROM t_note WHERE idTask = %2").arg(column).arg(taskId));
+    }
+    // Puts empty files (and folders, for names ending in "/") into the sound folder.
+    void MakeSounds(const QStringList& names) const {
+        QDir folder(home.Path());
+        folder.mkpath("sound");
+        for (const QString& name : names) {
+            if (name.endsWith('/')) {
+                folder.mkpath("sound/" + name);
+                continue;
+            }
+            QFile file(folder.filePath("sound/" + name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+    }
+
+    void ShowAdd() {
+        editor->TaskEditorMode = 1;
+        editor->show();
+    }
+    void ShowEdit(const TMyRec2& task) {
+        editor->PrepareEdit(task);
+        editor->show();
+    }
+    void TypeName(const QString& text) const { QTest::keyClicks(editor->Edit1, text); }
+    void ClickOk() const { QTest::mouseClick(editor->BitBtn1, Qt::LeftButton); }
+    void Click(QCheckBox* box) const {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    }
+};

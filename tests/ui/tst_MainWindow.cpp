@@ -1,0 +1,278 @@
+#include "app/Application.h"
+#include "app/FrameController.h"
+#include "app/MenuText.h"
+#include "app/MessageBox.h"
+#include "app/MyImage.h"
+#include "app/Unit1.h"
+#include "app/myLabel.h"
+#include "store/DmUnit.h"
+#include "tasklist/Unit2.h"
+#include "tests/ui/TestSupport.h"
+
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+#include <sqlite3.h>
+
+namespace {
+
+void Exec(const QString& path, const QString& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    const QString message = error ? error : "";
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        qFatal("%s", qPrintable(message + " in " + sql));
+}
+
+QStringList VisibleTexts(QMenu* menu) {
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        if (action->isVisible())
+            texts << (action->isSeparator() ? "-" : action->text());
+    return texts;
+}
+
+// Throws from its event handler, as a failing database call would.
+class ThrowingObject : public QObject {
+public:
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::User)
+            throw std::runtime_error("The database is locked.");
+        return QObject::event(event);
+    }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TTestHome> home_;
+    std::unique_ptr<TDM> dm_;
+
+    std::unique_ptr<TForm1> Start(bool argument, bool tray = true) {
+        auto form = std::make_unique<TForm1>(*dm_, TStartOptions{argument, tray});
+        form->ShowAtStartup();
+        return form;
+    }
+
+private slots:
+    void init() {
+        home_ = std::make_unique<TTestHome>();
+        dm_ = std::make_unique<TDM>(home_->Path().toStdString());
+        dm_->DataModuleCreate();
+        DM = dm_.get();
+        Exec(home_->DatabasePath(), "INSERT INTO t_task (id, strName, intCategory) VALUES "
+                                    "(1, 'one', 1), (2, 'two', 2), (3, 'three', 1)");
+        ClearShownMessageBoxes();
+    }
+    void cleanup() {
+        DM = nullptr;
+        dm_.reset();
+        home_.reset();
+    }
+
+    void startsShownWithEveryTaskWithoutAnArgument() {
+        auto form = Start(false);
+        QVERIFY(form->isVisible());
+        QVERIFY(form->MainShown);
+        QVERIFY(form->ListShown);
+        QVERIFY(form->Form2->isVisible());
+        QCOMPARE(form->Form2->ShownTasks.size(), size_t(3));
+        QCOMPARE(form->ShownCategory, 0);
+        QVERIFY(form->All1->isChecked());
+        QCOMPARE(form->size(), QSize(788, 569));
+    }
+
+    void startsInTheTrayWithAnArgumentWithTasksLoaded() {
+        auto form = Start(true);
+        QVERIFY(!form->isVisible());
+        QVERIFY(!form->MainShown);
+        QVERIFY(!form->ListShown);
+        QCOMPARE(form->Form2->AllTasks.size(), size_t(3));
+        form->ShowOrganizer1->trigger();
+        QVERIFY(form->isVisible());
+        QVERIFY(form->MainShown);
+        QVERIFY(form->Form2->isVisible());
+    }
+
+    void withoutANotificationAreaTheWindowMinimizesInstead() {
+        auto form = Start(true, false);
+        QVERIFY(form->isMinimized());
+        form->ShowOrganizer();
+        QVERIFY(!form->isMinimized());
+        form->close();
+        QVERIFY(form->isVisible());
+        QVERIFY(form->isMinimized());
+        QVERIFY(!form->MainShown);
+    }
+
+    void closingOnlyHidesAndShowOrganizerBringsItBack() {
+        auto form = Start(false);
+        for (int i = 0; i < 3; ++i) {
+            form->close();
+            QVERIFY(!form->isVisible());
+            QVERIFY(!form->MainShown);
+            form->ShowOrganizer();
+            QVERIFY(form->isVisible());
+        }
+        form->Frame->Image_Close()->clicked();
+        QVERIFY(!form->isVisible());
+        form->ShowOrganizer();
+        // Asking again while shown changes nothing.
+        const QRect bounds = form->geometry();
+        form->ShowOrganizer();
+        QCOMPARE(form->geometry(), bounds);
+        QVERIFY(form->MainShown);
+    }
+
+    void exitEndsTheEventLoop() {
+        auto form = Start(false);
+        bool quitByExit = false;
+        QTimer::singleShot(0, form.get(), [&] { form->Exit1->trigger(); });
+        QTimer watchdog;
+        connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        watchdog.start(5000);
+        quitByExit = QCoreApplication::exec() == 0;
+        QVERIFY(quitByExit);
+        QVERIFY(form->ExitRequested);
+        QVERIFY(!form->TrayIcon1->isVisible());
+    }
+
+    void aHandlerThatThrowsShowsTheErrorAndTheProgramGoesOn() {
+        ThrowingObject thrower;
+        QueueMessageBoxAnswer(QMessageBox::Ok);
+        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+        QCoreApplication::sendPostedEvents(&thrower);
+        QCOMPARE(ShownMessageBoxes(), QStringList{"Error: The database is locked."});
+        bool later = false;
+        QTimer::singleShot(0, [&] { later = true; });
+        QTRY_VERIFY(later);
+    }
+
+    void categoryMenuWithoutCategories() {
+        Exec(home_->DatabasePath(), "DELETE FROM t_category");
+        auto form = Start(false);
+        QCOMPARE(VisibleTexts(form->cpm), (QStringList{"&All", "-", "-", "&Edit Category..."}));
+        QCOMPARE(form->MenuCategories.size(), size_t(0));
+    }
+
+    void categoryMenuWithTenCategoriesInPositionOrder() {
+        Exec(home_->DatabasePath(), "DELETE FROM t_category");
+        for (int i = 1; i <= 10; ++i)
+            Exec(home_->DatabasePath(), QString("INSERT INTO t_category VALUES (%1, 'Cat%1 & co', "
+                                                "1, %2)")
+                                            .arg(i)
+                                            .arg(11 - i));
+        auto form = Start(false);
+        const QStringList texts = VisibleTexts(form->cpm);
+        QCOMPARE(texts.size(), 14);
+        QCOMPARE(texts[2], QString("&Cat10 && co"));
+        QCOMPARE(texts[3], QString("Ca&t9 && co"));
+        QCOMPARE(texts[11], QString("Cat&1 && co"));
+        QCOMPARE(form->MenuCategories.front().id, 10);
+    }
+
+    void choosingACategoryReloadsOnlyWhenItChanges() {
+        auto form = Start(false);
+        form->CategoryItems[1]->trigger();
+        QCOMPARE(form->ShownCategory, 2);
+        QCOMPARE(form->Form2->LoadedCategory, 2);
+        QCOMPARE(form->Form2->ShownTasks.size(), size_t(1));
+        QVERIFY(form->CategoryItems[1]->isChecked());
+        QVERIFY(!form->All1->isChecked());
+
+        // A task added behind the list's back shows only when the list is reloaded.
+        Exec(home_->DatabasePath(), "INSERT INTO t_task (id, strName, intCategory) VALUES "
+                                    "(4, 'four', 2)");
+        form->CategoryItems[1]->trigger();
+        QCOMPARE(form->Form2->ShownTasks.size(), size_t(1));
+        QVERIFY(form->CategoryItems[1]->isChecked());
+
+        form->All1->trigger();
+        QCOMPARE(form->ShownCategory, 0);
+        QCOMPARE(form->Form2->ShownTasks.size(), size_t(4));
+        Exec(home_->DatabasePath(), "DELETE FROM t_task WHERE id = 4");
+        form->All1->trigger();
+        QCOMPARE(form->Form2->ShownTasks.size(), size_t(4));
+    }
+
+    void afterEditingCategoriesTheShownCategoryIsCheckedAtItsNewPlace() {
+        auto form = Start(false);
+        form->CategoryItems[0]->trigger();
+        Exec(home_->DatabasePath(), "UPDATE t_category SET intPos = 4 - intPos");
+        form->EditCategory1Click();
+        QVERIFY(form->CategoryItems[2]->isChecked());
+        QVERIFY(!form->CategoryItems[0]->isChecked());
+        QVERIFY(!form->All1->isChecked());
+
+        Exec(home_->DatabasePath(), "DELETE FROM t_category WHERE id = 1");
+        form->EditCategory1Click();
+        for (QAction* item : form->CategoryItems)
+            QVERIFY(!item->isChecked());
+        QVERIFY(!form->All1->isChecked());
+        QCOMPARE(form->ShownCategory, 1);
+        QCOMPARE(form->Form2->LoadedCategory, 1);
+    }
+
+    void menuLabelsSitInARowAndLightUpUnderThePointer() {
+        auto form = Start(false);
+        const QList<TMyLabel*> labels{form->Label6, form->LabelOptions, form->LabelHelp,
+                                      form->LabelAbout, form->LabelExit};
+        QCOMPARE(labels[0]->pos(), QPoint(15, 27));
+        for (int i = 1; i < labels.size(); ++i) {
+            QCOMPARE(labels[i]->y(), 27);
+            QCOMPARE(labels[i]->x(), labels[i - 1]->x() + labels[i - 1]->width() + 10);
+        }
+        QCOMPARE(labels[0]->palette().color(QPalette::WindowText), QColor(128, 128, 128));
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QCoreApplication::sendEvent(labels[1], &enter);
+        QCOMPARE(labels[1]->palette().color(QPalette::WindowText), QColor(250, 250, 250));
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(labels[1], &leave);
+        QCOMPARE(labels[1]->palette().color(QPalette::WindowText), QColor(128, 128, 128));
+    }
+
+    void buttonsAndPanelFollowEveryResize() {
+        auto form = Start(false);
+        for (const QSize size : {QSize(788, 569), QSize(500, 300), QSize(1200, 900)}) {
+            form->resize(size);
+            const int w = size.width(), h = size.height();
+            QCOMPARE(form->Frame->Image_Min()->pos(), QPoint(w - 53, 5));
+            QCOMPARE(form->Frame->Image_Max()->pos(), QPoint(w - 37, 5));
+            QCOMPARE(form->Frame->Image_Close()->pos(), QPoint(w - 21, 5));
+            QCOMPARE(form->Panel1->geometry(), QRect(6, 43, w - 13, h - 50));
+            QCOMPARE(form->Form2->geometry(), QRect(QPoint(0, 0), QSize(w - 13, h - 50)));
+            QCOMPARE(form->Frame->Label1()->x(), (w - form->Frame->Label1()->width()) / 2);
+        }
+    }
+
+    void theStripFrameAndBackgroundArePainted() {
+        auto form = Start(false);
+        const QImage image = form->grab().toImage();
+        QCOMPARE(QColor(image.pixel(100, 0)), QColor(131, 131, 131));
+        QCOMPARE(QColor(image.pixel(100, 24)), QColor(96, 96, 96));
+        QCOMPARE(QColor(image.pixel(0, 300)), QColor(105, 105, 105));
+        QCOMPARE(QColor(image.pixel(3, 300)), QColor(200, 200, 200));
+    }
+
+    void acceleratorsAreUniqueAndAmpersandsStayPlain() {
+        QCOMPARE(WithAccelerators({"All", "apples", "Work & play", "...", "Ab"}),
+                 (QStringList{"&All", "a&pples", "&Work && play", "...", "A&b"}));
+    }
+};
+
+int main(int argc, char** argv) {
+    TApplication application(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_MainWindow.moc"

@@ -1,0 +1,493 @@
+// The task editor in add mode: its window, keyboard order, defaults, check box reactions,
+// sound list, cancelling and what "OK" writes.
+
+#include "app/Application.h"
+#include "app/DayCount.h"
+#include "app/FrameController.h"
+#include "app/MyImage.h"
+#include "app/Sound.h"
+#include "tests/ui/TaskEditorRig.h"
+
+#include <QGroupBox>
+#include <QSoundEffect>
+#include <QLabel>
+
+namespace {
+
+const double Tomorrow = EncodeDate(2007, 3, 15);
+const double TimeOfFixedNow = (10 * 3600 + 15 * 60 + 30) / 86400.0;
+
+} // namespace
+
+class TestTaskEditor : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TEditorRig> rig_;
+    TForm17* editor_ = nullptr;
+
+    int LastTaskId() const { return Scalar(rig_->Db(), "SELECT MAX(id) FROM t_task").toInt(); }
+
+    void TypeNote(const QString& text) const {
+        const QStringList lines = text.split('\n');
+        for (int k = 0; k < lines.size(); ++k) {
+            if (k > 0)
+                QTest::keyClick(editor_->Memo1, Qt::Key_Return);
+            QTest::keyClicks(editor_->Memo1, lines[k]);
+        }
+    }
+
+private slots:
+    void init() {
+        rig_ = std::make_unique<TEditorRig>();
+        editor_ = rig_->editor.get();
+    }
+    void cleanup() {
+        editor_ = nullptr;
+        rig_.reset();
+    }
+
+    void windowAndControlsHaveTheirDesignedPlaces() {
+        rig_->ShowAdd();
+        QCOMPARE(editor_->size(), QSize(408, 481));
+        QCOMPARE(editor_->palette().color(QPalette::Window), QColor(236, 233, 216));
+        QCOMPARE(editor_->Frame->Label1()->text(), QString("Add Task"));
+        QCOMPARE(editor_->Frame->Label1()->pos(), QPoint(14, 14));
+        QCOMPARE(editor_->Frame->Image_Close()->pos(), QPoint(408 - 28, 12));
+
+        QCOMPARE(editor_->Label2->pos(), QPoint(27, 56));
+        QCOMPARE(editor_->Label2->text(), QString("Task:"));
+        QCOMPARE(editor_->Edit1->geometry(), QRect(27, 76, 200, 21));
+        QCOMPARE(editor_->Label3->pos(), QPoint(236, 56));
+        QCOMPARE(editor_->Label3->text(), QString("Category:"));
+        QCOMPARE(editor_->ComboBox1->geometry(), QRect(236, 76, 145, 21));
+        QVERIFY(!editor_->ComboBox1->isEditable());
+        QCOMPARE(editor_->Label4->pos(), QPoint(27, 108));
+        QCOMPARE(editor_->Label4->text(), QString("Note:"));
+        QCOMPARE(editor_->Memo1->geometry(), QRect(27, 128, 353, 100));
+        QCOMPARE(editor_->Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(editor_->Label5->pos(), QPoint(27, 240));
+        QCOMPARE(editor_->Label5->text(), QString("Priority:"));
+        QCOMPARE(editor_->ComboBox2->geometry(), QRect(27, 260, 145, 21));
+        QCOMPARE(editor_->ComboBox2->count(), 2);
+        QCOMPARE(editor_->ComboBox2->itemText(0), QString("High"));
+        QCOMPARE(editor_->ComboBox2->itemText(1), QString("Normal"));
+        QCOMPARE(editor_->CheckBox1->pos(), QPoint(181, 240));
+        QCOMPARE(editor_->CheckBox1->text(), QString("Due Date:"));
+        QCOMPARE(editor_->DateTimePicker1->geometry(), QRect(181, 260, 200, 21));
+        QVERIFY(editor_->DateTimePicker1->calendarPopup());
+        QCOMPARE(editor_->DateTimePicker1->displayFormat(), QString("yyyy-MM-dd"));
+
+        QCOMPARE(editor_->GroupBox1->geometry(), QRect(27, 299, 353, 91));
+        QCOMPARE(editor_->GroupBox1->title(), QString(" Remainder "));
+        QCOMPARE(editor_->CheckBox2->parentWidget(), editor_->GroupBox1);
+        QCOMPARE(editor_->CheckBox2->pos(), QPoint(11, 24));
+        QCOMPARE(editor_->CheckBox2->text(), QString("Reminder:"));
+        QCOMPARE(editor_->DateTimePicker2->geometry(), QRect(84, 22, 115, 21));
+        QCOMPARE(editor_->DateTimePicker3->geometry(), QRect(208, 22, 128, 21));
+        QVERIFY(editor_->DateTimePicker3->calendarPopup());
+        QCOMPARE(editor_->DateTimePicker3->displayFormat(), QString("yyyy-MM-dd"));
+        QCOMPARE(editor_->CheckBox3->pos(), QPoint(11, 55));
+        QCOMPARE(editor_->CheckBox3->text(), QString("Sound:"));
+        QCOMPARE(editor_->ComboBox3->geometry(), QRect(84, 53, 115, 21));
+        QCOMPARE(editor_->SpeedButton1->geometry(), QRect(208, 52, 23, 22));
+        QVERIFY(!editor_->SpeedButton1->icon().isNull());
+
+        QCOMPARE(editor_->BitBtn1->geometry(), QRect(128, 416, 75, 25));
+        QCOMPARE(editor_->BitBtn1->text(), QString("OK"));
+        QVERIFY(editor_->BitBtn1->isDefault());
+        QCOMPARE(editor_->BitBtn2->geometry(), QRect(216, 416, 75, 25));
+        QCOMPARE(editor_->BitBtn2->text(), QString("Cancel"));
+        // The check boxes in the group end before the pickers beside them.
+        for (QCheckBox* box : {editor_->CheckBox2, editor_->CheckBox3})
+            QVERIFY2(box->geometry().right() < 84, qPrintable(box->text()));
+    }
+
+    void tabWalksTheControlsInTheirDesignedOrder() {
+        rig_->MakeSounds({"alarm.wav"});
+        rig_->ShowAdd();
+        // Every control takes part in the walk only when it is enabled.
+        rig_->Click(editor_->CheckBox1);
+        rig_->Click(editor_->CheckBox2);
+        rig_->Click(editor_->CheckBox3);
+        editor_->Edit1->setFocus();
+        const QList<QWidget*> expected = {editor_->ComboBox1,
+                                          editor_->Memo1,
+                                          editor_->ComboBox2,
+                                          editor_->CheckBox1,
+                                          editor_->DateTimePicker1,
+                                          editor_->CheckBox2,
+                                          editor_->DateTimePicker2,
+                                          editor_->DateTimePicker3,
+                                          editor_->CheckBox3,
+                                          editor_->ComboBox3,
+                                          editor_->BitBtn1,
+                                          editor_->BitBtn2,
+                                          editor_->Edit1};
+        QList<QWidget*> walked;
+        for (int k = 0; k < expected.size(); ++k) {
+            QTest::keyClick(editor_->focusWidget(), Qt::Key_Tab);
+            walked << editor_->focusWidget();
+        }
+        QCOMPARE(walked, expected);
+        QCOMPARE(editor_->Memo1->toPlainText(), QString());
+    }
+
+    void showPausesTheReminderCheckAndCloseResumesIt() {
+        QVERIFY(rig_->main->Timer3->isActive());
+        rig_->main->Timer4->start();
+        rig_->ShowAdd();
+        QVERIFY(!rig_->main->Timer3->isActive());
+        QVERIFY(!rig_->main->Timer4->isActive());
+        editor_->BitBtn2Click();
+        QVERIFY(!editor_->isVisible());
+        QVERIFY(rig_->main->Timer3->isActive());
+        QVERIFY(!rig_->main->Timer4->isActive());
+    }
+
+    void addResetsEveryControl() {
+        Exec(rig_->Db(), "INSERT INTO t_task (id, strName, intCategory) VALUES (1, 'old', 2)");
+        TMyRec2 old;
+        old.id = 1;
+        old.strName = "old";
+        old.intPriority = 0;
+        old.strNote = "old note";
+        old.intDue = 1;
+        old.dateDue = EncodeDate(2010, 1, 2);
+        old.intReminder = 1;
+        old.datetimeReminder = EncodeDate(2010, 1, 3) + 0.5;
+        old.intSound = 1;
+        rig_->ShowEdit(old);
+        editor_->BitBtn2Click();
+
+        rig_->ShowAdd();
+        QCOMPARE(editor_->Frame->Label1()->text(), QString("Add Task"));
+        QCOMPARE(editor_->Edit1->text(), QString());
+        QCOMPARE(editor_->Memo1->toPlainText(), QString());
+        QCOMPARE(editor_->ComboBox2->currentText(), QString("Normal"));
+        QVERIFY(!editor_->CheckBox1->isChecked());
+        QVERIFY(!editor_->DateTimePicker1->isEnabled());
+        QCOMPARE(editor_->DateTimePicker1->date(), QDate(2007, 3, 15));
+        QVERIFY(!editor_->CheckBox2->isChecked());
+        QVERIFY(!editor_->DateTimePicker2->isEnabled());
+        QVERIFY(!editor_->DateTimePicker3->isEnabled());
+        QCOMPARE(editor_->DateTimePicker2->time(), QTime(10, 15, 30));
+        QCOMPARE(editor_->DateTimePicker3->date(), QDate(2007, 3, 15));
+        QVERIFY(!editor_->CheckBox3->isChecked());
+        QVERIFY(!editor_->CheckBox3->isEnabled());
+        QVERIFY(!editor_->ComboBox3->isEnabled());
+        QCOMPARE(editor_->ComboBox3->currentIndex(), -1);
+        QVERIFY(!editor_->SpeedButton1->isEnabled());
+        QCOMPARE(editor_->focusWidget(), editor_->Edit1);
+        QVERIFY(!editor_->EditAccepted);
+    }
+
+    void addWithAllCategoriesShownPreselectsTheFirstByPosition() {
+        Exec(rig_->Db(), "UPDATE t_category SET intPos = 4 - id");
+        rig_->main->ShownCategory = 0;
+        rig_->ShowAdd();
+        QCOMPARE(editor_->ComboBox1->count(), 3);
+        QCOMPARE(editor_->ComboBox1->itemText(0), QString("Shopping"));
+        QCOMPARE(editor_->ComboBox1->itemText(2), QString("Personal"));
+        QCOMPARE(editor_->CategoryIds, (std::vector<int32_t>{3, 2, 1}));
+        QCOMPARE(editor_->ComboBox1->currentText(), QString("Shopping"));
+        rig_->TypeName("buy milk");
+        rig_->ClickOk();
+        QVERIFY(editor_->EditAccepted);
+        QVERIFY(!editor_->isVisible());
+        QCOMPARE(editor_->EditTaskId, LastTaskId());
+        QCOMPARE(rig_->Task(editor_->EditTaskId, "intCategory").toInt(), 3);
+    }
+
+    void addWithACategoryShownPreselectsIt() {
+        rig_->main->ShownCategory = 2;
+        rig_->ShowAdd();
+        QCOMPARE(editor_->ComboBox1->currentText(), QString("Work"));
+        rig_->TypeName("report");
+        rig_->ClickOk();
+        QVERIFY(editor_->EditAccepted);
+        const int id = editor_->EditTaskId;
+        QCOMPARE(rig_->Task(id, "strName").toString(), QString("report"));
+        QCOMPARE(rig_->Task(id, "intCategory").toInt(), 2);
+        QCOMPARE(rig_->Task(id, "intPriority").toInt(), 1);
+        QCOMPARE(rig_->Task(id, "intDone").toInt(), 0);
+        QCOMPARE(rig_->Task(id, "intMemo").toInt(), 0);
+    }
+
+    void addWithANoteWritesItAsTyped() {
+        rig_->ShowAdd();
+        rig_->TypeName("call");
+        TypeNote("  first line  \n\n  third line ");
+        rig_->ClickOk();
+        QVERIFY(editor_->EditAccepted);
+        const int id = editor_->EditTaskId;
+        QCOMPARE(rig_->Task(id, "intMemo").toInt(), 1);
+        QCOMPARE(rig_->NoteOf(id).toString(), QString("  first line  \n\n  third line "));
+        QCOMPARE(RowCount(rig_->Db(), "t_note"), 1);
+    }
+
+    void addWithABlankNoteWritesNoNote() {
+        rig_->ShowAdd();
+        rig_->TypeName("call");
+        TypeNote("   \n  \n");
+        QVERIFY(!editor_->Results().strNote.has_value());
+        rig_->ClickOk();
+        QVERIFY(editor_->EditAccepted);
+        QCOMPARE(rig_->Task(editor_->EditTaskId, "intMemo").toInt(), 0);
+        QCOMPARE(RowCount(rig_->Db(), "t_note"), 0);
+    }
+
+    void aNameOfOnlySpacesIsRefused() {
+        rig_->ShowAdd();
+        rig_->TypeName("   ");
+        TypeNote("kept");
+        editor_->ComboBox2->setFocus();
+        QueueMessageBoxAnswer(QMessageBox::Ok);
+        rig_->ClickOk();
+        QCOMPARE(ShownMessageBoxes(), QStringList{"Error: Error, Task can not be empty!"});
+        QVERIFY(editor_->isVisible());
+        QVERIFY(!editor_->EditAccepted);
+        QCOMPARE(editor_->focusWidget(), editor_->Edit1);
+        QCOMPARE(editor_->Edit1->text(), QString("   "));
+        QCOMPARE(editor_->Memo1->toPlainText(), QString("kept"));
+        QCOMPARE(RowCount(rig_->Db(), "t_task"), 0);
+        QCOMPARE(RowCount(rig_->Db(), "t_note"), 0);
+    }
+
+    void aNameWithSpacesAroundIsSavedTrimmed() {
+        rig_->ShowAdd();
+        rig_->TypeName("  pay rent \t ");
+        rig_->ClickOk();
+        QVERIFY(editor_->EditAccepted);
+        QCOMPARE(rig_->Task(editor_->EditTaskId, "strName").toString(), QString("pay rent"));
+    }
+
+    void dueDateFollowsItsCheckBoxAndIsStoredEvenWhenOff() {
+        rig_->ShowAdd();
+        rig_->Click(editor_->CheckBox1);
+        QVERIFY(editor_->DateTimePicker1->isEnabled());
+        rig_->Click(editor_->CheckBox1);
+        QVERIFY(!editor_->DateTimePicker1->isEnabled());
+        rig_->TypeName("later");
+        rig_->ClickOk();
+        const int id = editor_->EditTaskId;
+        QCOMPARE(rig_->Task(id, "intDue").toInt(), 0);
+        QCOMPARE(rig_->Task(id, "dateDue").toDouble(), Tomorrow);
+        QCOMPARE(rig_->Task(id, "intReminder").toInt(), 0);
+        QCOMPARE(rig_->Task(id, "datetimeReminder").toDouble(), Tomorrow + TimeOfFixedNow);
+    }
+
+    void dueDateCheckedIsSaved() {
+        rig_->ShowAdd();
+        rig_->Click(editor_->CheckBox1);
+        editor_->DateTimePicker1->setDate(QDate(2008, 2, 29));
+        rig_->TypeName("leap");
+        rig_->ClickOk();
+        QCOMPARE(rig_->Task(editor_->EditTaskId, "intDue").toInt(), 1);
+        QCOMPARE(rig_->Task(editor_->EditTaskId, "dateDue").toDouble(), EncodeDate(2008, 2, 29));
+    }
+
+    void reminderDateTimeIsTheDayOfOnePickerAndTheTimeOfTheOther() {
+        rig_->ShowAdd();
+        rig_->Click(editor_->CheckBox2);
+        QVERIFY(editor_->DateTimePicker2->isEnabled());
+        QVERIFY(editor_->DateTimePicker3->isEnabled());
+        QVERIFY(editor_->CheckBox3->isEnabled());
+        QVERIFY(!editor_->ComboBox3->isEnabled());
+        editor_->DateTimePicker3->setDate(QDate(2007, 3, 15));
+        editor_->DateTimePicker2->setTime(QTime(14, 30));
+        rig_->TypeName("meeting");
+        rig_->ClickOk();
+        const int id = editor_->EditTaskId;
+        QCOMPARE(rig_->Task(id, "intReminder").toInt(), 1);
+        QCOMPARE(rig_->Task(id, "datetimeReminder").toDouble(),
+                 EncodeDate(2007, 3, 15) + 14.5 / 24.0);
+    }
+
+    void soundFollowsItsCheckBoxAndUncheckingReminderClearsIt() {
+        rig_->MakeSounds({"alarm.wav", "BELL.WAV"});
+        rig_->ShowAdd();
+        rig_->Click(editor_->CheckBox2);
+        rig_->Click(editor_->CheckBox3);
+        QVERIFY(editor_->ComboBox3->isEnabled());
+        QVERIFY(editor_->SpeedButton1->isEnabled());
+        QCOMPARE(editor_->ComboBox3->currentText(), QString("alarm.wav"));
+        editor_->ComboBox3->setCurrentIndex(1);
+        QCOMPARE(editor_->Results().strSoundFile, std::string("BELL.WAV"));
+
+        rig_->Click(editor_->CheckBox3);
+        QVERIFY(!editor_->ComboBox3->isEnabled());
+        QCOMPARE(editor_->ComboBox3->currentIndex(), -1);
+        QVERIFY(!editor_->SpeedButton1->isEnabled());
+        rig_->Click(editor_->CheckBox3);
+        QCOMPARE(editor_->ComboBox3->currentText(), QString("alarm.wav"));
+
+        rig_->Click(editor_->CheckBox2);
+        QVERIFY(!editor_->CheckBox3->isChecked());
+        QVERIFY(!editor_->CheckBox3->isEnabled());
+        QVERIFY(!editor_->ComboBox3->isEnabled());
+        QCOMPARE(editor_->ComboBox3->currentIndex(), -1);
+        QVERIFY(!editor_->SpeedButton1->isEnabled());
+        QVERIFY(!editor_->DateTimePicker2->isEnabled());
+        QVERIFY(!editor_->DateTimePicker3->isEnabled());
+        rig_->TypeName("quiet");
+        rig_->ClickOk();
+        const int id = editor_->EditTaskId;
+        QCOMPARE(rig_->Task(id, "intSound").toInt(), 0);
+        QCOMPARE(rig_->Task(id, "strSoundFile").toString(), QString());
+    }
+
+    void checkingFromCodeRunsTheSameReaction() {
+        rig_->MakeSounds({"alarm.wav"});
+        rig_->ShowAdd();
+        editor_->CheckBox2->setChecked(true);
+        QVERIFY(editor_->CheckBox3->isEnabled());
+        editor_->CheckBox3->setChecked(true);
+        QCOMPARE(editor_->ComboBox3->currentText(), QString("alarm.wav"));
+        editor_->CheckBox2->setChecked(false);
+        QVERIFY(!editor_->CheckBox3->isChecked());
+        QCOMPARE(editor_->ComboBox3->currentIndex(), -1);
+        editor_->CheckBox1->setChecked(true);
+        QVERIFY(editor_->DateTimePicker1->isEnabled());
+    }
+
+    void soundListHoldsTheWavFilesOfAnyCase() {
+        rig_->MakeSounds({"tune.mp3", "BELL.WAV", "alarm.wav", "folder.wav/", "wav"});
+        rig_->ShowAdd();
+        QStringList items;
+        for (int k = 0; k < editor_->ComboBox3->count(); ++k)
+            items << editor_->ComboBox3->itemText(k);
+        QCOMPARE(items, (QStringList{"alarm.wav", "BELL.WAV"}));
+        QCOMPARE(editor_->ComboBox3->currentIndex(), -1);
+
+        // The list is read again at every show.
+        editor_->BitBtn2Click();
+        rig_->MakeSounds({"chime.Wav"});
+        rig_->ShowAdd();
+        QCOMPARE(editor_->ComboBox3->count(), 3);
+        QCOMPARE(editor_->ComboBox3->itemText(2), QString("chime.Wav"));
+    }
+
+    void soundWithoutSoundFolderSelectsNothing() {
+        rig_->ShowAdd();
+        QCOMPARE(editor_->ComboBox3->count(), 0);
+        rig_->Click(editor_->CheckBox2);
+        rig_->Click(editor_->CheckBox3);
+        QVERIFY(editor_->ComboBox3->isEnabled());
+        QCOMPARE(editor_->ComboBox3->currentIndex(), -1);
+        rig_->TypeName("silent");
+        rig_->ClickOk();
+        QCOMPARE(rig_->Task(editor_->EditTaskId, "intSound").toInt(), 1);
+        QCOMPARE(rig_->Task(editor_->EditTaskId, "strSoundFile").toString(), QString());
+    }
+
+    void playLoadsTheChosenSoundAndNeverReports() {
+        rig_->MakeSounds({"alarm.wav"});
+        rig_->ShowAdd();
+        rig_->Click(editor_->CheckBox2);
+        rig_->Click(editor_->CheckBox3);
+        QTest::mouseClick(editor_->SpeedButton1, Qt::LeftButton);
+        const QString path = QDir(rig_->home.Path()).filePath("sound/alarm.wav");
+        QCOMPARE(SoundPlayer().source(), QUrl::fromLocalFile(path));
+
+        QFile::remove(path);
+        QTest::mouseClick(editor_->SpeedButton1, Qt::LeftButton);
+        QVERIFY(ShownMessageBoxes().isEmpty());
+        QVERIFY(editor_->isVisible());
+    }
+
+    void cancellingWritesNothing_data() {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("Cancel") << "Cancel";
+        QTest::newRow("Esc") << "Esc";
+        QTest::newRow("close picture") << "close picture";
+        QTest::newRow("main window's request") << "request";
+    }
+    void cancellingWritesNothing() {
+        QFETCH(QString, way);
+        rig_->ShowAdd();
+        rig_->TypeName("never");
+        TypeNote("saved");
+        if (way == "Cancel")
+            QTest::mouseClick(editor_->BitBtn2, Qt::LeftButton);
+        else if (way == "Esc")
+            QTest::keyClick(editor_->Edit1, Qt::Key_Escape);
+        else if (way == "close picture")
+            QTest::mouseClick(editor_->Frame->Image_Close(), Qt::LeftButton);
+        else {
+            rig_->main->Form17 = editor_;
+            rig_->main->WMCloseEditor(1);
+            QVERIFY(editor_->isVisible());
+            rig_->main->WMCloseEditor(0);
+        }
+        QVERIFY(!editor_->isVisible());
+        QCOMPARE(editor_->result(), int(QDialog::Rejected));
+        QVERIFY(!editor_->EditAccepted);
+        QVERIFY(rig_->main->Timer3->isActive());
+        QCOMPARE(RowCount(rig_->Db(), "t_task"), 0);
+        QCOMPARE(RowCount(rig_->Db(), "t_note"), 0);
+    }
+
+    void enterInTheNameBoxSaves() {
+        rig_->ShowAdd();
+        rig_->TypeName("quick");
+        QTest::keyClick(editor_->Edit1, Qt::Key_Return);
+        QVERIFY(editor_->EditAccepted);
+        QCOMPARE(rig_->Task(editor_->EditTaskId, "strName").toString(), QString("quick"));
+    }
+
+    void withoutCategoriesTheSaveIsRefused() {
+        Exec(rig_->Db(), "DELETE FROM t_category");
+        rig_->ShowAdd();
+        QCOMPARE(editor_->ComboBox1->count(), 0);
+        QVERIFY(editor_->CategoryIds.empty());
+        rig_->TypeName("orphan");
+        QueueMessageBoxAnswer(QMessageBox::Ok);
+        rig_->ClickOk();
+        QCOMPARE(ShownMessageBoxes(), QStringList{"Error: Error, please add a category first!"});
+        QVERIFY(editor_->isVisible());
+        QVERIFY(!editor_->EditAccepted);
+        QCOMPARE(RowCount(rig_->Db(), "t_task"), 0);
+    }
+
+    void modalRunReturnsAcceptedAfterOk() {
+        editor_->TaskEditorMode = 1;
+        QTimer::singleShot(0, editor_, [this] {
+            QVERIFY(editor_->isModal());
+            QVERIFY(!rig_->main->Timer3->isActive());
+            rig_->TypeName("modal");
+            rig_->ClickOk();
+            // Whatever happened, the modal run must end.
+            if (editor_->isVisible())
+                editor_->reject();
+        });
+        QCOMPARE(editor_->exec(), int(QDialog::Accepted));
+        QVERIFY(editor_->EditAccepted);
+        QVERIFY(rig_->main->Timer3->isActive());
+        QCOMPARE(rig_->Task(editor_->EditTaskId, "strName").toString(), QString("modal"));
+    }
+
+    void dayCountsConvertToTheMillisecond() {
+        const double value = EncodeDate(2007, 3, 15) + 14.5 / 24.0 + 0.25 / 86400.0;
+        QCOMPARE(DayCountToDate(value), QDate(2007, 3, 15));
+        QCOMPARE(DayCountToTime(value), QTime(14, 30, 0, 250));
+        QCOMPARE(DayCountToDateTime(value), QDateTime(QDate(2007, 3, 15), QTime(14, 30, 0, 250)));
+        QCOMPARE(DateTimeToDayCount(QDate(2007, 3, 15), QTime(14, 30, 0, 250)), value);
+        QCOMPARE(DateTimeToDayCount(DayCountToDateTime(value)), value);
+        QCOMPARE(DateToDayCount(QDate(1899, 12, 30)), 0.0);
+        // A time a hair before midnight rounds to the next day.
+        QCOMPARE(DayCountToDateTime(EncodeDate(2007, 3, 15) + 0.9999999999),
+                 QDateTime(QDate(2007, 3, 16), QTime(0, 0)));
+        // Before the first day the fraction still counts forward from midnight.
+        QCOMPARE(DayCountToDateTime(-1.25), QDateTime(QDate(1899, 12, 29), QTime(6, 0)));
+        QCOMPARE(DateTimeToDayCount(QDate(1899, 12, 29), QTime(6, 0)), -1.25);
+    }
+};
+
+int main(int argc, char** argv) {
+    TApplication application(argc, argv);
+    TestTaskEditor test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_TaskEditor.moc"
