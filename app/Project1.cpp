@@ -3,6 +3,7 @@
 #include "editor/Unit17.h"
 #include "reminders/Unit3.h"
 #include "store/DmUnit.h"
+#include "tasklist/Unit2.h"
 
 #include <QSystemTrayIcon>
 
@@ -24,6 +25,7 @@ int main(int argc, char* argv[]) {
     TForm17 taskEditor(dataModule, mainWindow);
     mainWindow.Form3 = &reminderPopup;
     mainWindow.Form17 = &taskEditor;
+    mainWindow.Form2->Form17 = &taskEditor;
 
     mainWindow.ShowAtStartup();
     const int exitCode = TApplication::exec();
