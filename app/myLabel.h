@@ -1,32 +1,13 @@
 #pragma once
 
-#include <QLabel>
+#include "app/MyImage.h"
 
 // A text label that tells when the mouse pointer enters or leaves it, for text that lights up
-// under the pointer (a link, for example), and when it is clicked with the left button.
-class TMyLabel : public QLabel {
+// under the pointer (the menu labels and links), and when it is clicked. Pictures and texts
+// share one label control here, so it is the picture control with text in it.
+class TMyLabel : public TMyImage {
     Q_OBJECT
 
 public:
-    explicit TMyLabel(QWidget* parent = nullptr);
-
-signals:
-    void OnMouseEnter(QObject* Sender);
-    void OnMouseLeave(QObject* Sender);
-    // The left button was pressed on the label and released over it.
-    void clicked();
-
-protected:
-    // Raise OnMouseEnter and OnMouseLeave; a subclass may do more.
-    virtual void MouseEnter();
-    virtual void MouseLeave();
-
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    // A release counts as a click only after a left press that this control received itself.
-    bool leftPressed_ = false;
+    using TMyImage::TMyImage;
 };
