@@ -3,6 +3,8 @@
 
 #include "editor/Unit17.h"
 
+#include "app/GroupBox.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -72,27 +74,6 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
     button->setGeometry(left, 416, 75, 25);
     return button;
 }
-
-// A group box whose caption sits on the frame's top line, half a text line down, with the
-// caption's spaces keeping the line off the text.
-class TGroupBox : public QGroupBox {
-public:
-    using QGroupBox::QGroupBox;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const QFontMetrics metrics(font());
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QColor(208, 208, 191));
-        painter.drawRoundedRect(
-            QRectF(rect()).adjusted(0.5, metrics.height() / 2 + 0.5, -0.5, -0.5), 3, 3);
-        const QRect caption(8, 0, metrics.horizontalAdvance(title()), metrics.height());
-        painter.fillRect(caption, palette().window());
-        painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, title());
-    }
-};
 
 // The play button's picture: a loudspeaker with two sound waves, 16 by 16.
 QPixmap PlayPicture() {

@@ -1,6 +1,7 @@
 #include "reminders/Unit3.h"
 
 #include "app/FrameController.h"
+#include "app/GroupBox.h"
 #include "app/Unit1.h"
 #include "store/Reminders.h"
 #include "store/TaskWrite.h"
@@ -55,7 +56,7 @@ void TForm3::FormCreate() {
     Memo1->setReadOnly(true);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    GroupBox1 = Place(new QGroupBox(" Operation ", this), 10, 240, 272, 150);
+    GroupBox1 = Place(new TGroupBox(" Operation ", this), 10, 240, 272, 150);
     RadioButton1 = Place(new QRadioButton("Reminder again after  ", GroupBox1), 8, 24, 150, 20);
     ComboBox1 = Place(new QComboBox(GroupBox1), 158, 23, 100, 21);
     ComboBox1->addItems(DelayTexts);
