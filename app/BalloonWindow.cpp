@@ -1,12 +1,13 @@
 #include "app/BalloonWindow.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <QWindow>
 
 TBalloonWindow::TBalloonWindow(QWidget* parent)
     : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
@@ -48,6 +49,13 @@ void TBalloonWindow::ShowBalloon(const QString& title, const QString& text) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     move(area.right() - width() - 12, area.bottom() - height() - 12);
+    // A modal window blocks the clicks on every window but its own: while one is open the
+    // balloon belongs to it, so that the balloon can still be clicked.
+    const QWidget* owner = QApplication::activeModalWidget();
+    if (!owner && parentWidget())
+        owner = parentWidget()->window();
+    create();
+    windowHandle()->setTransientParent(owner ? owner->windowHandle() : nullptr);
     show();
     raise();
 }
@@ -60,6 +68,10 @@ void TBalloonWindow::paintEvent(QPaintEvent*) {
 }
 
 void TBalloonWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
+    if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint()))
+        return;
+    // Like a balloon on the tray icon, the balloon goes away when clicked, also when the
+    // click finds nothing to work on.
+    hide();
+    emit clicked();
 }

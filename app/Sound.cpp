@@ -1,7 +1,7 @@
 #include "app/Sound.h"
 
 #include <QApplication>
-#include <QFileInfo>
+#include <QFile>
 #include <QSoundEffect>
 #include <QUrl>
 
@@ -17,8 +17,23 @@ QSoundEffect& SoundPlayer() {
     return *player;
 }
 
+namespace {
+
+// Only a file that starts like a WAV file goes to the player: the player never finishes
+// loading a file too short to hold the header, and the next sound would then wait for it
+// for ever.
+bool LooksLikeWav(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(12);
+    return header.size() == 12 && header.startsWith("RIFF") && header.mid(8, 4) == "WAVE";
+}
+
+} // namespace
+
 void PlaySoundFile(const QString& path) {
-    if (!QFileInfo(path).isFile()) {
+    if (!LooksLikeWav(path)) {
         QApplication::beep();
         return;
     }

@@ -32,53 +32,6 @@ inline double FixedNow() {
     return EncodeDate(2007, 3, 14) + (10 * 3600 + 15 * 60 + 30) / 86400.0;
 }
 
-inline void Exec(const QString& path, const QString& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    const QString message = error ? QString::fromUtf8(error) : QString();
-    sqlite3_free(error);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK)
-        qFatal("%s", qPrintable(message + " in " + sql));
-}
-
-// The first column of the first row of a query: an integer, a real, a text or, for NULL or
-// no row, an invalid variant.
-inline QVariant Scalar(const QString& path, const QString& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK)
-        qFatal("%s in %s", sqlite3_errmsg(db), qPrintable(sql));
-    QVariant value;
-    if (sqlite3_step(statement) == SQLITE_ROW) {
-        switch (sqlite3_column_type(statement, 0)) {
-        case SQLITE_INTEGER:
-            value = static_cast<qlonglong>(sqlite3_column_int64(statement, 0));
-            break;
-        case SQLITE_FLOAT:
-            value = sqlite3_column_double(statement, 0);
-            break;
-        case SQLITE_TEXT:
-            value =
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)),
-                                  sqlite3_column_bytes(statement, 0));
-            break;
-        default:
-            break;
-        }
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return value;
-}
-
-inline int RowCount(const QString& path, const QString& table) {
-    return Scalar(path, "SELECT COUNT(*) FROM " + table).toInt();
-}
-
 struct TEditorRig {
     TTestHome home;
     TDM dm{home.Path().toStdString()};

@@ -1,9 +1,115 @@
 #include "tests/ui/TestSupport.h"
 
+#include <QDataStream>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <sqlite3.h>
 
 TTestHome::TTestHome() {
     QDir(dir_.path()).mkpath("config");
     qputenv("TOLVEK_HOME", dir_.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (dir_.path() + "/config").toUtf8());
+}
+
+void Exec(const QString& path, const QString& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    const QString message = error ? QString::fromUtf8(error) : QString();
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        qFatal("%s", qPrintable(message + " in " + sql));
+}
+
+// The first column of the first row of a query: an integer, a real, a text or, for NULL or
+// no row, an invalid variant.
+QVariant Scalar(const QString& path, const QString& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK)
+        qFatal("%s in %s", sqlite3_errmsg(db), qPrintable(sql));
+    QVariant value;
+    if (sqlite3_step(statement) == SQLITE_ROW) {
+        switch (sqlite3_column_type(statement, 0)) {
+        case SQLITE_INTEGER:
+            value = static_cast<qlonglong>(sqlite3_column_int64(statement, 0));
+            break;
+        case SQLITE_FLOAT:
+            value = sqlite3_column_double(statement, 0);
+            break;
+        case SQLITE_TEXT:
+            value =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)),
+                                  sqlite3_column_bytes(statement, 0));
+            break;
+        default:
+            break;
+        }
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return value;
+}
+
+int RowCount(const QString& path, const QString& table) {
+    return Scalar(path, "SELECT COUNT(*) FROM " + table).toInt();
+}
+
+void InsertTasks(const QString& databasePath, const std::vector<TTaskRow>& rows) {
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(databasePath.toStdString().c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* insert = nullptr;
+    QCOMPARE(
+        sqlite3_prepare_v2(db,
+                           "INSERT INTO t_task (id, strName, intCategory, intPriority, intDone,"
+                           " intDue, dateDue, intReminder, datetimeReminder)"
+                           " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                           -1, &insert, nullptr),
+        SQLITE_OK);
+    for (const TTaskRow& row : rows) {
+        sqlite3_bind_int(insert, 1, row.id);
+        sqlite3_bind_text(insert, 2, row.name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 3, row.category);
+        sqlite3_bind_int(insert, 4, row.priority);
+        sqlite3_bind_int(insert, 5, row.done);
+        sqlite3_bind_int(insert, 6, row.due);
+        sqlite3_bind_double(insert, 7, row.dateDue);
+        sqlite3_bind_int(insert, 8, row.reminder);
+        sqlite3_bind_double(insert, 9, row.datetimeReminder);
+        QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_close(db);
+}
+
+void WriteWave(const QString& path) {
+    const QByteArray samples(160, '\0');
+    QByteArray wave;
+    QDataStream out(&wave, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + samples.size());
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2)
+        << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(samples.size());
+    out.writeRawData(samples.constData(), static_cast<int>(samples.size()));
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(wave), wave.size());
+}
+
+std::vector<int> Ids(const std::vector<TMyRec2>& tasks) {
+    std::vector<int> ids;
+    for (const TMyRec2& task : tasks)
+        ids.push_back(task.id);
+    return ids;
 }

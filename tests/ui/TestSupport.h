@@ -1,7 +1,12 @@
 #pragma once
 
+#include "store/varUnit.h"
+
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariant>
+#include <string>
+#include <vector>
 
 // Points the program folder (TOLVEK_HOME) and the settings folder (XDG_CONFIG_HOME) at a
 // fresh temporary folder, so that a test never touches a real user's data.
@@ -14,3 +19,33 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+// Runs SQL on the database file on a connection of its own, as another program could.
+void Exec(const QString& path, const QString& sql);
+// The first column of the first row of a query: an integer, a real, a text or, for NULL or
+// no row, an invalid variant.
+QVariant Scalar(const QString& path, const QString& sql);
+int RowCount(const QString& path, const QString& table);
+
+// One t_task row for a test; the columns a test leaves out get the table's defaults.
+struct TTaskRow {
+    int id = 0;
+    std::string name;
+    int category = 1;
+    int priority = 1;
+    int done = 0;
+    int due = 0;
+    double dateDue = 0;
+    int reminder = 0;
+    double datetimeReminder = 0;
+};
+
+// Writes the rows into the database file behind the program's back, on a connection of
+// its own, as another program could.
+void InsertTasks(const QString& databasePath, const std::vector<TTaskRow>& rows);
+
+// A short silent WAV file: the RIFF header and 80 samples of 16-bit mono sound at 8 kHz.
+void WriteWave(const QString& path);
+
+// The ids of the tasks, in their order.
+std::vector<int> Ids(const std::vector<TMyRec2>& tasks);

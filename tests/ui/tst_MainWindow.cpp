@@ -18,18 +18,6 @@
 
 namespace {
 
-void Exec(const QString& path, const QString& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    const QString message = error ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK)
-        qFatal("%s", qPrintable(message + " in " + sql));
-}
-
 QStringList VisibleTexts(QMenu* menu) {
     QStringList texts;
     for (QAction* action : menu->actions())

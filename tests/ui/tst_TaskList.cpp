@@ -5,7 +5,6 @@
 #include "tasklist/BitBtn.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
-#include "tests/ui/TaskRows.h"
 #include "tests/ui/TestSupport.h"
 
 #include <QFile>
@@ -18,13 +17,6 @@
 #include <memory>
 
 namespace {
-
-std::vector<int> Ids(const std::vector<TMyRec2>& tasks) {
-    std::vector<int> ids;
-    for (const TMyRec2& task : tasks)
-        ids.push_back(task.id);
-    return ids;
-}
 
 // Seven tasks of mixed priority, done mark and due date, all in "Personal".
 std::vector<TTaskRow> MixedTasks() {

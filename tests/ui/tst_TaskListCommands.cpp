@@ -4,21 +4,11 @@
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/TaskEditorRig.h"
-#include "tests/ui/TaskRows.h"
 
 #include <QHeaderView>
 #include <QTreeView>
 
-namespace {
-
-std::vector<int> Ids(const std::vector<TMyRec2>& tasks) {
-    std::vector<int> ids;
-    for (const TMyRec2& task : tasks)
-        ids.push_back(task.id);
-    return ids;
-}
-
-} // namespace
+namespace {} // namespace
 
 class TestTaskListCommands : public QObject {
     Q_OBJECT

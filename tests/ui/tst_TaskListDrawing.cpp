@@ -4,7 +4,6 @@
 #include "tasklist/BitBtn.h"
 #include "tasklist/TaskListPainting.h"
 #include "tasklist/Unit2.h"
-#include "tests/ui/TaskRows.h"
 #include "tests/ui/TestSupport.h"
 
 #include <QHeaderView>
@@ -120,12 +119,8 @@ private slots:
                                              .dateDue = march + 10},
                                             {.id = 3, .name = "Undated task", .category = 3},
                                             {.id = 4, .name = "Odd icon", .category = 4}});
-        sqlite3* db = nullptr;
-        sqlite3_open(home_->DatabasePath().toStdString().c_str(), &db);
-        sqlite3_exec(db,
-                     "INSERT INTO t_category (id, strName, intImg, intPos) VALUES (4, 'Odd', 0, 4)",
-                     nullptr, nullptr, nullptr);
-        sqlite3_close(db);
+        Exec(home_->DatabasePath(),
+             "INSERT INTO t_category (id, strName, intImg, intPos) VALUES (4, 'Odd', 0, 4)");
 
         form_ = std::make_unique<TForm2>(*dm_);
         form_->FormCreate([] {});
