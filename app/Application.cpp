@@ -4,6 +4,21 @@
 
 #include <exception>
 
+namespace {
+
+// Shows the error being handled in an error box. Call it only inside a catch block.
+void ShowCaughtError(QWidget* parent) {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        ShowErrorBox(parent, QString::fromUtf8(error.what()));
+    } catch (...) {
+        ShowErrorBox(parent, "An unexpected error stopped the last action.");
+    }
+}
+
+} // namespace
+
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // Hiding the main window in the tray and closing a dialog while it is hidden must not end
     // the program: only "Exit" does.
@@ -11,19 +26,18 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
-    bool handled = false;
-    RunReportingErrors(activeWindow(), [&] { handled = QApplication::notify(receiver, event); });
-    return handled;
-}
-
-bool RunReportingErrors(QWidget* parent, const std::function<void()>& work) {
     try {
-        work();
-        return true;
-    } catch (const std::exception& error) {
-        ShowErrorBox(parent, QString::fromUtf8(error.what()));
+        return QApplication::notify(receiver, event);
     } catch (...) {
-        ShowErrorBox(parent, "An unexpected error stopped the last action.");
+        ShowCaughtError(activeWindow());
     }
     return false;
+}
+
+void RunReportingErrors(QWidget* parent, const std::function<void()>& work) {
+    try {
+        work();
+    } catch (...) {
+        ShowCaughtError(parent);
+    }
 }

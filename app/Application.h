@@ -16,5 +16,5 @@ public:
 };
 
 // Runs work that is not an event handler (start-up steps) with the same error handling:
-// an error is shown in an error box and the caller goes on. True when no error occurred.
-bool RunReportingErrors(QWidget* parent, const std::function<void()>& work);
+// an error is shown in an error box and the caller goes on.
+void RunReportingErrors(QWidget* parent, const std::function<void()>& work);
