@@ -1,6 +1,8 @@
 #include "app/Application.h"
 #include "app/Unit1.h"
 #include "editor/Unit17.h"
+#include "options/Unit12.h"
+#include "options/Unit14.h"
 #include "reminders/Unit3.h"
 #include "store/DmUnit.h"
 #include "tasklist/Unit2.h"
@@ -15,15 +17,19 @@ int main(int argc, char* argv[]) {
     DM = &dataModule;
     RunReportingErrors(nullptr, [&] { dataModule.DataModuleCreate(); });
 
-    TStartOptions options;
-    options.startedWithArgument = argc > 1;
-    options.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
-    TForm1 mainWindow(dataModule, options);
+    TStartOptions start;
+    start.startedWithArgument = argc > 1;
+    start.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    TForm1 mainWindow(dataModule, start);
 
     // Every other window is made once, here, and reused; each starts hidden.
     TForm3 reminderPopup(dataModule, mainWindow);
+    TForm12 about;
+    TForm14 options;
     TForm17 taskEditor(dataModule, mainWindow);
     mainWindow.Form3 = &reminderPopup;
+    mainWindow.Form12 = &about;
+    mainWindow.Form14 = &options;
     mainWindow.Form17 = &taskEditor;
     mainWindow.Form2->Form17 = &taskEditor;
 

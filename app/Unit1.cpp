@@ -5,6 +5,8 @@
 #include "app/MenuText.h"
 #include "app/myLabel.h"
 #include "editor/Unit17.h"
+#include "options/Unit12.h"
+#include "options/Unit14.h"
 #include "resources/Pictures.h"
 #include "store/DmUnit.h"
 #include "store/Settings.h"
@@ -106,7 +108,9 @@ void TForm1::CreateMenuLabels() {
     LabelAbout = make("About", "LabelAbout");
     LabelExit = make("Exit", "LabelExit");
     connect(Label6, &TMyLabel::clicked, this, &TForm1::Label6Click);
+    connect(LabelOptions, &TMyLabel::clicked, this, &TForm1::OptionsClick);
     connect(LabelHelp, &TMyLabel::clicked, this, &TForm1::HelpClick);
+    connect(LabelAbout, &TMyLabel::clicked, this, &TForm1::AboutClick);
     connect(LabelExit, &TMyLabel::clicked, this, &TForm1::Exit1Click);
 }
 
@@ -229,6 +233,14 @@ void TForm1::HelpClick() {
     // A missing help file or viewer is not reported.
     if (QFileInfo::exists(path))
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void TForm1::OptionsClick() {
+    Form14->exec();
+}
+
+void TForm1::AboutClick() {
+    Form12->exec();
 }
 
 void TForm1::Exit1Click() {

@@ -14,6 +14,8 @@ class TBalloonWindow;
 class TDM;
 class TForm2;
 class TForm3;
+class TForm12;
+class TForm14;
 class TForm17;
 class TFrameController;
 class TMyLabel;
@@ -46,6 +48,8 @@ public:
     void All1Click();
     void EditCategory1Click();
     void HelpClick();
+    void OptionsClick();
+    void AboutClick();
     void Exit1Click();
     void ShowOrganizer();
     // The private close-editor request: 0 closes an open task editor like its own close
@@ -92,8 +96,10 @@ public:
     QAction* ShowOrganizer1 = nullptr;
     QAction* Exit1 = nullptr;
     TFrameController* Frame = nullptr;
-    // The reminder popup and the task editor, once they exist.
+    // The windows the main window shows, once they exist.
     TForm3* Form3 = nullptr;
+    TForm12* Form12 = nullptr;
+    TForm14* Form14 = nullptr;
     TForm17* Form17 = nullptr;
     // The balloon window used where the tray shows no balloons.
     TBalloonWindow* Balloon = nullptr;

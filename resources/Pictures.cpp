@@ -395,3 +395,28 @@ QIcon ProgramIcon() {
     }();
     return icon;
 }
+
+QPixmap AboutBanner() {
+    QImage image(275, 90, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont font("Arial");
+    font.setBold(true);
+    font.setPixelSize(34);
+    QPainterPath lettering;
+    lettering.addText(0, 0, font, "Tolvek");
+    QFont second = font;
+    second.setPixelSize(26);
+    lettering.addText(58, 30, second, "Organizer");
+    const QRectF bounds = lettering.boundingRect();
+    lettering.translate((275 - bounds.width()) / 2 - bounds.left(),
+                        (90 - bounds.height()) / 2 - bounds.top());
+    QLinearGradient blue(0, 10, 0, 80);
+    blue.setColorAt(0, QColor(70, 130, 230));
+    blue.setColorAt(1, QColor(20, 50, 160));
+    painter.setPen(QPen(QColor(225, 235, 255), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPath(lettering);
+    painter.fillPath(lettering, blue);
+    return QPixmap::fromImage(image);
+}

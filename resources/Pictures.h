@@ -16,5 +16,8 @@ QPixmap AddPicture();
 QPixmap EditPicture();
 QPixmap DeletePicture();
 QPixmap PrintPicture();
+// The about window's banner, 275 by 90: the program's name in large blue lettering with a
+// light outline, on a transparent ground.
+QPixmap AboutBanner();
 // The program icon, for the windows and the notification area (16, 32 and 48 pixels).
 QIcon ProgramIcon();

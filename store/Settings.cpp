@@ -1,5 +1,6 @@
 #include "store/Settings.h"
 
+#include "store/StoreError.h"
 #include "store/varUnit.h"
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 #include <fstream>
 #include <limits>
 #include <optional>
+#include <sstream>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -97,4 +100,80 @@ bool ReadProfileBool(const std::string& path, const std::string& section, const 
 void ReadSettings(const std::string& path) {
     StartWithWindows = ReadProfileBool(path, "general", "Start", true);
     DoneBottom = ReadProfileInteger(path, "general", "DoneBottom", 1);
+}
+
+void WriteProfileString(const std::string& path, const std::string& section,
+                        const std::string& key, const std::string& value) {
+    std::vector<std::string> lines;
+    {
+        std::ifstream file(path, std::ios::binary);
+        std::string line;
+        while (std::getline(file, line))
+            lines.push_back(line.size() && line.back() == '\r' ? line.substr(0, line.size() - 1)
+                                                                : line);
+    }
+    const std::string entry = key + "=" + value;
+    // Where the section ends: the next section header or the end of the file.
+    std::optional<size_t> sectionStart;
+    size_t sectionEnd = lines.size();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string text = Trim(lines[i]);
+        if (text.empty() || text.front() != '[')
+            continue;
+        if (sectionStart) {
+            sectionEnd = i;
+            break;
+        }
+        const size_t close = text.find(']');
+        if (close != std::string::npos && SameName(Trim(text.substr(1, close - 1)), section))
+            sectionStart = i;
+    }
+    bool written = false;
+    if (sectionStart) {
+        for (size_t i = *sectionStart + 1; i < sectionEnd && !written; ++i) {
+            const std::string text = Trim(lines[i]);
+            const size_t equals = text.find('=');
+            if (!text.empty() && text[0] != ';' && equals != std::string::npos &&
+                SameName(Trim(text.substr(0, equals)), key)) {
+                lines[i] = entry;
+                written = true;
+            }
+        }
+        if (!written) {
+            // After the section's last line that is not blank.
+            size_t at = sectionEnd;
+            while (at > *sectionStart + 1 && Trim(lines[at - 1]).empty())
+                --at;
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), entry);
+        }
+    } else {
+        lines.push_back("[" + section + "]");
+        lines.push_back(entry);
+    }
+
+    std::ostringstream text;
+    for (const std::string& line : lines)
+        text << line << "\r\n";
+    const std::string partial = path + ".new";
+    std::error_code ec;
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        out << text.str();
+        out.flush();
+        if (!out) {
+            out.close();
+            std::filesystem::remove(partial, ec);
+            throw StoreError("Unable to write to " + path);
+        }
+    }
+    std::filesystem::rename(partial, path, ec);
+    if (ec) {
+        std::filesystem::remove(partial, ec);
+        throw StoreError("Unable to write to " + path);
+    }
+}
+
+void WriteSettings(const std::string& path) {
+    WriteProfileString(path, "general", "Start", StartWithWindows ? "1" : "0");
+    WriteProfileString(path, "general", "DoneBottom", std::to_string(DoneBottom));
 }

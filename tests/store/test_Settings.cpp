@@ -1,4 +1,5 @@
 #include "store/Settings.h"
+#include "store/StoreError.h"
 #include "store/varUnit.h"
 
 #include <cstdlib>
@@ -62,6 +63,39 @@ TEST_F(SettingsTest, AValueThatIsNotANumberGivesTheDefault) {
     Read();
     EXPECT_TRUE(StartWithWindows);
     EXPECT_EQ(DoneBottom, 1);
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+TEST_F(SettingsTest, WritingCreatesTheFileAndReadsBack) {
+    StartWithWindows = false;
+    DoneBottom = 0;
+    WriteSettings(path_);
+    EXPECT_EQ(ReadAll(path_), "[general]\r\nStart=0\r\nDoneBottom=0\r\n");
+    Read();
+    EXPECT_FALSE(StartWithWindows);
+    EXPECT_EQ(DoneBottom, 0);
+}
+
+TEST_F(SettingsTest, WritingAKeyKeepsEveryOtherLine) {
+    Write("; mine\n[other]\nStart=7\n\n[GENERAL]\nstart=0\nColour=blue\n\n[last]\nx=1\n");
+    WriteProfileString(path_, "general", "Start", "1");
+    WriteProfileString(path_, "general", "DoneBottom", "1");
+    EXPECT_EQ(ReadAll(path_), "; mine\r\n[other]\r\nStart=7\r\n\r\n[GENERAL]\r\nStart=1\r\n"
+                              "Colour=blue\r\nDoneBottom=1\r\n\r\n[last]\r\nx=1\r\n");
+}
+
+TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReported) {
+    const std::string blocked = (folder_ / "missing-folder" / "tolvekOrganizer.ini").string();
+    try {
+        WriteSettings(blocked);
+        FAIL() << "no error";
+    } catch (const StoreError& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + blocked);
+    }
 }
 
 TEST_F(SettingsTest, TheFileLivesInTheConfigFolder) {

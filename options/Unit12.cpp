@@ -1,0 +1,73 @@
+#include "options/Unit12.h"
+
+#include "app/FrameController.h"
+#include "app/myLabel.h"
+#include "resources/Pictures.h"
+
+#include <QDesktopServices>
+#include <QPushButton>
+#include <QUrl>
+
+const char* const TForm12::HomePage = "https://tolvek.example.org/";
+
+namespace {
+
+QLabel* TextLabel(QLabel* label, const QString& text, int left, int top) {
+    label->setText(text);
+    label->setTextFormat(Qt::PlainText);
+    label->adjustSize();
+    label->move(left, top);
+    return label;
+}
+
+// The link lights up under the pointer: blue and underlined, then black and plain again,
+// keeping whatever else the font has.
+void ShowLinkLit(QLabel* link, bool lit) {
+    QFont font = link->font();
+    font.setUnderline(lit);
+    link->setFont(font);
+    QPalette palette = link->palette();
+    palette.setColor(QPalette::WindowText, lit ? QColor(0, 0, 255) : QColor(0, 0, 0));
+    link->setPalette(palette);
+}
+
+} // namespace
+
+TForm12::TForm12(QWidget* parent) : QDialog(parent) {
+    setObjectName("Form12");
+    setWindowTitle("About");
+    setFixedSize(350, 386);
+    Frame = new TFrameController(this, TFrameKind::Dialog);
+    Frame->SetTitle("About");
+    Frame->SetBlackLineRow(248);
+    QFont font("Arial");
+    font.setPixelSize(11);
+    setFont(font);
+
+    Image1 = new QLabel(this);
+    Image1->setGeometry(38, 64, 275, 90);
+    Image1->setPixmap(AboutBanner());
+    Label2 = TextLabel(new QLabel(this), "Version 2.01 Build 1001", 56, 156);
+    Label3 = TextLabel(new QLabel(this), "Made with care by the Tolvek Organizer team.", 56, 257);
+    Label4 = new TMyLabel(this);
+    TextLabel(Label4, HomePage, 56, 273);
+    Label4->setCursor(Qt::PointingHandCursor);
+    ShowLinkLit(Label4, false);
+    connect(Label4, &TMyLabel::OnMouseEnter, this, [this] { ShowLinkLit(Label4, true); });
+    connect(Label4, &TMyLabel::OnMouseLeave, this, [this] { ShowLinkLit(Label4, false); });
+    connect(Label4, &TMyLabel::clicked, this, &TForm12::LinkClick);
+
+    BitBtn1 = new QPushButton("OK", this);
+    BitBtn1->setGeometry(141, 320, 75, 25);
+    BitBtn1->setDefault(true);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TForm12::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    BitBtn1->setFocus();
+}
+
+void TForm12::LinkClick() {
+    QDesktopServices::openUrl(QUrl(HomePage));
+}

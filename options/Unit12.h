@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class TFrameController;
+class TMyLabel;
+
+// The about window: the program's name, its version and a link to its home page.
+class TForm12 : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TForm12(QWidget* parent = nullptr);
+
+    // The address the link shows and opens.
+    static const char* const HomePage;
+
+    void LinkClick();
+
+    QLabel* Image1 = nullptr;   // the banner
+    QLabel* Label2 = nullptr;   // the version
+    QLabel* Label3 = nullptr;   // the notice
+    TMyLabel* Label4 = nullptr; // the home page link
+    QPushButton* BitBtn1 = nullptr;
+    TFrameController* Frame = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};

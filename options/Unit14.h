@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QPushButton;
+class TFrameController;
+
+// The options window: start with the session, and done tasks at the bottom of the list.
+// "OK" changes the settings, writes them to the settings file and adds or removes the
+// autostart entry; "Cancel", Esc and the close button change nothing.
+class TForm14 : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TForm14(QWidget* parent = nullptr);
+
+    void BitBtn1Click();
+
+    QCheckBox* CheckBox1 = nullptr; // "Start with windows"
+    QCheckBox* CheckBox2 = nullptr; // "Put complete tasks into bottom when sorting"
+    QPushButton* BitBtn1 = nullptr; // "OK"
+    QPushButton* BitBtn2 = nullptr; // "Cancel"
+    TFrameController* Frame = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormShow();
+};

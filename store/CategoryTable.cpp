@@ -1,0 +1,127 @@
+#include "store/CategoryTable.h"
+
+#include "store/StoreError.h"
+#include "store/TaskWrite.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// Runs work inside one transaction of the data module's cursor.
+template <typename Work> void InTransaction(TDM& dm, Work work) {
+    TTableCursor& table = dm.ADOTable1;
+    table.StartTransaction();
+    try {
+        table.Close();
+        table.SetTableName("t_category");
+        table.Open();
+        work(table);
+        table.Close();
+        table.Commit();
+    } catch (...) {
+        table.Close();
+        table.Rollback();
+        throw;
+    }
+}
+
+void LocateCategory(TTableCursor& table, int32_t id) {
+    if (!table.Locate("id", id))
+        throw StoreError("The category was deleted by another program: it is no longer in the "
+                         "database.");
+}
+
+void WritePosition(TTableCursor& table, int32_t id, int32_t position) {
+    LocateCategory(table, id);
+    table.Edit();
+    table.SetInteger("intPos", position);
+    table.Post();
+}
+
+} // namespace
+
+int32_t NewCategoryId(const std::vector<TMyRec1>& categories) {
+    int32_t largest = 0;
+    for (const TMyRec1& category : categories)
+        largest = std::max(largest, category.id);
+    return largest + 1;
+}
+
+void AddCategory(TDM& dm, std::vector<TMyRec1>& categories, const std::string& name,
+                 int32_t icon) {
+    TMyRec1 category;
+    category.id = NewCategoryId(categories);
+    category.strName = TrimName(name);
+    category.intImg = icon;
+    category.intPos = static_cast<int32_t>(categories.size()) + 1;
+    InTransaction(dm, [&](TTableCursor& table) {
+        table.Append();
+        table.SetInteger("id", category.id);
+        table.SetString("strName", category.strName);
+        table.SetInteger("intImg", category.intImg);
+        table.SetInteger("intPos", category.intPos);
+        table.Post();
+    });
+    categories.push_back(std::move(category));
+}
+
+void EditCategory(TDM& dm, std::vector<TMyRec1>& categories, size_t row, const std::string& name,
+                  int32_t icon) {
+    TMyRec1& category = categories.at(row);
+    const std::string trimmed = TrimName(name);
+    InTransaction(dm, [&](TTableCursor& table) {
+        LocateCategory(table, category.id);
+        table.Edit();
+        table.SetString("strName", trimmed);
+        table.SetInteger("intImg", icon);
+        table.Post();
+    });
+    category.strName = trimmed;
+    category.intImg = icon;
+}
+
+bool CategoryInUse(TDM& dm, int32_t id) {
+    TTableCursor& table = dm.ADOTable1;
+    table.Close();
+    table.SetTableName("t_task");
+    table.Open();
+    const bool used = table.Locate("intCategory", id);
+    table.Close();
+    return used;
+}
+
+void DeleteCategory(TDM& dm, std::vector<TMyRec1>& categories, size_t row) {
+    const int32_t id = categories.at(row).id;
+    InTransaction(dm, [&](TTableCursor& table) {
+        // A row another program already removed needs no deleting; the later ones still
+        // close the gap.
+        if (table.Locate("id", id))
+            table.Delete();
+        for (size_t k = row + 1; k < categories.size(); ++k) {
+            LocateCategory(table, categories[k].id);
+            table.Edit();
+            table.SetInteger("intPos", table.AsInteger("intPos") - 1);
+            table.Post();
+        }
+    });
+    categories.erase(categories.begin() + static_cast<std::ptrdiff_t>(row));
+    for (size_t k = row; k < categories.size(); ++k)
+        --categories[k].intPos;
+}
+
+void SwapWithNext(TDM& dm, std::vector<TMyRec1>& categories, size_t row) {
+    TMyRec1& upper = categories.at(row);
+    TMyRec1& lower = categories.at(row + 1);
+    // Each moves one place from its own stored position, so positions that another program
+    // left out of step are not made worse.
+    const int32_t upperPos = upper.intPos + 1;
+    const int32_t lowerPos = lower.intPos - 1;
+    InTransaction(dm, [&](TTableCursor& table) {
+        WritePosition(table, upper.id, upperPos);
+        WritePosition(table, lower.id, lowerPos);
+    });
+    upper.intPos = upperPos;
+    lower.intPos = lowerPos;
+    std::swap(upper, lower);
+}

@@ -1,0 +1,145 @@
+#include "app/Application.h"
+#include "app/FrameController.h"
+#include "app/MessageBox.h"
+#include "app/MyImage.h"
+#include "app/myLabel.h"
+#include "options/Autostart.h"
+#include "options/Unit12.h"
+#include "options/Unit14.h"
+#include "store/Settings.h"
+#include "store/varUnit.h"
+#include "tests/ui/TestSupport.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+
+class TestOptions : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TTestHome> home_;
+    std::unique_ptr<TForm14> options_;
+
+    QString Ini() const { return QString::fromStdString(SettingsFilePath()); }
+    QByteArray IniText() const {
+        QFile file(Ini());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private slots:
+    void init() {
+        home_ = std::make_unique<TTestHome>();
+        StartWithWindows = true;
+        DoneBottom = 1;
+        options_ = std::make_unique<TForm14>();
+        ClearShownMessageBoxes();
+    }
+    void cleanup() {
+        options_.reset();
+        home_.reset();
+        StartWithWindows = true;
+        DoneBottom = 1;
+    }
+
+    void showTakesTheSettingsInMemoryAndOkIsFocused() {
+        StartWithWindows = false;
+        DoneBottom = 2;
+        options_->show();
+        QVERIFY(!options_->CheckBox1->isChecked());
+        QVERIFY(!options_->CheckBox2->isChecked());
+        QCOMPARE(options_->focusWidget(), options_->BitBtn1);
+        QCOMPARE(options_->size(), QSize(350, 273));
+        QCOMPARE(options_->CheckBox2->geometry(), QRect(56, 107, 252, 17));
+    }
+
+    void okWritesBothKeysAndTheAutostartEntry() {
+        DoneBottom = 2;
+        options_->show();
+        QTest::keyClick(options_->BitBtn1, Qt::Key_Return);
+        QVERIFY(!options_->isVisible());
+        QCOMPARE(DoneBottom, 0);
+        QCOMPARE(IniText(), QByteArray("[general]\r\nStart=1\r\nDoneBottom=0\r\n"));
+        QFile entry(AutostartEntryPath());
+        QVERIFY(AutostartEntryPath().startsWith(home_->Path()));
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QString text = entry.readAll();
+        QVERIFY(text.contains("Name=Tolvek Organizer\n"));
+        QVERIFY(text.contains("Exec=\"" + QCoreApplication::applicationFilePath() + "\" /ws\n"));
+
+        options_->show();
+        QTest::mouseClick(options_->CheckBox1, Qt::LeftButton, {}, QPoint(6, 8));
+        QTest::mouseClick(options_->CheckBox2, Qt::LeftButton, {}, QPoint(6, 8));
+        QTest::mouseClick(options_->BitBtn1, Qt::LeftButton);
+        QVERIFY(!StartWithWindows);
+        QCOMPARE(DoneBottom, 1);
+        QCOMPARE(IniText(), QByteArray("[general]\r\nStart=0\r\nDoneBottom=1\r\n"));
+        QVERIFY(!QFile::exists(AutostartEntryPath()));
+        // Removing an entry that is not there is no error.
+        options_->show();
+        options_->BitBtn1Click();
+        QVERIFY(ShownMessageBoxes().isEmpty());
+    }
+
+    void cancelEscAndTheClosePictureChangeNothing() {
+        for (int way = 0; way < 3; ++way) {
+            options_->show();
+            options_->CheckBox1->setChecked(false);
+            options_->CheckBox2->setChecked(false);
+            if (way == 0)
+                QTest::mouseClick(options_->BitBtn2, Qt::LeftButton);
+            else if (way == 1)
+                QTest::keyClick(options_.get(), Qt::Key_Escape);
+            else
+                QTest::mouseClick(options_->Frame->Image_Close(), Qt::LeftButton);
+            QVERIFY(!options_->isVisible());
+            QVERIFY(StartWithWindows);
+            QCOMPARE(DoneBottom, 1);
+            QVERIFY(!QFile::exists(Ini()));
+            QVERIFY(!QFile::exists(AutostartEntryPath()));
+        }
+    }
+
+    void aSettingsFileThatCannotBeWrittenKeepsTheWindowOpen() {
+        qputenv("XDG_CONFIG_HOME", (home_->Path() + "/no/such/folder").toUtf8());
+        options_->show();
+        options_->CheckBox2->setChecked(false);
+        QueueMessageBoxAnswer(QMessageBox::Ok);
+        QTest::mouseClick(options_->BitBtn1, Qt::LeftButton);
+        QCOMPARE(ShownMessageBoxes(), QStringList{"Error: Unable to write to " + Ini()});
+        QVERIFY(options_->isVisible());
+        QCOMPARE(DoneBottom, 0);
+        QVERIFY(!QFile::exists(AutostartEntryPath()));
+    }
+
+    void theAboutLinkLightsUpUnderThePointerAndEnterCloses() {
+        TForm12 about;
+        about.show();
+        QCOMPARE(about.size(), QSize(350, 386));
+        QCOMPARE(about.Label2->text(), QString("Version 2.01 Build 1001"));
+        QCOMPARE(about.Label4->pos(), QPoint(56, 273));
+        QCOMPARE(about.Label4->cursor().shape(), Qt::PointingHandCursor);
+        for (int pass = 0; pass < 2; ++pass) {
+            QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+            QCoreApplication::sendEvent(about.Label4, &enter);
+            QCOMPARE(about.Label4->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+            QVERIFY(about.Label4->font().underline());
+            QEvent leave(QEvent::Leave);
+            QCoreApplication::sendEvent(about.Label4, &leave);
+            QCOMPARE(about.Label4->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+            QVERIFY(!about.Label4->font().underline());
+        }
+        QCOMPARE(about.focusWidget(), about.BitBtn1);
+        QTest::keyClick(about.BitBtn1, Qt::Key_Return);
+        QVERIFY(!about.isVisible());
+    }
+};
+
+int main(int argc, char** argv) {
+    TApplication application(argc, argv);
+    TestOptions test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_Options.moc"
