@@ -1,5 +1,7 @@
 #include "app/Application.h"
 #include "app/Unit1.h"
+#include "categories/Unit15.h"
+#include "categories/Unit16.h"
 #include "editor/Unit17.h"
 #include "options/Unit12.h"
 #include "options/Unit14.h"
@@ -26,10 +28,13 @@ int main(int argc, char* argv[]) {
     TForm3 reminderPopup(dataModule, mainWindow);
     TForm12 about;
     TForm14 options;
+    TForm16 categoryEditor;
+    TForm15 categoryManager(dataModule, categoryEditor);
     TForm17 taskEditor(dataModule, mainWindow);
     mainWindow.Form3 = &reminderPopup;
     mainWindow.Form12 = &about;
     mainWindow.Form14 = &options;
+    mainWindow.Form15 = &categoryManager;
     mainWindow.Form17 = &taskEditor;
     mainWindow.Form2->Form17 = &taskEditor;
 

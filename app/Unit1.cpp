@@ -4,6 +4,7 @@
 #include "app/FrameController.h"
 #include "app/MenuText.h"
 #include "app/myLabel.h"
+#include "categories/Unit15.h"
 #include "editor/Unit17.h"
 #include "options/Unit12.h"
 #include "options/Unit14.h"
@@ -217,6 +218,7 @@ void TForm1::All1Click() {
 }
 
 void TForm1::EditCategory1Click() {
+    Form15->exec();
     LoadCategoryMenu();
     if (Form2->LoadedCategory == 0)
         return;

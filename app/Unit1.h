@@ -16,6 +16,7 @@ class TForm2;
 class TForm3;
 class TForm12;
 class TForm14;
+class TForm15;
 class TForm17;
 class TFrameController;
 class TMyLabel;
@@ -100,6 +101,7 @@ public:
     TForm3* Form3 = nullptr;
     TForm12* Form12 = nullptr;
     TForm14* Form14 = nullptr;
+    TForm15* Form15 = nullptr;
     TForm17* Form17 = nullptr;
     // The balloon window used where the tray shows no balloons.
     TBalloonWindow* Balloon = nullptr;

@@ -48,8 +48,7 @@ int32_t NewCategoryId(const std::vector<TMyRec1>& categories) {
     return largest + 1;
 }
 
-void AddCategory(TDM& dm, std::vector<TMyRec1>& categories, const std::string& name,
-                 int32_t icon) {
+void AddCategory(TDM& dm, std::vector<TMyRec1>& categories, const std::string& name, int32_t icon) {
     TMyRec1 category;
     category.id = NewCategoryId(categories);
     category.strName = TrimName(name);

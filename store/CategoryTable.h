@@ -16,8 +16,7 @@
 int32_t NewCategoryId(const std::vector<TMyRec1>& categories);
 
 // Appends a category with the trimmed name and the icon at the next position.
-void AddCategory(TDM& dm, std::vector<TMyRec1>& categories, const std::string& name,
-                 int32_t icon);
+void AddCategory(TDM& dm, std::vector<TMyRec1>& categories, const std::string& name, int32_t icon);
 
 // Gives the category of the row the trimmed name and the icon; id and position stay.
 void EditCategory(TDM& dm, std::vector<TMyRec1>& categories, size_t row, const std::string& name,

@@ -5,11 +5,14 @@
 #include "app/MyImage.h"
 #include "app/Unit1.h"
 #include "app/myLabel.h"
+#include "categories/Unit15.h"
+#include "categories/Unit16.h"
 #include "store/DmUnit.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/TestSupport.h"
 
 #include <QMenu>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QtTest>
@@ -194,14 +197,24 @@ private slots:
 
     void afterEditingCategoriesTheShownCategoryIsCheckedAtItsNewPlace() {
         auto form = Start(false);
+        TForm16 categoryEditor;
+        TForm15 manager(*dm_, categoryEditor);
+        form->Form15 = &manager;
+        // The categories change behind the manager's back; the manager is only closed.
+        auto closeManager = [&] {
+            QTimer::singleShot(0, &manager, [&] { manager.BitBtn1->click(); });
+        };
         form->CategoryItems[0]->trigger();
         Exec(home_->DatabasePath(), "UPDATE t_category SET intPos = 4 - intPos");
+        closeManager();
         form->EditCategory1Click();
+        QVERIFY(!manager.isVisible());
         QVERIFY(form->CategoryItems[2]->isChecked());
         QVERIFY(!form->CategoryItems[0]->isChecked());
         QVERIFY(!form->All1->isChecked());
 
         Exec(home_->DatabasePath(), "DELETE FROM t_category WHERE id = 1");
+        closeManager();
         form->EditCategory1Click();
         for (QAction* item : form->CategoryItems)
             QVERIFY(!item->isChecked());

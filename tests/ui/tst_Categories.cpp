@@ -1,0 +1,321 @@
+// The category editor and the category manager: what each shows, what each refuses, and what
+// the manager's commands leave in t_category and in its list.
+
+#include "app/Application.h"
+#include "app/FrameController.h"
+#include "app/MessageBox.h"
+#include "app/MyImage.h"
+#include "categories/Unit15.h"
+#include "categories/Unit16.h"
+#include "store/DmUnit.h"
+#include "tests/ui/TestSupport.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QString TooMany = "Error: Error, category number can not exceed 10!";
+const QString InUse = "Error: Error, the selected category can not be deleted because it has "
+                      "been used by some tasks!";
+
+} // namespace
+
+class TestCategories : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TTestHome> home_;
+    std::unique_ptr<TDM> dm_;
+    std::unique_ptr<TForm16> editor_;
+    std::unique_ptr<TForm15> manager_;
+
+    QString Db() const { return home_->DatabasePath(); }
+
+    // Replaces the categories by ones with these ids at positions 1, 2, ..., named c<id>.
+    void SetCategories(const QList<int>& ids) const {
+        Exec(Db(), "DELETE FROM t_category");
+        for (int k = 0; k < ids.size(); ++k)
+            Exec(Db(), QString("INSERT INTO t_category (id, strName, intImg, intPos) "
+                               "VALUES (%1, 'c%1', 2, %2)")
+                           .arg(ids[k])
+                           .arg(k + 1));
+    }
+    // Every stored category as "id:pos", in position order.
+    QString Stored() const {
+        return Scalar(Db(), "SELECT group_concat(id || ':' || intPos, ' ') FROM "
+                            "(SELECT id, intPos FROM t_category ORDER BY intPos, id)")
+            .toString();
+    }
+    QStringList Rows() const {
+        QStringList names;
+        for (int row = 0; row < manager_->VST->rowCount(); ++row)
+            names << manager_->VST->item(row, 0)->text();
+        return names;
+    }
+    int Focused() const { return manager_->VST->currentRow(); }
+
+    // Runs the editor modally; act works on it once it is shown, and a window left open
+    // afterwards is cancelled so that the run always ends. Returns whether it was shown.
+    bool RunEditor(const std::function<void()>& act, const std::function<void()>& start) {
+        bool shown = false;
+        QTimer::singleShot(0, editor_.get(), [&] {
+            shown = editor_->isVisible();
+            if (shown)
+                act();
+            if (editor_->isVisible())
+                editor_->reject();
+        });
+        start();
+        if (!shown)
+            QTest::qWait(0);
+        return shown;
+    }
+    bool RunEditor(const std::function<void()>& act) {
+        return RunEditor(act, [this] { editor_->exec(); });
+    }
+    void TypeAndOk(const QString& name, int icon) {
+        editor_->Edit1->selectAll();
+        QTest::keyClicks(editor_->Edit1, name);
+        QTest::mouseClick(editor_->SpeedButtons[icon - 1], Qt::LeftButton);
+        QTest::mouseClick(editor_->BitBtn1, Qt::LeftButton);
+    }
+
+private slots:
+    void init() {
+        home_ = std::make_unique<TTestHome>();
+        dm_ = std::make_unique<TDM>(home_->Path().toStdString());
+        dm_->DataModuleCreate();
+        DM = dm_.get();
+        editor_ = std::make_unique<TForm16>();
+        manager_ = std::make_unique<TForm15>(*dm_, *editor_);
+        ClearShownMessageBoxes();
+    }
+    void cleanup() {
+        manager_.reset();
+        editor_.reset();
+        dm_.reset();
+        DM = nullptr;
+        home_.reset();
+    }
+
+    void editorAddModeStartsEmptyWithIconOneAndACentredTitle() {
+        editor_->CategoryEditorMode = 1;
+        RunEditor([this] { TypeAndOk("first", 5); });
+        QVERIFY(editor_->CategoryAccepted);
+        QCOMPARE(editor_->CategoryIcon, 5);
+        RunEditor([this] {
+            QCOMPARE(editor_->size(), QSize(377, 241));
+            QCOMPARE(editor_->Edit1->text(), QString());
+            QVERIFY(editor_->SpeedButtons[0]->isChecked());
+            QVERIFY(!editor_->SpeedButtons[4]->isChecked());
+            QCOMPARE(editor_->focusWidget(), editor_->Edit1);
+            QLabel* title = editor_->Frame->Label1();
+            QCOMPARE(title->text(), QString("Add New Category"));
+            QCOMPARE(title->pos(), QPoint((377 - title->width()) / 2, 14));
+        });
+        QVERIFY(!editor_->CategoryAccepted);
+    }
+
+    void editorEditModeShowsTheIconAndPutsTheCaretAfterTheName() {
+        editor_->CategoryEditorMode = 0;
+        editor_->CategoryIcon = 7;
+        editor_->Edit1->setText("Errands");
+        RunEditor([this] {
+            QCOMPARE(editor_->Frame->Label1()->text(), QString("Edit Category"));
+            for (int n = 1; n <= 10; ++n)
+                QCOMPARE(editor_->SpeedButtons[n - 1]->isChecked(), n == 7);
+            QCOMPARE(editor_->focusWidget(), editor_->Edit1);
+            QVERIFY(!editor_->Edit1->hasSelectedText());
+            QCOMPARE(editor_->Edit1->cursorPosition(), 7);
+            // The button that is down stays down when pressed again.
+            QTest::mouseClick(editor_->SpeedButtons[6], Qt::LeftButton);
+            QVERIFY(editor_->SpeedButtons[6]->isChecked());
+        });
+        // An icon number outside 1 to 10 leaves the buttons as they were.
+        editor_->CategoryIcon = 11;
+        RunEditor([this] { QVERIFY(editor_->SpeedButtons[6]->isChecked()); });
+    }
+
+    void editorRefusesABlankNameAndHandsBackAnUntrimmedOne() {
+        QueueMessageBoxAnswer(QMessageBox::Ok);
+        editor_->CategoryEditorMode = 1;
+        RunEditor([this] {
+            TypeAndOk("   ", 3);
+            QVERIFY(editor_->isVisible());
+            QCOMPARE(editor_->focusWidget(), editor_->Edit1);
+            QCOMPARE(editor_->Edit1->text(), QString("   "));
+            TypeAndOk("  Home  ", 3);
+        });
+        QCOMPARE(ShownMessageBoxes(), QStringList{"Error: Error, category name can not be empty!"});
+        QVERIFY(editor_->CategoryAccepted);
+        QCOMPARE(editor_->Edit1->text(), QString("  Home  "));
+        QCOMPARE(editor_->CategoryIcon, 3);
+    }
+
+    void editorCancelEscAndCloseButtonLeaveItNotAccepted() {
+        const std::function<void()> closers[] = {
+            [this] { QTest::mouseClick(editor_->BitBtn2, Qt::LeftButton); },
+            [this] { QTest::keyClick(editor_->Edit1, Qt::Key_Escape); },
+            [this] { QTest::mouseClick(editor_->Frame->Image_Close(), Qt::LeftButton); },
+        };
+        for (const auto& close : closers) {
+            editor_->CategoryEditorMode = 0;
+            editor_->CategoryIcon = 2;
+            RunEditor([&] {
+                QTest::keyClicks(editor_->Edit1, "changed");
+                QTest::mouseClick(editor_->SpeedButtons[8], Qt::LeftButton);
+                close();
+                QVERIFY(!editor_->isVisible());
+            });
+            QVERIFY(!editor_->CategoryAccepted);
+            QCOMPARE(editor_->CategoryIcon, 2);
+        }
+    }
+
+    void managerListsCategoriesInOrderAndFocusesTheFirst() {
+        Exec(Db(), "UPDATE t_category SET intPos = 4 - intPos");
+        manager_->show();
+        QCOMPARE(manager_->size(), QSize(350, 386));
+        QCOMPARE(manager_->Frame->Label1()->text(), QString("Edit Category"));
+        QCOMPARE(manager_->VST->horizontalHeaderItem(0)->text(), QString("Categories"));
+        QCOMPARE(Rows(), (QStringList{"Shopping", "Work", "Personal"}));
+        QVERIFY(!manager_->VST->item(0, 0)->icon().isNull());
+        QCOMPARE(Focused(), 0);
+        QVERIFY(manager_->VST->item(0, 0)->isSelected());
+        QCOMPARE(manager_->focusWidget(), manager_->VST);
+        manager_->close();
+        QVERIFY(manager_->Categories().empty());
+    }
+
+    void managerOnAnEmptyTableRefusesEditAndDeleteAndAddsIdOne() {
+        SetCategories({});
+        manager_->show();
+        QCOMPARE(Focused(), -1);
+        QueueMessageBoxAnswer(QMessageBox::Ok);
+        QueueMessageBoxAnswer(QMessageBox::Ok);
+        manager_->ToolButton2->trigger();
+        manager_->ToolButton3->trigger();
+        QCOMPARE(ShownMessageBoxes(),
+                 (QStringList{
+                     "Error: Error, you have not select the category which you want to edit!",
+                     "Error: Error, you have not select the category which you want to delete!"}));
+        QVERIFY(RunEditor([this] { TypeAndOk("  New one ", 4); },
+                          [this] { manager_->ToolButton1->trigger(); }));
+        QCOMPARE(Scalar(Db(), "SELECT id || '|' || strName || '|' || intImg || '|' || intPos "
+                              "FROM t_category"),
+                 QVariant("1|New one|4|1"));
+        QCOMPARE(Rows(), QStringList{"New one"});
+        QCOMPARE(Focused(), 0);
+    }
+
+    void managerRefusesAnEleventhWithoutOpeningTheEditor() {
+        SetCategories({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+        manager_->show();
+        QueueMessageBoxAnswer(QMessageBox::Ok);
+        QVERIFY(!RunEditor([] {}, [this] { manager_->ToolButton1->trigger(); }));
+        QCOMPARE(ShownMessageBoxes(), QStringList{TooMany});
+        QueueMessageBoxAnswer(QMessageBox::Yes);
+        manager_->ToolButton3->trigger();
+        QVERIFY(RunEditor([this] { TypeAndOk("again", 1); },
+                          [this] { manager_->ToolButton1->trigger(); }));
+        QCOMPARE(manager_->VST->rowCount(), 10);
+        QCOMPARE(Focused(), 9);
+    }
+
+    void managerEditStoresTheTrimmedNameAndIconAndCancelChangesNothing() {
+        manager_->show();
+        const QRect cell = manager_->VST->visualItemRect(manager_->VST->item(1, 0));
+        QVERIFY(RunEditor(
+            [this] {
+                QCOMPARE(editor_->Edit1->text(), QString("Work"));
+                QVERIFY(editor_->SpeedButtons[1]->isChecked());
+                TypeAndOk(" Office ", 9);
+            },
+            [&] {
+                QTest::mouseClick(manager_->VST->viewport(), Qt::LeftButton, {}, cell.center());
+                QTest::mouseDClick(manager_->VST->viewport(), Qt::LeftButton, {}, cell.center());
+            }));
+        QCOMPARE(Scalar(Db(), "SELECT strName || '|' || intImg || '|' || intPos FROM t_category "
+                              "WHERE id = 2"),
+                 QVariant("Office|9|2"));
+        QCOMPARE(Rows(), (QStringList{"Personal", "Office", "Shopping"}));
+        RunEditor([this] { QTest::keyClicks(editor_->Edit1, "x"); },
+                  [this] { manager_->ToolButton2->trigger(); });
+        QCOMPARE(Rows(), (QStringList{"Personal", "Office", "Shopping"}));
+        QCOMPARE(Scalar(Db(), "SELECT strName FROM t_category WHERE id = 2"), QVariant("Office"));
+    }
+
+    void managerDeleteClosesTheGapAndFocusesTheFollower() {
+        SetCategories({1, 2, 3, 4});
+        manager_->show();
+        manager_->VST->setCurrentCell(1, 0);
+        QueueMessageBoxAnswer(QMessageBox::No);
+        manager_->ToolButton3->trigger();
+        QCOMPARE(Stored(), QString("1:1 2:2 3:3 4:4"));
+        QueueMessageBoxAnswer(QMessageBox::Yes);
+        manager_->ToolButton3->trigger();
+        QCOMPARE(Stored(), QString("1:1 3:2 4:3"));
+        QCOMPARE(Rows(), (QStringList{"c1", "c3", "c4"}));
+        QCOMPARE(Focused(), 1);
+        QCOMPARE(manager_->Categories()[2].intPos, 3);
+
+        manager_->VST->setCurrentCell(2, 0);
+        QueueMessageBoxAnswer(QMessageBox::Yes);
+        manager_->ToolButton3->trigger();
+        QCOMPARE(Focused(), 1);
+        QueueMessageBoxAnswer(QMessageBox::Yes);
+        QueueMessageBoxAnswer(QMessageBox::Yes);
+        manager_->ToolButton3->trigger();
+        manager_->ToolButton3->trigger();
+        QCOMPARE(manager_->VST->rowCount(), 0);
+        QCOMPARE(Stored(), QString());
+    }
+
+    void managerNeverDeletesACategoryWithTasksEvenDoneOnes() {
+        InsertTasks(Db(), {{.id = 1, .name = "done", .category = 2, .done = 1}});
+        manager_->show();
+        manager_->VST->setCurrentCell(1, 0);
+        QueueMessageBoxAnswer(QMessageBox::Ok);
+        manager_->ToolButton3->trigger();
+        QCOMPARE(ShownMessageBoxes(), QStringList{InUse});
+        QCOMPARE(Stored(), QString("1:1 2:2 3:3"));
+        QCOMPARE(RowCount(Db(), "t_task"), 1);
+    }
+
+    void managerMovesFollowTheCategoryAndStopAtTheEnds() {
+        manager_->show();
+        manager_->ToolButton5->trigger();
+        manager_->VST->setCurrentCell(2, 0);
+        manager_->ToolButton6->trigger();
+        QCOMPARE(Stored(), QString("1:1 2:2 3:3"));
+        QCOMPARE(Focused(), 2);
+
+        manager_->ToolButton5->trigger();
+        QCOMPARE(Stored(), QString("1:1 3:2 2:3"));
+        QCOMPARE(Rows(), (QStringList{"Personal", "Shopping", "Work"}));
+        QCOMPARE(Focused(), 1);
+        manager_->VST->setCurrentCell(0, 0);
+        manager_->ToolButton6->trigger();
+        QCOMPARE(Stored(), QString("3:1 1:2 2:3"));
+        QCOMPARE(Rows(), (QStringList{"Shopping", "Personal", "Work"}));
+        QCOMPARE(Focused(), 1);
+    }
+};
+
+int main(int argc, char** argv) {
+    TApplication application(argc, argv);
+    TestCategories test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_Categories.moc"
