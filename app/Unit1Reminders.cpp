@@ -8,13 +8,13 @@
 #include "store/Reminders.h"
 #include "store/TaskWrite.h"
 #include "store/dateUnit.h"
+#include "store/funUnit.h"
 #include "tasklist/Unit2.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <algorithm>
 
 // The reminder check: Timer3 scans the tasks for a due reminder every 10 s; an announced
 // reminder shows a balloon that Timer4 takes down 10 s later, after which scanning goes on
@@ -68,13 +68,12 @@ void TForm1::Timer4Timer() {
 }
 
 void TForm1::TrayIcon1BalloonHintClick() {
-    auto isAnnounced = [this](const TMyRec2& task) { return task.id == ReminderTaskId; };
     std::vector<TMyRec2>& all = Form2->AllTasks;
     // A task deleted while its balloon was up: the click has nothing to work on.
-    const auto found = std::find_if(all.begin(), all.end(), isAnnounced);
-    if (found == all.end())
+    const int found = FindTask(all, ReminderTaskId);
+    if (found < 0)
         return;
-    const TMyRec2 announced = *found;
+    const TMyRec2 announced = all[static_cast<size_t>(found)];
     if (!MainShown)
         ShowOrganizer();
     Form3->TaskId = announced.id;
@@ -89,19 +88,17 @@ void TForm1::TrayIcon1BalloonHintClick() {
     if (!Form17->EditAccepted)
         return;
     // The popup and the editor ran their own event loops: find the record again.
-    const auto edited = std::find_if(all.begin(), all.end(), isAnnounced);
-    if (edited == all.end())
+    const int position = FindTask(all, announced.id);
+    if (position < 0)
         return;
-    ApplyEdit(*edited, Form17->Results());
-    if (const auto category = ReadCategory(dm_, edited->intCategory)) {
-        edited->intImg = category->intImg;
-        edited->intPos = category->intPos;
-    }
+    TMyRec2& edited = all[static_cast<size_t>(position)];
+    ApplyEdit(edited, Form17->Results());
+    CopyCategoryFields(dm_, edited, false);
     // The rows keep their places: the list is neither sorted nor filtered again.
     std::vector<TMyRec2>& shown = Form2->ShownTasks;
     for (size_t row = 0; row < shown.size(); ++row)
-        if (shown[row].id == edited->id) {
-            shown[row] = *edited;
+        if (shown[row].id == edited.id) {
+            shown[row] = edited;
             Form2->ReinitNode(static_cast<int>(row));
         }
 }

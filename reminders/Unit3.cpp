@@ -6,6 +6,7 @@
 #include "store/Reminders.h"
 #include "store/TaskWrite.h"
 #include "store/dateUnit.h"
+#include "store/funUnit.h"
 #include "tasklist/Unit2.h"
 
 #include <QCloseEvent>
@@ -16,7 +17,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <algorithm>
 
 namespace {
 
@@ -109,16 +109,16 @@ void TForm3::FormClose() {
     main_.ResumeReminderCheck();
     EditRequested = false;
     TForm2& list = *main_.Form2;
-    auto hasId = [this](const TMyRec2& task) { return task.id == TaskId; };
-    const auto all = std::find_if(list.AllTasks.begin(), list.AllTasks.end(), hasId);
-    if (all == list.AllTasks.end())
+    const int q = FindTask(list.AllTasks, TaskId);
+    if (q < 0)
         return;
+    TMyRec2* all = &list.AllTasks[static_cast<size_t>(q)];
     if (RadioButton4->isChecked()) {
         EditRequested = true;
         return;
     }
-    const auto shownAt = std::find_if(list.ShownTasks.begin(), list.ShownTasks.end(), hasId);
-    TMyRec2* shown = shownAt == list.ShownTasks.end() ? nullptr : &*shownAt;
+    const int r = FindTask(list.ShownTasks, TaskId);
+    TMyRec2* shown = r < 0 ? nullptr : &list.ShownTasks[static_cast<size_t>(r)];
     // The file is written first: the records change only once the database took the change.
     if (RadioButton1->isChecked()) {
         const double when = Now() + ReminderDelay(ComboBox1->currentIndex());
@@ -138,5 +138,5 @@ void TForm3::FormClose() {
             shown->intDone = 1;
     }
     if (shown)
-        list.ReinitNode(static_cast<int>(shownAt - list.ShownTasks.begin()));
+        list.ReinitNode(r);
 }

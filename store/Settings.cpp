@@ -102,15 +102,15 @@ void ReadSettings(const std::string& path) {
     DoneBottom = ReadProfileInteger(path, "general", "DoneBottom", 1);
 }
 
-void WriteProfileString(const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value) {
+void WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value) {
     std::vector<std::string> lines;
     {
         std::ifstream file(path, std::ios::binary);
         std::string line;
         while (std::getline(file, line))
             lines.push_back(line.size() && line.back() == '\r' ? line.substr(0, line.size() - 1)
-                                                                : line);
+                                                               : line);
     }
     const std::string entry = key + "=" + value;
     // Where the section ends: the next section header or the end of the file.

@@ -23,8 +23,8 @@ void ReadSettings(const std::string& path);
 // Sets a key of a profile file, creating the file, the section or the key as needed and
 // keeping every other line as it was. The file is replaced whole, so it is never left half
 // written; throws StoreError "Unable to write to <path>" when it cannot be written.
-void WriteProfileString(const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value);
+void WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value);
 
 // Writes StartWithWindows as "Start" (1 or 0), then DoneBottom, to section "general".
 void WriteSettings(const std::string& path);

@@ -160,6 +160,16 @@ std::optional<TMyRec1> ReadCategory(TDM& dm, int32_t id) {
     return category;
 }
 
+void CopyCategoryFields(TDM& dm, TMyRec2& task, bool withName) {
+    const auto category = ReadCategory(dm, task.intCategory);
+    if (!category)
+        return;
+    if (withName)
+        task.strCategory = category->strName;
+    task.intImg = category->intImg;
+    task.intPos = category->intPos;
+}
+
 void ApplyEdit(TMyRec2& record, const TTaskEdit& task) {
     record.strName = TrimName(task.strName);
     record.intCategory = task.intCategory;

@@ -45,6 +45,10 @@ void WriteReminderOff(TDM& dm, int32_t id);
 
 // A category's row: name, icon and position; none when no category has that id.
 std::optional<TMyRec1> ReadCategory(TDM& dm, int32_t id);
+// Copies the icon and position of the task's category into the record, and its name too when
+// withName is set (an edit keeps the name the record was loaded with). A category that is
+// gone leaves the record alone.
+void CopyCategoryFields(TDM& dm, TMyRec2& task, bool withName);
 
 // Copies what the editor saved into a task record: all fields but id, intDone, strCategory
 // and the category's icon and position.

@@ -82,6 +82,12 @@ void SortTasks(std::vector<TMyRec2>& tasks,
                      [&](const TMyRec2& a, const TMyRec2& b) { return compare(a, b) == before; });
 }
 
+int FindTask(const std::vector<TMyRec2>& tasks, int32_t id) {
+    const auto found = std::find_if(tasks.begin(), tasks.end(),
+                                    [id](const TMyRec2& task) { return task.id == id; });
+    return found == tasks.end() ? -1 : static_cast<int>(found - tasks.begin());
+}
+
 std::string FormatTwoDecimals(double x) {
     const double rounded = std::floor(std::abs(x) * 100 + 0.5) / 100;
     char digits[64];

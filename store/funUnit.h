@@ -21,6 +21,9 @@ int CompareDone(const TMyRec2& a, const TMyRec2& b);
 void SortTasks(std::vector<TMyRec2>& tasks,
                const std::function<int(const TMyRec2&, const TMyRec2&)>& compare);
 
+// Position of the first task with that id, or -1.
+int FindTask(const std::vector<TMyRec2>& tasks, int32_t id);
+
 // x with exactly two decimals and a point: 21 -> "21.00", -1.5 -> "-1.50".
 std::string FormatTwoDecimals(double x);
 

@@ -86,7 +86,6 @@ private:
     void VDTResize();
     void FocusRow(int row);
     int FocusedRow() const;
-    void CopyCategory(TMyRec2& task, bool withName);
 
     TDM& dm_;
     TTaskListModel model_{ShownTasks};

@@ -3,6 +3,7 @@
 #include "app/MessageBox.h"
 #include "editor/Unit17.h"
 #include "store/TaskWrite.h"
+#include "store/funUnit.h"
 
 #include <QTreeView>
 #include <algorithm>
@@ -15,15 +16,6 @@ int TForm2::FocusedRow() const {
     return current.isValid() && model_.Task(current.row()) ? current.row() : -1;
 }
 
-void TForm2::CopyCategory(TMyRec2& task, bool withName) {
-    if (const auto category = ReadCategory(dm_, task.intCategory)) {
-        if (withName)
-            task.strCategory = category->strName;
-        task.intImg = category->intImg;
-        task.intPos = category->intPos;
-    }
-}
-
 void TForm2::BitBtn1Click() {
     Form17->TaskEditorMode = 1;
     Form17->exec();
@@ -33,14 +25,12 @@ void TForm2::BitBtn1Click() {
     task.id = Form17->EditTaskId;
     ApplyEdit(task, Form17->Results());
     task.intDone = 0;
-    CopyCategory(task, true);
+    CopyCategoryFields(dm_, task, true);
     AllTasks.push_back(task);
     // Listed at the end whatever category is shown, until the next reload.
     ShownTasks.push_back(task);
     model_.AppendRow();
-    const auto row = std::find_if(ShownTasks.begin(), ShownTasks.end(),
-                                  [&](const TMyRec2& t) { return t.id == task.id; });
-    FocusRow(static_cast<int>(row - ShownTasks.begin()));
+    FocusRow(FindTask(ShownTasks, task.id));
 }
 
 void TForm2::BitBtn2Click() {
@@ -58,12 +48,12 @@ void TForm2::BitBtn2Click() {
     for (TMyRec2& task : AllTasks)
         if (task.id == id) {
             ApplyEdit(task, results);
-            CopyCategory(task, false);
+            CopyCategoryFields(dm_, task, false);
         }
     // The editor ran its own event loop; the row still holds the same task.
     TMyRec2& shown = ShownTasks[static_cast<size_t>(row)];
     ApplyEdit(shown, results);
-    CopyCategory(shown, false);
+    CopyCategoryFields(dm_, shown, false);
     ReinitNode(row);
 }
 
@@ -82,10 +72,8 @@ void TForm2::BitBtn3Click() {
         return;
     const int32_t id = ShownTasks[static_cast<size_t>(row)].id;
     DeleteTask(dm_, id);
-    const auto all = std::find_if(AllTasks.begin(), AllTasks.end(),
-                                  [id](const TMyRec2& t) { return t.id == id; });
-    if (all != AllTasks.end())
-        AllTasks.erase(all);
+    if (const int all = FindTask(AllTasks, id); all >= 0)
+        AllTasks.erase(AllTasks.begin() + all);
     ShownTasks.erase(ShownTasks.begin() + row);
     model_.RemoveRow(row);
     if (!ShownTasks.empty())
@@ -110,11 +98,8 @@ void TForm2::VDTChecked(int row, bool checked) {
         throw;
     }
     task.intDone = done;
-    for (TMyRec2& record : AllTasks)
-        if (record.id == task.id) {
-            record.intDone = done;
-            break;
-        }
+    if (const int all = FindTask(AllTasks, task.id); all >= 0)
+        AllTasks[static_cast<size_t>(all)].intDone = done;
     vdt_->viewport()->update();
     FocusRow(row);
 }
