@@ -9,6 +9,7 @@
 #include "reminders/Unit3.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/ReminderRig.h"
 #include "tests/ui/TaskEditorRig.h"
 
 #include <QDataStream>
@@ -59,29 +60,8 @@ enum TChoice { Postpone = 1, CancelReminder, MarkDone, EditTask };
 
 } // namespace
 
-class TestReminderPopup : public QObject {
+class TestReminderPopup : public TReminderTestBase {
     Q_OBJECT
-
-private:
-    std::unique_ptr<TTestHome> home_;
-    std::unique_ptr<TDM> dm_;
-    std::unique_ptr<TForm1> main_;
-    std::unique_ptr<TForm3> popup_;
-    std::unique_ptr<TForm17> editor_;
-    double now_ = 0;
-
-    // A program over a database holding the rows, its main window hidden; without a
-    // notification area unless trayAvailable, so that reminders show in the balloon window.
-    TForm1& Start(const std::vector<TTaskRow>& rows, bool trayAvailable = false) {
-        InsertTasks(home_->DatabasePath(), rows);
-        main_ = std::make_unique<TForm1>(*dm_, TStartOptions{true, trayAvailable});
-        popup_ = std::make_unique<TForm3>(*dm_, *main_);
-        editor_ = std::make_unique<TForm17>(*dm_, *main_);
-        main_->Form3 = popup_.get();
-        main_->Form17 = editor_.get();
-        main_->Form2->Form17 = editor_.get();
-        return *main_;
-    }
 
     TForm2& List() { return *main_->Form2; }
     TTaskListModel& Rows() { return *qobject_cast<TTaskListModel*>(List().VDT()->model()); }
@@ -106,7 +86,6 @@ private:
         return {column("intDone").toInt(), column("intReminder").toInt(),
                 column("datetimeReminder").toDouble()};
     }
-    bool BalloonUp() const { return main_->Balloon && main_->Balloon->isVisible(); }
 
     // Runs the action on the window once its exec() runs.
     static void OnceShown(QDialog* window, const std::function<void()>& action) {
@@ -156,26 +135,12 @@ private:
 
 private slots:
     void init() {
-        home_ = std::make_unique<TTestHome>();
-        dm_ = std::make_unique<TDM>(home_->Path().toStdString());
-        dm_->DataModuleCreate();
-        DM = dm_.get();
+        SetUpRig(FixedNow());
         Exec(home_->DatabasePath(),
              "INSERT INTO t_category (id, strName, intImg, intPos) VALUES (4, 'Errands', 7, 9)");
-        now_ = FixedNow();
-        SetNowSource([this] { return now_; });
-        ClearShownMessageBoxes();
     }
 
-    void cleanup() {
-        editor_.reset();
-        popup_.reset();
-        main_.reset();
-        SetNowSource({});
-        DM = nullptr;
-        dm_.reset();
-        home_.reset();
-    }
+    void cleanup() { TearDownRig(); }
 
     void popupLooks() {
         TForm1& main = Start(ThreeTasks());

@@ -7,6 +7,7 @@
 #include "reminders/Unit3.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/ReminderRig.h"
 #include "tests/ui/TaskEditorRig.h"
 
 #include <QDataStream>
@@ -34,35 +35,12 @@ TTaskRow DueTask(int id, const std::string& name, int category = 1) {
 
 } // namespace
 
-class TestReminders : public QObject {
+class TestReminders : public TReminderTestBase {
     Q_OBJECT
-
-private:
-    std::unique_ptr<TTestHome> home_;
-    std::unique_ptr<TDM> dm_;
-    std::unique_ptr<TForm1> main_;
-    std::unique_ptr<TForm3> popup_;
-    std::unique_ptr<TForm17> editor_;
-    double now_ = 0;
-
-    // A program started over a database holding the rows: the main window hidden, without a
-    // notification area, so that reminders show in the balloon window; popup and editor made.
-    TForm1& Start(const std::vector<TTaskRow>& rows) {
-        if (!rows.empty())
-            InsertTasks(home_->DatabasePath(), rows);
-        main_ = std::make_unique<TForm1>(*dm_, TStartOptions{true, false});
-        popup_ = std::make_unique<TForm3>(*dm_, *main_);
-        editor_ = std::make_unique<TForm17>(*dm_, *main_);
-        main_->Form3 = popup_.get();
-        main_->Form17 = editor_.get();
-        main_->Form2->Form17 = editor_.get();
-        return *main_;
-    }
 
     std::vector<TMyRec2>& All() { return main_->Form2->AllTasks; }
     TTaskListModel& Rows() { return *qobject_cast<TTaskListModel*>(main_->Form2->VDT()->model()); }
 
-    bool BalloonUp() const { return main_->Balloon && main_->Balloon->isVisible(); }
     // The balloon window's title and text labels (the remaining label holds the icon).
     QLabel* BalloonLabel(int index) const {
         QList<QLabel*> texts;
@@ -101,25 +79,9 @@ private:
     }
 
 private slots:
-    void init() {
-        home_ = std::make_unique<TTestHome>();
-        dm_ = std::make_unique<TDM>(home_->Path().toStdString());
-        dm_->DataModuleCreate();
-        DM = dm_.get();
-        now_ = FixedNow();
-        SetNowSource([this] { return now_; });
-        ClearShownMessageBoxes();
-    }
+    void init() { SetUpRig(FixedNow()); }
 
-    void cleanup() {
-        editor_.reset();
-        popup_.reset();
-        main_.reset();
-        SetNowSource({});
-        DM = nullptr;
-        dm_.reset();
-        home_.reset();
-    }
+    void cleanup() { TearDownRig(); }
 
     void checkStartsOnceTheTaskListIsLoaded() {
         TForm1& main = Start({DueTask(1, "one")});
