@@ -1,6 +1,7 @@
 #include "store/CategoryTable.h"
 
 #include "store/StoreError.h"
+#include "store/TableAccess.h"
 #include "store/TaskWrite.h"
 
 #include <algorithm>
@@ -8,22 +9,12 @@
 
 namespace {
 
-// Runs work inside one transaction of the data module's cursor.
-template <typename Work> void InTransaction(TDM& dm, Work work) {
-    TTableCursor& table = dm.ADOTable1;
-    table.StartTransaction();
-    try {
-        table.Close();
-        table.SetTableName("t_category");
-        table.Open();
+// Runs work on t_category inside one transaction.
+template <typename Work> void InCategoryTransaction(TDM& dm, Work work) {
+    InTransaction(dm, [&](TTableCursor& table) {
+        OpenTable(table, "t_category");
         work(table);
-        table.Close();
-        table.Commit();
-    } catch (...) {
-        table.Close();
-        table.Rollback();
-        throw;
-    }
+    });
 }
 
 void LocateCategory(TTableCursor& table, int32_t id) {
@@ -54,7 +45,7 @@ void AddCategory(TDM& dm, std::vector<TMyRec1>& categories, const std::string& n
     category.strName = TrimName(name);
     category.intImg = icon;
     category.intPos = static_cast<int32_t>(categories.size()) + 1;
-    InTransaction(dm, [&](TTableCursor& table) {
+    InCategoryTransaction(dm, [&](TTableCursor& table) {
         table.Append();
         table.SetInteger("id", category.id);
         table.SetString("strName", category.strName);
@@ -69,7 +60,7 @@ void EditCategory(TDM& dm, std::vector<TMyRec1>& categories, size_t row, const s
                   int32_t icon) {
     TMyRec1& category = categories.at(row);
     const std::string trimmed = TrimName(name);
-    InTransaction(dm, [&](TTableCursor& table) {
+    InCategoryTransaction(dm, [&](TTableCursor& table) {
         LocateCategory(table, category.id);
         table.Edit();
         table.SetString("strName", trimmed);
@@ -82,9 +73,7 @@ void EditCategory(TDM& dm, std::vector<TMyRec1>& categories, size_t row, const s
 
 bool CategoryInUse(TDM& dm, int32_t id) {
     TTableCursor& table = dm.ADOTable1;
-    table.Close();
-    table.SetTableName("t_task");
-    table.Open();
+    OpenTable(table, "t_task");
     const bool used = table.Locate("intCategory", id);
     table.Close();
     return used;
@@ -92,7 +81,7 @@ bool CategoryInUse(TDM& dm, int32_t id) {
 
 void DeleteCategory(TDM& dm, std::vector<TMyRec1>& categories, size_t row) {
     const int32_t id = categories.at(row).id;
-    InTransaction(dm, [&](TTableCursor& table) {
+    InCategoryTransaction(dm, [&](TTableCursor& table) {
         // A row another program already removed needs no deleting; the later ones still
         // close the gap.
         if (table.Locate("id", id))
@@ -116,7 +105,7 @@ void SwapWithNext(TDM& dm, std::vector<TMyRec1>& categories, size_t row) {
     // left out of step are not made worse.
     const int32_t upperPos = upper.intPos + 1;
     const int32_t lowerPos = lower.intPos - 1;
-    InTransaction(dm, [&](TTableCursor& table) {
+    InCategoryTransaction(dm, [&](TTableCursor& table) {
         WritePosition(table, upper.id, upperPos);
         WritePosition(table, lower.id, lowerPos);
     });

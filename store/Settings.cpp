@@ -1,6 +1,7 @@
 #include "store/Settings.h"
 
 #include "store/StoreError.h"
+#include "store/TextCompare.h"
 #include "store/varUnit.h"
 
 #include <algorithm>
@@ -24,12 +25,6 @@ std::string Trim(const std::string& s) {
     if (begin == std::string::npos)
         return {};
     return s.substr(begin, s.find_last_not_of(" \t\r\n") + 1 - begin);
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
 }
 
 std::optional<std::string> ReadProfileString(const std::string& path, const std::string& section,

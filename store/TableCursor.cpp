@@ -1,6 +1,7 @@
 #include "store/TableCursor.h"
 
 #include "store/StoreError.h"
+#include "store/TextCompare.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,12 +14,6 @@
 #include <utility>
 
 namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
-}
 
 std::string Quote(const std::string& name) {
     std::string quoted = "\"";

@@ -22,8 +22,8 @@ struct TFieldValue {
 //
 // Opening does not read the table. Rows are read in one pass the first time the walk
 // needs them; until then a locate or a move to the last row asks the database for that
-// one row, so a single-row change on a large table stays cheap. Post and Delete are each
-// their own transaction, durable when they return.
+// one row, so a single-row change on a large table stays cheap. Outside StartTransaction,
+// Post and Delete are each their own transaction, durable when they return.
 class TTableCursor {
 public:
     TTableCursor() = default;

@@ -1,5 +1,6 @@
 #include "store/TaskTable.h"
 
+#include "store/TableAccess.h"
 #include "store/funUnit.h"
 
 void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder,
@@ -9,9 +10,7 @@ void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder
     std::vector<TMyRec2> all;
     TTableCursor& table = dm.ADOTable1;
 
-    table.Close();
-    table.SetTableName("t_task");
-    table.Open();
+    OpenTable(table, "t_task");
     table.SetSort("Id ASC");
     const int id = table.FieldIndex("id"), name = table.FieldIndex("strName"),
               categoryId = table.FieldIndex("intCategory"),
@@ -39,15 +38,13 @@ void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder
     table.SetSort("");
     table.Close();
 
-    table.SetTableName("t_note");
-    table.Open();
+    OpenTable(table, "t_note");
     for (TMyRec2& task : all)
         if (task.intMemo > 0 && table.Locate("idTask", task.id))
             task.strNote = table.AsString("strNote");
     table.Close();
 
-    table.SetTableName("t_category");
-    table.Open();
+    OpenTable(table, "t_category");
     for (TMyRec2& task : all)
         if (table.Locate("id", task.intCategory)) {
             task.strCategory = table.AsString("strName");
@@ -82,8 +79,7 @@ std::vector<TMyRec1> LoadCategories(TDM& dm) {
     std::vector<TMyRec1> categories;
     TTableCursor& table = dm.ADOTable1;
     table.Close();
-    table.SetTableName("t_category");
-    table.Open();
+    OpenTable(table, "t_category");
     table.SetSort("intPos ASC");
     for (table.First(); !table.Eof(); table.Next()) {
         TMyRec1& category = categories.emplace_back();

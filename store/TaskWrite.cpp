@@ -1,6 +1,7 @@
 #include "store/TaskWrite.h"
 
 #include "store/StoreError.h"
+#include "store/TableAccess.h"
 
 #include <algorithm>
 
@@ -8,18 +9,6 @@ namespace {
 
 bool IsSpaceOrControl(unsigned char c) {
     return c <= ' ' || c == 0x7F;
-}
-
-// Runs work inside one transaction of the data module's cursor.
-template <typename Work> void InTransaction(TDM& dm, Work work) {
-    dm.ADOTable1.StartTransaction();
-    try {
-        work(dm.ADOTable1);
-        dm.ADOTable1.Commit();
-    } catch (...) {
-        dm.ADOTable1.Rollback();
-        throw;
-    }
 }
 
 void AssignColumns(TTableCursor& table, const TTaskEdit& task) {
@@ -33,12 +22,6 @@ void AssignColumns(TTableCursor& table, const TTaskEdit& task) {
     table.SetInteger("intSound", task.intSound);
     table.SetString("strSoundFile", task.strSoundFile);
     table.SetInteger("intMemo", task.strNote ? 1 : 0);
-}
-
-void OpenTable(TTableCursor& table, const char* name) {
-    table.Close();
-    table.SetTableName(name);
-    table.Open();
 }
 
 void WriteNote(TDM& dm, int32_t taskId, const std::optional<std::string>& note) {

@@ -1,6 +1,7 @@
 #include "store/funUnit.h"
 
 #include "store/DmUnit.h"
+#include "store/TableAccess.h"
 #include "store/dateUnit.h"
 
 #include <algorithm>
@@ -103,9 +104,7 @@ std::string FormatTwoDecimals(double x) {
 
 std::string GetCategoryName(int32_t id) {
     TTableCursor& table = DM->ADOTable1;
-    table.Close();
-    table.SetTableName("t_category");
-    table.Open();
+    OpenTable(table, "t_category");
     const std::string name = table.Locate("id", id) ? table.AsString("strName") : std::string();
     table.Close();
     return name;
