@@ -1,21 +1,10 @@
 #include "app/Application.h"
 
-#include "app/MessageBox.h"
-
-#include <exception>
+#include "app/common/Reporting.h"
 
 namespace {
 
-// Shows the error being handled in an error box. Call it only inside a catch block.
-void ShowCaughtError(QWidget* parent) {
-    try {
-        throw;
-    } catch (const std::exception& error) {
-        ShowErrorBox(parent, QString::fromUtf8(error.what()));
-    } catch (...) {
-        ShowErrorBox(parent, "An unexpected error stopped the last action.");
-    }
-}
+int caughtByNotify = 0;
 
 } // namespace
 
@@ -29,15 +18,12 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
+        ++caughtByNotify;
         ShowCaughtError(activeWindow());
     }
     return false;
 }
 
-void RunReportingErrors(QWidget* parent, const std::function<void()>& work) {
-    try {
-        work();
-    } catch (...) {
-        ShowCaughtError(parent);
-    }
+int TApplication::CaughtByNotify() {
+    return caughtByNotify;
 }

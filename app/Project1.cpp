@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/Unit1.h"
+#include "app/common/Reporting.h"
 #include "categories/Unit15.h"
 #include "categories/Unit16.h"
 #include "editor/Unit17.h"
@@ -25,7 +26,7 @@ int main(int argc, char* argv[]) {
     TForm1 mainWindow(dataModule, start);
 
     // Every other window is made once, here, and reused; each starts hidden.
-    TForm3 reminderPopup(dataModule, mainWindow);
+    TForm3 reminderPopup(mainWindow, mainWindow.Form2->Tasks());
     TForm12 about;
     TForm14 options;
     TForm16 categoryEditor;

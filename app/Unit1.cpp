@@ -1,9 +1,10 @@
 #include "app/Unit1.h"
 
-#include "app/Application.h"
-#include "app/FrameController.h"
 #include "app/MenuText.h"
-#include "app/myLabel.h"
+#include "app/common/Controls.h"
+#include "app/common/FrameController.h"
+#include "app/common/Reporting.h"
+#include "app/common/myLabel.h"
 #include "categories/Unit15.h"
 #include "editor/Unit17.h"
 #include "options/Unit12.h"
@@ -15,6 +16,7 @@
 #include "tasklist/Unit2.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMenu>
@@ -84,7 +86,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::CreateMenuLabels() {
-    QFont font("Arial");
+    QFont font = StandInFont();
     font.setBold(true);
     font.setPixelSize(11);
     int left = 15;
@@ -108,11 +110,11 @@ void TForm1::CreateMenuLabels() {
     LabelHelp = make("Help", "LabelHelp");
     LabelAbout = make("About", "LabelAbout");
     LabelExit = make("Exit", "LabelExit");
-    connect(Label6, &TMyLabel::clicked, this, &TForm1::Label6Click);
-    connect(LabelOptions, &TMyLabel::clicked, this, &TForm1::OptionsClick);
-    connect(LabelHelp, &TMyLabel::clicked, this, &TForm1::HelpClick);
-    connect(LabelAbout, &TMyLabel::clicked, this, &TForm1::AboutClick);
-    connect(LabelExit, &TMyLabel::clicked, this, &TForm1::Exit1Click);
+    ConnectReporting(Label6, &TMyLabel::clicked, this, &TForm1::Label6Click);
+    ConnectReporting(LabelOptions, &TMyLabel::clicked, this, &TForm1::OptionsClick);
+    ConnectReporting(LabelHelp, &TMyLabel::clicked, this, &TForm1::HelpClick);
+    ConnectReporting(LabelAbout, &TMyLabel::clicked, this, &TForm1::AboutClick);
+    ConnectReporting(LabelExit, &TMyLabel::clicked, this, &TForm1::Exit1Click);
 }
 
 void TForm1::CreateCategoryMenu() {
@@ -124,7 +126,7 @@ void TForm1::CreateCategoryMenu() {
     All1 = cpm->addAction("All");
     All1->setCheckable(true);
     All1->setChecked(true);
-    connect(All1, &QAction::triggered, this, &TForm1::All1Click);
+    ConnectReporting(All1, &QAction::triggered, this, &TForm1::All1Click);
     cpm->addSeparator();
     for (int k = 0; k < 10; ++k) {
         QAction* item = cpm->addAction(QString());
@@ -132,12 +134,12 @@ void TForm1::CreateCategoryMenu() {
         item->setData(k + 1);
         item->setCheckable(true);
         item->setVisible(false);
-        connect(item, &QAction::triggered, this, [this, item] { c1Click(item); });
+        ConnectReporting(item, &QAction::triggered, this, [this, item] { c1Click(item); });
         CategoryItems[k] = item;
     }
     cpm->addSeparator();
     EditCategory1 = cpm->addAction("Edit Category...");
-    connect(EditCategory1, &QAction::triggered, this, &TForm1::EditCategory1Click);
+    ConnectReporting(EditCategory1, &QAction::triggered, this, &TForm1::EditCategory1Click);
 }
 
 void TForm1::CreateTrayIcon() {
@@ -150,10 +152,11 @@ void TForm1::CreateTrayIcon() {
     ShowOrganizer1->setFont(bold);
     TrayMenu->addSeparator();
     Exit1 = TrayMenu->addAction("Exit");
-    connect(ShowOrganizer1, &QAction::triggered, this, &TForm1::ShowOrganizer);
-    connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
+    ConnectReporting(ShowOrganizer1, &QAction::triggered, this, &TForm1::ShowOrganizer);
+    ConnectReporting(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
     TrayIcon1->setContextMenu(TrayMenu);
-    connect(TrayIcon1, &QSystemTrayIcon::messageClicked, this, &TForm1::TrayIcon1BalloonHintClick);
+    ConnectReporting(TrayIcon1, &QSystemTrayIcon::messageClicked, this,
+                     &TForm1::TrayIcon1BalloonHintClick);
     connect(TrayIcon1, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::DoubleClick)
@@ -230,8 +233,7 @@ void TForm1::EditCategory1Click() {
 }
 
 void TForm1::HelpClick() {
-    const QString path =
-        QString::fromStdString(dm_.ProgramFolder()) + "/help/Tolvek Organizer Help.html";
+    const QString path = QString::fromStdString(dm_.HelpFile());
     // A missing help file or viewer is not reported.
     if (QFileInfo::exists(path))
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/common/MainWindowServices.h"
 #include "store/varUnit.h"
 
 #include <QWidget>
@@ -31,7 +32,7 @@ struct TStartOptions {
 
 // The main window: the frame around the docked task list, the menu labels, the category
 // filter and the tray icon.
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, public TMainWindowServices {
     Q_OBJECT
 
 public:
@@ -59,8 +60,9 @@ public:
 
     // The reminder check: the task editor and the reminder popup pause it while they are
     // shown and resume it when they close.
-    void PauseReminderCheck();
-    void ResumeReminderCheck();
+    void PauseReminderCheck() override;
+    void ResumeReminderCheck() override;
+    int32_t CategoryShown() const override { return ShownCategory; }
     void Timer3Timer();
     void Timer4Timer();
     void TrayIcon1BalloonHintClick();

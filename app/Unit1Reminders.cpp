@@ -1,12 +1,12 @@
 #include "app/Unit1.h"
 
-#include "app/BalloonWindow.h"
-#include "app/Sound.h"
+#include "app/common/BalloonWindow.h"
+#include "app/common/Reporting.h"
+#include "app/common/Sound.h"
 #include "editor/Unit17.h"
 #include "reminders/Unit3.h"
 #include "store/DmUnit.h"
 #include "store/Reminders.h"
-#include "store/TaskWrite.h"
 #include "store/dateUnit.h"
 #include "store/funUnit.h"
 #include "tasklist/Unit2.h"
@@ -27,8 +27,8 @@ void TForm1::CreateTimers() {
     Timer4 = new QTimer(this);
     Timer4->setObjectName("Timer4");
     Timer4->setInterval(10000);
-    connect(Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
-    connect(Timer4, &QTimer::timeout, this, &TForm1::Timer4Timer);
+    ConnectReporting(Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
+    ConnectReporting(Timer4, &QTimer::timeout, this, &TForm1::Timer4Timer);
 }
 
 void TForm1::PauseReminderCheck() {
@@ -52,8 +52,7 @@ void TForm1::Timer3Timer() {
     }
     const TMyRec2& task = tasks[static_cast<size_t>(k)];
     if (task.intSound == 1)
-        PlaySoundFile(QString::fromStdString(dm_.ProgramFolder()) + "/sound/" +
-                      QString::fromStdString(task.strSoundFile));
+        PlaySoundFile(QString::fromStdString(dm_.SoundFile(task.strSoundFile)));
     ShowBalloon(QString::fromStdString(task.strName),
                 QString::fromStdString(BalloonText(task.strNote)));
     ReminderPos = k;
@@ -68,7 +67,7 @@ void TForm1::Timer4Timer() {
 }
 
 void TForm1::TrayIcon1BalloonHintClick() {
-    std::vector<TMyRec2>& all = Form2->AllTasks;
+    const std::vector<TMyRec2>& all = Form2->AllTasks;
     // A task deleted while its balloon was up: the click has nothing to work on.
     const int found = FindTask(all, ReminderTaskId);
     if (found < 0)
@@ -87,20 +86,9 @@ void TForm1::TrayIcon1BalloonHintClick() {
     Form17->exec();
     if (!Form17->EditAccepted)
         return;
-    // The popup and the editor ran their own event loops: find the record again.
-    const int position = FindTask(all, announced.id);
-    if (position < 0)
-        return;
-    TMyRec2& edited = all[static_cast<size_t>(position)];
-    ApplyEdit(edited, Form17->Results());
-    CopyCategoryFields(dm_, edited, false);
-    // The rows keep their places: the list is neither sorted nor filtered again.
-    std::vector<TMyRec2>& shown = Form2->ShownTasks;
-    for (size_t row = 0; row < shown.size(); ++row)
-        if (shown[row].id == edited.id) {
-            shown[row] = edited;
-            Form2->ReinitNode(static_cast<int>(row));
-        }
+    // The popup and the editor ran their own event loops; the records' owner finds the task
+    // again. The rows keep their places: the list is neither sorted nor filtered again.
+    Form2->Tasks().EditFromReminder(announced.id, Form17->Results());
 }
 
 bool TForm1::UsesTrayBalloons() const {
@@ -114,7 +102,8 @@ void TForm1::ShowBalloon(const QString& title, const QString& text) {
     }
     if (!Balloon) {
         Balloon = new TBalloonWindow(this);
-        connect(Balloon, &TBalloonWindow::clicked, this, &TForm1::TrayIcon1BalloonHintClick);
+        ConnectReporting(Balloon, &TBalloonWindow::clicked, this,
+                         &TForm1::TrayIcon1BalloonHintClick);
     }
     Balloon->ShowBalloon(title, text);
 }

@@ -1,7 +1,9 @@
 #include "categories/Unit15.h"
 
-#include "app/FrameController.h"
-#include "app/MessageBox.h"
+#include "app/common/Controls.h"
+#include "app/common/FrameController.h"
+#include "app/common/MessageBox.h"
+#include "app/common/Reporting.h"
 #include "categories/Unit16.h"
 #include "resources/Pictures.h"
 #include "store/CategoryTable.h"
@@ -56,23 +58,19 @@ TForm15::TForm15(TDM& dm, TForm16& editor, QWidget* parent)
 
 void TForm15::FormCreate() {
     setFixedSize(350, 386);
-    // Arial at 8 points on a 96 dpi screen, in pixels so that the controls fit their places on
-    // every display.
-    QFont font("Arial");
-    font.setPixelSize(11);
-    setFont(font);
+    UseWindowFont(this);
     Frame = new TFrameController(this, TFrameKind::Dialog);
     Frame->SetTitle("Edit Category");
     setWindowTitle("Edit Category");
     CreateControls();
 
-    connect(ToolButton1, &QAction::triggered, this, &TForm15::ToolButton1Click);
-    connect(ToolButton2, &QAction::triggered, this, &TForm15::ToolButton2Click);
-    connect(ToolButton3, &QAction::triggered, this, &TForm15::ToolButton3Click);
-    connect(ToolButton5, &QAction::triggered, this, &TForm15::ToolButton5Click);
-    connect(ToolButton6, &QAction::triggered, this, &TForm15::ToolButton6Click);
-    connect(VST, &QTableWidget::cellDoubleClicked, this, &TForm15::VSTDblClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm15::BitBtn1Click);
+    ConnectReporting(ToolButton1, &QAction::triggered, this, &TForm15::ToolButton1Click);
+    ConnectReporting(ToolButton2, &QAction::triggered, this, &TForm15::ToolButton2Click);
+    ConnectReporting(ToolButton3, &QAction::triggered, this, &TForm15::ToolButton3Click);
+    ConnectReporting(ToolButton5, &QAction::triggered, this, &TForm15::ToolButton5Click);
+    ConnectReporting(ToolButton6, &QAction::triggered, this, &TForm15::ToolButton6Click);
+    ConnectReporting(VST, &QTableWidget::cellDoubleClicked, this, &TForm15::VSTDblClick);
+    ConnectReporting(BitBtn1, &QPushButton::clicked, this, &TForm15::BitBtn1Click);
 }
 
 void TForm15::CreateControls() {
@@ -114,7 +112,7 @@ void TForm15::showEvent(QShowEvent* event) {
     // Only a show asked for by the program reloads the list; the window system showing the
     // window again changes nothing.
     if (!event->spontaneous())
-        FormShow();
+        RunReportingErrors(this, [this] { FormShow(); });
 }
 
 void TForm15::FormShow() {

@@ -1,7 +1,9 @@
 #include "categories/Unit16.h"
 
-#include "app/FrameController.h"
-#include "app/MessageBox.h"
+#include "app/common/Controls.h"
+#include "app/common/FrameController.h"
+#include "app/common/MessageBox.h"
+#include "app/common/Reporting.h"
 #include "resources/Pictures.h"
 #include "store/TaskWrite.h"
 
@@ -14,25 +16,6 @@
 
 #include <limits>
 
-namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->adjustSize();
-    label->move(left, top);
-    return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int left) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(left, 196, 75, 25);
-    return button;
-}
-
-} // namespace
-
 TForm16::TForm16(QWidget* parent) : QDialog(parent) {
     setObjectName("Form16");
     FormCreate();
@@ -40,17 +23,13 @@ TForm16::TForm16(QWidget* parent) : QDialog(parent) {
 
 void TForm16::FormCreate() {
     setFixedSize(377, 241);
-    // Arial at 8 points on a 96 dpi screen, in pixels so that the controls fit their places on
-    // every display.
-    QFont font("Arial");
-    font.setPixelSize(11);
-    setFont(font);
+    UseWindowFont(this);
     Frame = new TFrameController(this, TFrameKind::Dialog);
     Frame->SetTitle("Add Category");
     setWindowTitle("Add Category");
     CreateControls();
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm16::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TForm16::BitBtn2Click);
+    ConnectReporting(BitBtn1, &QPushButton::clicked, this, &TForm16::BitBtn1Click);
+    ConnectReporting(BitBtn2, &QPushButton::clicked, this, &TForm16::BitBtn2Click);
 }
 
 void TForm16::CreateControls() {
@@ -79,9 +58,9 @@ void TForm16::CreateControls() {
         SpeedButtons[n - 1] = button;
     }
 
-    BitBtn1 = MakeButton(this, "BitBtn1", "OK", 106);
+    BitBtn1 = MakeButton(this, "BitBtn1", "OK", 106, 196);
     BitBtn1->setDefault(true);
-    BitBtn2 = MakeButton(this, "BitBtn2", "Cancel", 196);
+    BitBtn2 = MakeButton(this, "BitBtn2", "Cancel", 196, 196);
 }
 
 // The title is centred on each showing, as its text changes with the mode.

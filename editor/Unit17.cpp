@@ -1,10 +1,12 @@
 #include "editor/Unit17.h"
 
-#include "app/DayCount.h"
-#include "app/FrameController.h"
-#include "app/MessageBox.h"
-#include "app/Sound.h"
-#include "app/Unit1.h"
+#include "app/common/Controls.h"
+#include "app/common/DayCount.h"
+#include "app/common/FrameController.h"
+#include "app/common/MainWindowServices.h"
+#include "app/common/MessageBox.h"
+#include "app/common/Reporting.h"
+#include "app/common/Sound.h"
 #include "store/TaskTable.h"
 #include "store/dateUnit.h"
 
@@ -38,7 +40,7 @@ template <typename Reaction> void SetChecked(QCheckBox* box, bool checked, React
 
 } // namespace
 
-TForm17::TForm17(TDM& dm, TForm1& mainWindow, QWidget* parent)
+TForm17::TForm17(TDM& dm, TMainWindowServices& mainWindow, QWidget* parent)
     : QDialog(parent), dm_(dm), mainWindow_(mainWindow) {
     setObjectName("Form17");
     FormCreate();
@@ -46,23 +48,19 @@ TForm17::TForm17(TDM& dm, TForm1& mainWindow, QWidget* parent)
 
 void TForm17::FormCreate() {
     setFixedSize(408, 481);
-    // Arial at 8 points on a 96 dpi screen, in pixels so that the controls fit their places on
-    // every display.
-    QFont font("Arial");
-    font.setPixelSize(11);
-    setFont(font);
+    UseWindowFont(this);
     Frame = new TFrameController(this, TFrameKind::Dialog);
     Frame->SetTitle("Add Task");
     setWindowTitle("Add Task");
     CreateControls();
     SetTabOrder();
 
-    connect(CheckBox1, &QCheckBox::toggled, this, &TForm17::CheckBox1Click);
-    connect(CheckBox2, &QCheckBox::toggled, this, &TForm17::CheckBox2Click);
-    connect(CheckBox3, &QCheckBox::toggled, this, &TForm17::CheckBox3Click);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TForm17::SpeedButton1Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm17::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TForm17::BitBtn2Click);
+    ConnectReporting(CheckBox1, &QCheckBox::toggled, this, &TForm17::CheckBox1Click);
+    ConnectReporting(CheckBox2, &QCheckBox::toggled, this, &TForm17::CheckBox2Click);
+    ConnectReporting(CheckBox3, &QCheckBox::toggled, this, &TForm17::CheckBox3Click);
+    ConnectReporting(SpeedButton1, &QToolButton::clicked, this, &TForm17::SpeedButton1Click);
+    ConnectReporting(BitBtn1, &QPushButton::clicked, this, &TForm17::BitBtn1Click);
+    ConnectReporting(BitBtn2, &QPushButton::clicked, this, &TForm17::BitBtn2Click);
 }
 
 void TForm17::PrepareEdit(const TMyRec2& task) {
@@ -114,7 +112,7 @@ void TForm17::showEvent(QShowEvent* event) {
     // Only a show asked for by the program starts an edit; the window system showing the
     // window again (after a desktop switch, say) changes nothing.
     if (!event->spontaneous())
-        FormShow();
+        RunReportingErrors(this, [this] { FormShow(); });
 }
 
 void TForm17::setVisible(bool visible) {
@@ -150,8 +148,8 @@ void TForm17::FormShow() {
     FillCategories();
     if (ComboBox1->count() > 0)
         ComboBox1->setCurrentIndex(0);
-    if (mainWindow_.ShownCategory > 0)
-        SelectCategory(mainWindow_.ShownCategory);
+    if (mainWindow_.CategoryShown() > 0)
+        SelectCategory(mainWindow_.CategoryShown());
     FillSounds();
     ComboBox2->setCurrentIndex(1);
     Edit1->clear();
@@ -177,7 +175,7 @@ void TForm17::FillCategories() {
 void TForm17::FillSounds() {
     ComboBox3->clear();
     const QFileInfoList entries =
-        QDir(SoundFolder())
+        QDir(QString::fromStdString(dm_.SoundFolder()))
             .entryInfoList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& entry : entries)
         if (entry.fileName().endsWith(".wav", Qt::CaseInsensitive))
@@ -230,12 +228,8 @@ void TForm17::CheckBox3Click() {
     SpeedButton1->setEnabled(on);
 }
 
-QString TForm17::SoundFolder() const {
-    return QDir(QString::fromStdString(dm_.ProgramFolder())).filePath("sound") + "/";
-}
-
 void TForm17::SpeedButton1Click() {
-    PlaySoundFile(SoundFolder() + ComboBox3->currentText());
+    PlaySoundFile(QString::fromStdString(dm_.SoundFile(ComboBox3->currentText().toStdString())));
 }
 
 QString TForm17::NoteText() const {

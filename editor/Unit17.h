@@ -20,8 +20,8 @@ class QPushButton;
 class QTimeEdit;
 class QToolButton;
 class TDM;
-class TForm1;
 class TFrameController;
+class TMainWindowServices;
 
 // The task editor: adds a task or edits one, and on "OK" writes the task and its note to the
 // database itself.
@@ -37,7 +37,7 @@ class TForm17 : public QDialog {
     Q_OBJECT
 
 public:
-    TForm17(TDM& dm, TForm1& mainWindow, QWidget* parent = nullptr);
+    TForm17(TDM& dm, TMainWindowServices& mainWindow, QWidget* parent = nullptr);
 
     // Fills the controls from a task as an edit starts: name, note, priority, due date,
     // reminder and sound, the check boxes running their reactions. Also sets EditTaskId,
@@ -109,9 +109,8 @@ private:
     void SetDueDate(bool on, const QDate& date);
     void SetReminder(bool on, const QDate& date, const QTime& time);
     void SetSound(bool on);
-    QString SoundFolder() const;
     QString NoteText() const;
 
     TDM& dm_;
-    TForm1& mainWindow_;
+    TMainWindowServices& mainWindow_;
 };

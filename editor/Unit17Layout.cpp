@@ -3,7 +3,8 @@
 
 #include "editor/Unit17.h"
 
-#include "app/GroupBox.h"
+#include "app/common/Controls.h"
+#include "app/common/GroupBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,14 +25,6 @@ namespace {
 
 // Drop-down lists and pickers are as high as a one-line text box.
 constexpr int BoxHeight = 21;
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->adjustSize();
-    label->move(left, top);
-    return label;
-}
 
 // A check box as high as its designed row; width 0 takes the width its caption needs.
 QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text, int left, int top,
@@ -66,13 +59,6 @@ QDateEdit* MakeDatePicker(QWidget* parent, const char* name, int left, int top, 
     picker->setDisplayFormat("yyyy-MM-dd");
     picker->setGeometry(left, top, width, BoxHeight);
     return picker;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int left) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(left, 416, 75, 25);
-    return button;
 }
 
 // The play button's picture: a loudspeaker with two sound waves, 16 by 16.
@@ -143,9 +129,9 @@ void TForm17::CreateControls() {
     // A picture button is clicked, never focused: the keyboard order passes it by.
     SpeedButton1->setFocusPolicy(Qt::NoFocus);
 
-    BitBtn1 = MakeButton(this, "BitBtn1", "OK", 128);
+    BitBtn1 = MakeButton(this, "BitBtn1", "OK", 128, 416);
     BitBtn1->setDefault(true);
-    BitBtn2 = MakeButton(this, "BitBtn2", "Cancel", 216);
+    BitBtn2 = MakeButton(this, "BitBtn2", "Cancel", 216, 416);
 }
 
 void TForm17::SetTabOrder() {

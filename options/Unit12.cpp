@@ -1,7 +1,9 @@
 #include "options/Unit12.h"
 
-#include "app/FrameController.h"
-#include "app/myLabel.h"
+#include "app/common/Controls.h"
+#include "app/common/FrameController.h"
+#include "app/common/Reporting.h"
+#include "app/common/myLabel.h"
 #include "resources/Pictures.h"
 
 #include <QDesktopServices>
@@ -40,9 +42,7 @@ TForm12::TForm12(QWidget* parent) : QDialog(parent) {
     Frame = new TFrameController(this, TFrameKind::Dialog);
     Frame->SetTitle("About");
     Frame->SetBlackLineRow(248);
-    QFont font("Arial");
-    font.setPixelSize(11);
-    setFont(font);
+    UseWindowFont(this);
 
     Image1 = new QLabel(this);
     Image1->setGeometry(38, 64, 275, 90);
@@ -55,7 +55,7 @@ TForm12::TForm12(QWidget* parent) : QDialog(parent) {
     ShowLinkLit(Label4, false);
     connect(Label4, &TMyLabel::OnMouseEnter, this, [this] { ShowLinkLit(Label4, true); });
     connect(Label4, &TMyLabel::OnMouseLeave, this, [this] { ShowLinkLit(Label4, false); });
-    connect(Label4, &TMyLabel::clicked, this, &TForm12::LinkClick);
+    ConnectReporting(Label4, &TMyLabel::clicked, this, &TForm12::LinkClick);
 
     BitBtn1 = new QPushButton("OK", this);
     BitBtn1->setGeometry(141, 320, 75, 25);

@@ -1,6 +1,8 @@
 #include "options/Unit14.h"
 
-#include "app/FrameController.h"
+#include "app/common/Controls.h"
+#include "app/common/FrameController.h"
+#include "app/common/Reporting.h"
 #include "options/Autostart.h"
 #include "store/Settings.h"
 #include "store/varUnit.h"
@@ -17,9 +19,7 @@ TForm14::TForm14(QWidget* parent) : QDialog(parent) {
     Frame = new TFrameController(this, TFrameKind::Dialog);
     Frame->SetTitle("Options");
     Frame->SetBlackLineRow(183);
-    QFont font("Arial");
-    font.setPixelSize(11);
-    setFont(font);
+    UseWindowFont(this);
 
     CheckBox1 = new QCheckBox("Start with windows", this);
     CheckBox1->setGeometry(56, 75, 150, 17);
@@ -30,7 +30,7 @@ TForm14::TForm14(QWidget* parent) : QDialog(parent) {
     BitBtn1->setDefault(true);
     BitBtn2 = new QPushButton("Cancel", this);
     BitBtn2->setGeometry(184, 207, 75, 25);
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm14::BitBtn1Click);
+    ConnectReporting(BitBtn1, &QPushButton::clicked, this, &TForm14::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -1,13 +1,14 @@
 #include "reminders/Unit3.h"
 
-#include "app/FrameController.h"
-#include "app/GroupBox.h"
-#include "app/Unit1.h"
+#include "app/common/Controls.h"
+#include "app/common/FrameController.h"
+#include "app/common/GroupBox.h"
+#include "app/common/MainWindowServices.h"
+#include "app/common/Reporting.h"
 #include "store/Reminders.h"
-#include "store/TaskWrite.h"
+#include "store/TaskArrays.h"
 #include "store/dateUnit.h"
 #include "store/funUnit.h"
-#include "tasklist/Unit2.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -31,8 +32,8 @@ template <typename T> T* Place(T* widget, int x, int y, int width, int height) {
 
 } // namespace
 
-TForm3::TForm3(TDM& dm, TForm1& mainWindow, QWidget* parent)
-    : QDialog(parent), dm_(dm), main_(mainWindow) {
+TForm3::TForm3(TMainWindowServices& mainWindow, TTaskArrays& tasks, QWidget* parent)
+    : QDialog(parent), main_(mainWindow), tasks_(tasks) {
     FormCreate();
 }
 
@@ -44,9 +45,7 @@ void TForm3::FormCreate() {
     setWindowOpacity(245.0 / 255.0);
     Frame = new TFrameController(this, TFrameKind::Popup);
 
-    QFont font("Arial");
-    font.setPixelSize(11);
-    setFont(font);
+    UseWindowFont(this);
 
     Place(new QLabel("Task:", this), 16, 22, 100, 16);
     Edit1 = Place(new QLineEdit(this), 16, 40, 260, 21);
@@ -67,11 +66,11 @@ void TForm3::FormCreate() {
                          8, 86, 262, 20);
     RadioButton4 = Place(new QRadioButton("Edit the task.", GroupBox1), 8, 116, 262, 20);
     for (QRadioButton* choice : {RadioButton1, RadioButton2, RadioButton3, RadioButton4})
-        connect(choice, &QRadioButton::clicked, this, &TForm3::RadioButton4Click);
+        ConnectReporting(choice, &QRadioButton::clicked, this, &TForm3::RadioButton4Click);
 
     BitBtn1 = Place(new QPushButton("OK", this), 108, 404, 75, 25);
     BitBtn1->setDefault(true);
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
+    ConnectReporting(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
 }
 
 void TForm3::showEvent(QShowEvent* event) {
@@ -102,41 +101,21 @@ void TForm3::closeEvent(QCloseEvent* event) {
     // can never trap the user in a window without a way out.
     event->accept();
     done(QDialog::Accepted);
-    FormClose();
+    RunReportingErrors(this, [this] { FormClose(); });
 }
 
 void TForm3::FormClose() {
     main_.ResumeReminderCheck();
     EditRequested = false;
-    TForm2& list = *main_.Form2;
-    const int q = FindTask(list.AllTasks, TaskId);
-    if (q < 0)
+    // A task deleted while the popup was open has nothing left to change.
+    if (FindTask(tasks_.AllTasks(), TaskId) < 0)
         return;
-    TMyRec2* all = &list.AllTasks[static_cast<size_t>(q)];
-    if (RadioButton4->isChecked()) {
+    if (RadioButton4->isChecked())
         EditRequested = true;
-        return;
-    }
-    const int r = FindTask(list.ShownTasks, TaskId);
-    TMyRec2* shown = r < 0 ? nullptr : &list.ShownTasks[static_cast<size_t>(r)];
-    // The file is written first: the records change only once the database took the change.
-    if (RadioButton1->isChecked()) {
-        const double when = Now() + ReminderDelay(ComboBox1->currentIndex());
-        WriteReminderTime(dm_, TaskId, when);
-        all->datetimeReminder = when;
-        if (shown)
-            shown->datetimeReminder = when;
-    } else if (RadioButton2->isChecked()) {
-        WriteReminderOff(dm_, TaskId);
-        all->intReminder = 0;
-        if (shown)
-            shown->intReminder = 0;
-    } else {
-        WriteDoneMark(dm_, TaskId, 1);
-        all->intDone = 1;
-        if (shown)
-            shown->intDone = 1;
-    }
-    if (shown)
-        list.ReinitNode(r);
+    else if (RadioButton1->isChecked())
+        tasks_.PostponeReminder(TaskId, Now() + ReminderDelay(ComboBox1->currentIndex()));
+    else if (RadioButton2->isChecked())
+        tasks_.CancelReminder(TaskId);
+    else
+        tasks_.MarkDone(TaskId);
 }

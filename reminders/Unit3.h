@@ -9,9 +9,9 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class TDM;
-class TForm1;
 class TFrameController;
+class TMainWindowServices;
+class TTaskArrays;
 
 // The reminder popup: shows a due task and, when it closes however it is closed, carries out
 // the chosen operation on the task's records and row: postpone, cancel the reminder, mark
@@ -20,7 +20,7 @@ class TForm3 : public QDialog {
     Q_OBJECT
 
 public:
-    TForm3(TDM& dm, TForm1& mainWindow, QWidget* parent = nullptr);
+    TForm3(TMainWindowServices& mainWindow, TTaskArrays& tasks, QWidget* parent = nullptr);
 
     // Set by the caller before showing: the task and the texts of its boxes.
     int32_t TaskId = 0;
@@ -54,6 +54,6 @@ private:
     void FormShow();
     void FormClose();
 
-    TDM& dm_;
-    TForm1& main_;
+    TMainWindowServices& main_;
+    TTaskArrays& tasks_;
 };

@@ -21,6 +21,20 @@ void TDM::DataModuleCreate() {
         CreateDatabase(path);
 }
 
+std::string TDM::SoundFolder() const {
+    return (std::filesystem::path(programFolder_) / "sound").lexically_normal().string();
+}
+
+std::string TDM::SoundFile(const std::string& name) const {
+    return (std::filesystem::path(SoundFolder()) / name).string();
+}
+
+std::string TDM::HelpFile() const {
+    return (std::filesystem::path(programFolder_) / "help" / "Tolvek Organizer Help.html")
+        .lexically_normal()
+        .string();
+}
+
 int32_t TDM::NextId() {
     if (ADOTable1.RecordCount() < 1)
         return 1;

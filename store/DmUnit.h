@@ -20,6 +20,11 @@ public:
     int32_t NextId();
 
     const std::string& ProgramFolder() const { return programFolder_; }
+    // The folder of the reminder sounds, and the path of one of them by its file name.
+    std::string SoundFolder() const;
+    std::string SoundFile(const std::string& name) const;
+    // The help page.
+    std::string HelpFile() const;
     const std::string& DatabasePath() const { return ADOTable1.DatabasePath(); }
 
     TTableCursor ADOTable1;

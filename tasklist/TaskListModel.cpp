@@ -17,17 +17,30 @@ void TTaskListModel::SetRowCount(int count) {
     endResetModel();
 }
 
-void TTaskListModel::AppendRow() {
-    const int row = static_cast<int>(checks_.size());
+void TTaskListModel::RowsReset() {
+    SetRowCount(static_cast<int>(tasks_.size()));
+}
+
+void TTaskListModel::RowInserted(int row) {
     beginInsertRows({}, row, row);
-    checks_.push_back(NotInitialised);
+    checks_.insert(checks_.begin() + row, NotInitialised);
     endInsertRows();
 }
 
-void TTaskListModel::RemoveRow(int row) {
+void TTaskListModel::RowRemoved(int row) {
     beginRemoveRows({}, row, row);
     checks_.erase(checks_.begin() + row);
     endRemoveRows();
+}
+
+void TTaskListModel::RowChanged(int row) {
+    const TMyRec2* task = Task(row);
+    const TCheck check = checks_.at(static_cast<size_t>(row));
+    if (task && check != NotInitialised && (check == Checked) == (task->intDone != 0)) {
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        return;
+    }
+    ReinitRow(row);
 }
 
 void TTaskListModel::ReinitRow(int row) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/TaskArrays.h"
 #include "store/varUnit.h"
 
 #include <QAbstractTableModel>
@@ -14,7 +15,11 @@
 // Each row has a check box whose state is the row's own, not the record's: it is read from
 // the record when the row is first needed after the row count was set (InitNode), and
 // afterwards only a click or a re-initialisation changes it.
-class TTaskListModel : public QAbstractTableModel {
+//
+// It follows the changes of the task records' owner: a reset sets the row count afresh, an
+// inserted or removed row keeps the other rows' boxes, and a changed row is initialised
+// again unless its box already agrees with the record.
+class TTaskListModel : public QAbstractTableModel, public TRowListener {
     Q_OBJECT
 
 public:
@@ -25,9 +30,6 @@ public:
 
     // Sets the number of rows; every row will be initialised again from its record.
     void SetRowCount(int count);
-    // A row was added after the last one / a row was removed; the others keep their boxes.
-    void AppendRow();
-    void RemoveRow(int row);
     // Forgets that the row was initialised, so that its check box is read again from its
     // record when the row is next painted.
     void ReinitRow(int row);
@@ -41,6 +43,11 @@ public:
     int SortColumn() const { return sortColumn_; }
     Qt::SortOrder SortDirection() const { return sortDirection_; }
     void SetSort(int column, Qt::SortOrder direction);
+
+    void RowsReset() override;
+    void RowInserted(int row) override;
+    void RowRemoved(int row) override;
+    void RowChanged(int row) override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -1,5 +1,6 @@
 #include "tasklist/TaskListPainting.h"
 
+#include "app/common/Controls.h"
 #include "resources/Pictures.h"
 #include "store/dateUnit.h"
 
@@ -19,7 +20,7 @@ void Line(QPainter& painter, QPoint from, QPoint to, const QColor& colour) {
 }
 
 QFont CellFont(const TMyRec2& task) {
-    QFont font(QStringLiteral("Arial"));
+    QFont font = StandInFont();
     font.setPointSize(10);
     font.setStrikeOut(task.intDone == 1);
     return font;

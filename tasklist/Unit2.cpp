@@ -1,13 +1,13 @@
 #include "tasklist/Unit2.h"
 
+#include "app/common/Controls.h"
+#include "app/common/Reporting.h"
 #include "resources/Pictures.h"
-#include "store/TaskTable.h"
 #include "store/funUnit.h"
 #include "tasklist/BitBtn.h"
 #include "tasklist/TaskListDelegate.h"
 #include "tasklist/TaskListPainting.h"
 
-#include <QFont>
 #include <QHeaderView>
 #include <QPainter>
 #include <QResizeEvent>
@@ -22,23 +22,21 @@ const std::array<int, 5> DesignedWidths = {300, 40, 40, 40, 90};
 
 TBitBtn* MakeButton(const QPixmap& glyph, const QString& caption, int spacing, QWidget* parent) {
     auto* button = new TBitBtn(glyph, caption, spacing, parent);
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial")});
-    font.setPointSize(8);
-    button->setFont(font);
+    button->setFont(WindowFont());
     return button;
 }
 
 } // namespace
 
 TForm2::TForm2(TDM& dm, QWidget* parent)
-    : QWidget(parent), dm_(dm), vdt_(new QTreeView(this)),
-      bitBtn1_(MakeButton(AddPicture(), QStringLiteral("Add"), 8, this)),
+    : QWidget(parent), tasks_(dm), AllTasks(tasks_.AllTasks()), ShownTasks(tasks_.ShownTasks()),
+      vdt_(new QTreeView(this)), bitBtn1_(MakeButton(AddPicture(), QStringLiteral("Add"), 8, this)),
       bitBtn2_(MakeButton(EditPicture(), QStringLiteral("Edit"), 8, this)),
       bitBtn3_(MakeButton(DeletePicture(), QStringLiteral("Delete"), 4, this)),
       bitBtn4_(MakeButton(PrintPicture(), QStringLiteral("Print..."), 6, this)) {
     resize(686, 451);
 
+    tasks_.SetListener(&model_);
     model_.InitNode = [this](int row) { VDTInitNode(row); };
     vdt_->setModel(&model_);
     vdt_->setItemDelegate(new TTaskListDelegate(
@@ -66,17 +64,17 @@ TForm2::TForm2(TDM& dm, QWidget* parent)
     for (int column = 0; column < static_cast<int>(DesignedWidths.size()); ++column)
         header->resizeSection(column, DesignedWidths[static_cast<size_t>(column)]);
 
-    connect(header, &QHeaderView::sectionClicked, this, &TForm2::VDTHeaderClick);
+    ConnectReporting(header, &QHeaderView::sectionClicked, this, &TForm2::VDTHeaderClick);
     connect(vdt_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TForm2::VDTFocusChanged);
     vdt_->installEventFilter(this);
     vdt_->viewport()->installEventFilter(this);
 
-    connect(bitBtn1_, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
-    connect(bitBtn2_, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
-    connect(bitBtn3_, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
-    connect(bitBtn4_, &QPushButton::clicked, this, &TForm2::BitBtn4Click);
-    connect(&model_, &TTaskListModel::doneToggled, this, &TForm2::VDTChecked);
+    ConnectReporting(bitBtn1_, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
+    ConnectReporting(bitBtn2_, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
+    ConnectReporting(bitBtn3_, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
+    ConnectReporting(bitBtn4_, &QPushButton::clicked, this, &TForm2::BitBtn4Click);
+    ConnectReporting(&model_, &TTaskListModel::doneToggled, this, &TForm2::VDTChecked);
 }
 
 void TForm2::FormCreate(const std::function<void()>& startReminderCheck) {
@@ -89,12 +87,8 @@ void TForm2::FormCreate(const std::function<void()>& startReminderCheck) {
 }
 
 void TForm2::LoadTasks(int32_t category) {
-    AllTasks.clear();
-    ShownTasks.clear();
-    model_.SetRowCount(0);
     const int32_t order = model_.SortDirection() == Qt::AscendingOrder ? -1 : 1;
-    LoadTaskArrays(dm_, category, model_.SortColumn(), order, AllTasks, ShownTasks);
-    model_.SetRowCount(static_cast<int>(ShownTasks.size()));
+    tasks_.Load(category, model_.SortColumn(), order);
     if (!ShownTasks.empty())
         FocusRow(0);
     LoadedCategory = category;
@@ -110,24 +104,14 @@ void TForm2::VDTHeaderClick(int column) {
     model_.SetSort(column, direction);
     // The header flips its arrow on a click by its own rule before telling us; show ours.
     vdt_->header()->setSortIndicator(column, direction);
-    SortOrder = direction == Qt::AscendingOrder ? -1 : 1;
 
     std::optional<int32_t> focusedId;
     if (const TMyRec2* task = model_.Task(vdt_->currentIndex().row()))
         focusedId = task->id;
-
-    const int kind = column + 1;
-    SortTasks(ShownTasks,
-              [kind](const TMyRec2& a, const TMyRec2& b) { return CompareTasks(a, b, kind); });
-    model_.SetRowCount(static_cast<int>(ShownTasks.size()));
-
-    if (!focusedId)
-        return;
-    for (size_t row = 0; row < ShownTasks.size(); ++row)
-        if (ShownTasks[row].id == *focusedId) {
-            FocusRow(static_cast<int>(row));
-            return;
-        }
+    const int row =
+        tasks_.SortByColumn(column, direction == Qt::AscendingOrder ? -1 : 1, focusedId);
+    if (row >= 0)
+        FocusRow(row);
 }
 
 void TForm2::ReinitNode(int row) {
@@ -153,7 +137,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
         VDTResize();
     // A double click anywhere in the list edits the focused task, also below the last row.
     if (watched == vdt_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        VDTDblClick();
+        RunReportingErrors(this, [this] { VDTDblClick(); });
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/DmUnit.h"
+#include "store/TaskArrays.h"
 #include "store/varUnit.h"
 #include "tasklist/TaskListModel.h"
 
@@ -20,6 +21,9 @@ class TForm17;
 class TForm2 : public QWidget {
     Q_OBJECT
 
+    // First, so that the views below refer to arrays that exist.
+    TTaskArrays tasks_;
+
 public:
     // Builds the window's controls; nothing is read before FormCreate.
     explicit TForm2(TDM& dm, QWidget* parent = nullptr);
@@ -38,9 +42,11 @@ public:
     // reorders the rows and keeps the focused task selected at its new row.
     void VDTHeaderClick(int column);
 
-    // Reads the row's check box again from its record and repaints the row, for commands
-    // that change a record in place.
+    // Reads the row's check box again from its record and repaints the row.
     void ReinitNode(int row);
+
+    // The owner of the task records: every change to them goes through it.
+    TTaskArrays& Tasks() { return tasks_; }
 
     // The commands of the list: "Add", "Edit" (also a double click on a row), "Delete",
     // "Print..." and the done check box of a row.
@@ -61,9 +67,9 @@ public:
     TBitBtn* BitBtn4() const { return bitBtn4_; } // "Print..."
 
     // Every task in id order; the reminder check scans it.
-    std::vector<TMyRec2> AllTasks;
+    const std::vector<TMyRec2>& AllTasks;
     // The rows of the list: row i shows entry i.
-    std::vector<TMyRec2> ShownTasks;
+    const std::vector<TMyRec2>& ShownTasks;
     // The category of the last load, 0 for all.
     int32_t LoadedCategory = 0;
     int32_t RowHeight = 20;
@@ -87,7 +93,6 @@ private:
     void FocusRow(int row);
     int FocusedRow() const;
 
-    TDM& dm_;
     TTaskListModel model_{ShownTasks};
     QTreeView* vdt_;
     TBitBtn* bitBtn1_;

@@ -3,7 +3,7 @@
 // What the reminder tests share: a fresh program folder and database, a clock the test sets,
 // and the program's main window with its popup and editor.
 
-#include "app/MessageBox.h"
+#include "app/common/MessageBox.h"
 #include "app/Unit1.h"
 #include "editor/Unit17.h"
 #include "reminders/Unit3.h"
@@ -52,7 +52,7 @@ protected:
         if (!rows.empty())
             InsertTasks(home_->DatabasePath(), rows);
         main_ = std::make_unique<TForm1>(*dm_, TStartOptions{true, trayAvailable});
-        popup_ = std::make_unique<TForm3>(*dm_, *main_);
+        popup_ = std::make_unique<TForm3>(*main_, main_->Form2->Tasks());
         editor_ = std::make_unique<TForm17>(*dm_, *main_);
         main_->Form3 = popup_.get();
         main_->Form17 = editor_.get();

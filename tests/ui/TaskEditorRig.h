@@ -3,7 +3,7 @@
 // What the task editor tests share: a fresh program folder and database, a main window
 // started in the tray, the editor over them, a fixed clock and a few database queries.
 
-#include "app/MessageBox.h"
+#include "app/common/MessageBox.h"
 #include "app/Unit1.h"
 #include "editor/Unit17.h"
 #include "store/DmUnit.h"

@@ -67,8 +67,8 @@ void InsertTasks(const QString& databasePath, const std::vector<TTaskRow>& rows)
     QCOMPARE(
         sqlite3_prepare_v2(db,
                            "INSERT INTO t_task (id, strName, intCategory, intPriority, intDone,"
-                           " intDue, dateDue, intReminder, datetimeReminder)"
-                           " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                           " intDue, dateDue, intReminder, datetimeReminder, intMemo)"
+                           " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
                            -1, &insert, nullptr),
         SQLITE_OK);
     for (const TTaskRow& row : rows) {
@@ -81,6 +81,19 @@ void InsertTasks(const QString& databasePath, const std::vector<TTaskRow>& rows)
         sqlite3_bind_double(insert, 7, row.dateDue);
         sqlite3_bind_int(insert, 8, row.reminder);
         sqlite3_bind_double(insert, 9, row.datetimeReminder);
+        sqlite3_bind_int(insert, 10, row.note ? 1 : 0);
+        QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    QCOMPARE(sqlite3_prepare_v2(db, "INSERT INTO t_note (idTask, strNote) VALUES (?, ?)", -1,
+                                &insert, nullptr),
+             SQLITE_OK);
+    for (const TTaskRow& row : rows) {
+        if (!row.note)
+            continue;
+        sqlite3_bind_int(insert, 1, row.id);
+        sqlite3_bind_text(insert, 2, row.note->c_str(), -1, SQLITE_TRANSIENT);
         QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
         sqlite3_reset(insert);
     }

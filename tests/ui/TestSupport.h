@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ struct TTaskRow {
     double dateDue = 0;
     int reminder = 0;
     double datetimeReminder = 0;
+    // A note row for the task, which then has intMemo 1.
+    std::optional<std::string> note = std::nullopt;
 };
 
 // Writes the rows into the database file behind the program's back, on a connection of

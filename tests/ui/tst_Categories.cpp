@@ -2,9 +2,9 @@
 // the manager's commands leave in t_category and in its list.
 
 #include "app/Application.h"
-#include "app/FrameController.h"
-#include "app/MessageBox.h"
-#include "app/MyImage.h"
+#include "app/common/FrameController.h"
+#include "app/common/MessageBox.h"
+#include "app/common/MyImage.h"
 #include "categories/Unit15.h"
 #include "categories/Unit16.h"
 #include "store/DmUnit.h"

@@ -1,7 +1,7 @@
-#include "app/FrameController.h"
-#include "app/FrameGlyphs.h"
-#include "app/MyImage.h"
-#include "app/myLabel.h"
+#include "app/common/FrameController.h"
+#include "app/common/FrameGlyphs.h"
+#include "app/common/MyImage.h"
+#include "app/common/myLabel.h"
 
 #include <QCloseEvent>
 #include <QDialog>

@@ -3,9 +3,9 @@
 // balloon window that stands in for tray balloons.
 
 #include "app/Application.h"
-#include "app/BalloonWindow.h"
-#include "app/FrameController.h"
-#include "app/MyImage.h"
+#include "app/common/BalloonWindow.h"
+#include "app/common/FrameController.h"
+#include "app/common/MyImage.h"
 #include "reminders/Unit3.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
@@ -74,7 +74,7 @@ class TestReminderPopup : public TReminderTestBase {
                                         [id](const TMyRec2& task) { return task.id == id; });
         return found == shown.end() ? -1 : static_cast<int>(found - shown.begin());
     }
-    TMyRec2& Record(int id) {
+    const TMyRec2& Record(int id) {
         return *std::find_if(List().AllTasks.begin(), List().AllTasks.end(),
                              [id](const TMyRec2& task) { return task.id == id; });
     }
@@ -143,7 +143,9 @@ private slots:
     void cleanup() { TearDownRig(); }
 
     void popupLooks() {
-        TForm1& main = Start(ThreeTasks());
+        std::vector<TTaskRow> tasks = ThreeTasks();
+        tasks[0].note = "  call back\nsoon";
+        TForm1& main = Start(tasks);
         TForm3& popup = *popup_;
         QVERIFY(popup.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(popup.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -166,7 +168,6 @@ private slots:
         QVERIFY(popup.Frame->Image_Close());
         QVERIFY(!popup.isVisible());
 
-        Record(1).strNote = "  call back\nsoon";
         main.Timer3Timer();
         QVERIFY(BalloonUp());
         bool modal = false;
@@ -646,10 +647,10 @@ private slots:
     void balloonWindowShowsTheReminderAtTheBottomRight() {
         std::vector<TTaskRow> rows = ThreeTasks();
         rows[2].datetimeReminder = PastReminder();
+        rows[0].note = std::string(40, 'x') + " " + std::string(200, 'y') + "\nz\nz\nz";
+        rows[2].note = "short";
         TForm1& main = Start(rows);
         QVERIFY(!main.UsesTrayBalloons());
-        Record(1).strNote = std::string(40, 'x') + " " + std::string(200, 'y') + "\nz\nz\nz";
-        Record(3).strNote = "short";
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         for (int id : {1, 3}) {
             main.Timer3Timer();

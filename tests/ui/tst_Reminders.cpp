@@ -2,8 +2,8 @@
 // balloon shows, and how the two timers and the pause behave.
 
 #include "app/Application.h"
-#include "app/BalloonWindow.h"
-#include "app/Sound.h"
+#include "app/common/BalloonWindow.h"
+#include "app/common/Sound.h"
 #include "reminders/Unit3.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
@@ -38,7 +38,7 @@ TTaskRow DueTask(int id, const std::string& name, int category = 1) {
 class TestReminders : public TReminderTestBase {
     Q_OBJECT
 
-    std::vector<TMyRec2>& All() { return main_->Form2->AllTasks; }
+    const std::vector<TMyRec2>& All() { return main_->Form2->AllTasks; }
     TTaskListModel& Rows() { return *qobject_cast<TTaskListModel*>(main_->Form2->VDT()->model()); }
 
     // The balloon window's title and text labels (the remaining label holds the icon).
@@ -151,9 +151,10 @@ private slots:
         QFETCH(QString, note);
         QFETCH(QString, text);
         QFETCH(bool, textShown);
-        TForm1& main = Start({DueTask(1, "shopping")});
-        All()[0].strNote = note.toStdString();
-        All()[0].intMemo = note.isEmpty() ? 0 : 1;
+        TTaskRow task = DueTask(1, "shopping");
+        if (!note.isNull())
+            task.note = note.toStdString();
+        TForm1& main = Start({task});
         main.Timer3Timer();
         QVERIFY(BalloonUp());
         QCOMPARE(BalloonTitle(), QString("shopping"));

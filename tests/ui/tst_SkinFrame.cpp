@@ -1,5 +1,5 @@
-#include "app/FrameController.h"
-#include "app/SkinFrame.h"
+#include "app/common/FrameController.h"
+#include "app/common/SkinFrame.h"
 
 #include <QDialog>
 #include <QPainter>

@@ -2,10 +2,10 @@
 // sound list, cancelling and what "OK" writes.
 
 #include "app/Application.h"
-#include "app/DayCount.h"
-#include "app/FrameController.h"
-#include "app/MyImage.h"
-#include "app/Sound.h"
+#include "app/common/DayCount.h"
+#include "app/common/FrameController.h"
+#include "app/common/MyImage.h"
+#include "app/common/Sound.h"
 #include "tests/ui/TaskEditorRig.h"
 
 #include <QGroupBox>

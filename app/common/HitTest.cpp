@@ -1,4 +1,4 @@
-#include "app/HitTest.h"
+#include "app/common/HitTest.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/MyImage.h"
+#include "app/common/MyImage.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "app/FrameGlyphs.h"
+#include "app/common/FrameGlyphs.h"
 
 #include <QImage>
 #include <QPainter>

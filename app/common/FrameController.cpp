@@ -1,8 +1,9 @@
-#include "app/FrameController.h"
+#include "app/common/FrameController.h"
 
-#include "app/FrameGlyphs.h"
-#include "app/MyImage.h"
-#include "app/SkinFrame.h"
+#include "app/common/Controls.h"
+#include "app/common/FrameGlyphs.h"
+#include "app/common/MyImage.h"
+#include "app/common/SkinFrame.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -37,7 +38,7 @@ QColor BackgroundColour(TFrameKind kind) {
 // The title font: Arial bold at 10 points on the main window and 9 points on the dialogs,
 // sized in pixels as on a 96 dpi screen so that the title keeps its size on every display.
 QFont TitleFont(TFrameKind kind) {
-    QFont font("Arial");
+    QFont font = StandInFont();
     font.setBold(true);
     font.setPixelSize(kind == TFrameKind::Main ? 13 : 12);
     return font;

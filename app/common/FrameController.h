@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/HitTest.h"
+#include "app/common/HitTest.h"
 
 #include <QObject>
 #include <QPixmap>

@@ -1,4 +1,4 @@
-#include "app/SkinFrame.h"
+#include "app/common/SkinFrame.h"
 
 #include <QPainter>
 

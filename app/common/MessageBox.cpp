@@ -1,4 +1,4 @@
-#include "app/MessageBox.h"
+#include "app/common/MessageBox.h"
 
 #include <QQueue>
 

@@ -1,4 +1,4 @@
-#include "app/GroupBox.h"
+#include "app/common/GroupBox.h"
 
 #include <QPainter>
 

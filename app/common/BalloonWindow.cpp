@@ -1,4 +1,6 @@
-#include "app/BalloonWindow.h"
+#include "app/common/BalloonWindow.h"
+
+#include "app/common/Controls.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -20,13 +22,13 @@ TBalloonWindow::TBalloonWindow(QWidget* parent)
     auto* icon = new QLabel(this);
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     title_ = new QLabel(this);
-    QFont bold("Arial");
+    QFont bold = StandInFont();
     bold.setPixelSize(13);
     bold.setBold(true);
     title_->setFont(bold);
     title_->setTextFormat(Qt::PlainText);
     text_ = new QLabel(this);
-    QFont plain("Arial");
+    QFont plain = StandInFont();
     plain.setPixelSize(12);
     text_->setFont(plain);
     text_->setTextFormat(Qt::PlainText);

@@ -1,4 +1,4 @@
-#include "app/Sound.h"
+#include "app/common/Sound.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/DayCount.h"
+#include "app/common/DayCount.h"
 
 #include "store/dateUnit.h"
 

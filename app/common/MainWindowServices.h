@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+// What the task editor and the reminder popup need of the main window, handed to them when
+// they are made, so that they need not know the main window itself.
+class TMainWindowServices {
+public:
+    // The reminder check stops while the editor or the popup is shown and goes on after.
+    virtual void PauseReminderCheck() = 0;
+    virtual void ResumeReminderCheck() = 0;
+    // The category the main window's filter shows, 0 for all.
+    virtual int32_t CategoryShown() const = 0;
+
+protected:
+    ~TMainWindowServices() = default;
+};
