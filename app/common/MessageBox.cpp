@@ -14,11 +14,20 @@ QStringList& ShownBoxes() {
     return shown;
 }
 
+std::function<QMessageBox::StandardButton(const QString&)>& UnansweredHandler() {
+    static std::function<QMessageBox::StandardButton(const QString&)> handler;
+    return handler;
+}
+
 QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                                  const QString& text, QMessageBox::StandardButtons buttons) {
     if (!QueuedAnswers().isEmpty()) {
         ShownBoxes().append(caption + ": " + text);
         return QueuedAnswers().dequeue();
+    }
+    if (UnansweredHandler()) {
+        ShownBoxes().append(caption + ": " + text);
+        return UnansweredHandler()(caption + ": " + text);
     }
     QMessageBox box(icon, caption, text, buttons, parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -45,4 +54,9 @@ QStringList ShownMessageBoxes() {
 
 void ClearShownMessageBoxes() {
     ShownBoxes().clear();
+}
+
+void SetUnansweredMessageBoxHandler(
+    std::function<QMessageBox::StandardButton(const QString& box)> handler) {
+    UnansweredHandler() = std::move(handler);
 }

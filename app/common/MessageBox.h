@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 // Every message box of the program goes through here, so that a test can answer them.
@@ -17,3 +19,8 @@ bool AskConfirm(QWidget* parent, const QString& text);
 void QueueMessageBoxAnswer(QMessageBox::StandardButton answer);
 QStringList ShownMessageBoxes();
 void ClearShownMessageBoxes();
+// Test seam: when set, a box that would open with no answer queued goes to the handler
+// instead (with its "caption: text"), so that a test fails rather than waiting for a click
+// that never comes.
+void SetUnansweredMessageBoxHandler(
+    std::function<QMessageBox::StandardButton(const QString& box)> handler);

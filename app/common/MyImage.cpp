@@ -4,22 +4,14 @@
 
 TMyImage::TMyImage(QWidget* parent) : QLabel(parent) {}
 
-void TMyImage::MouseEnter() {
-    emit OnMouseEnter(this);
-}
-
-void TMyImage::MouseLeave() {
-    emit OnMouseLeave(this);
-}
-
 void TMyImage::enterEvent(QEnterEvent* event) {
     QLabel::enterEvent(event);
-    MouseEnter();
+    emit OnMouseEnter(this);
 }
 
 void TMyImage::leaveEvent(QEvent* event) {
     QLabel::leaveEvent(event);
-    MouseLeave();
+    emit OnMouseLeave(this);
 }
 
 void TMyImage::mousePressEvent(QMouseEvent* event) {

@@ -17,10 +17,6 @@ signals:
     void clicked();
 
 protected:
-    // Raise OnMouseEnter and OnMouseLeave; a subclass may do more.
-    virtual void MouseEnter();
-    virtual void MouseLeave();
-
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -3,8 +3,8 @@
 // What the reminder tests share: a fresh program folder and database, a clock the test sets,
 // and the program's main window with its popup and editor.
 
-#include "app/common/MessageBox.h"
 #include "app/Unit1.h"
+#include "app/common/MessageBox.h"
 #include "editor/Unit17.h"
 #include "reminders/Unit3.h"
 #include "store/DmUnit.h"

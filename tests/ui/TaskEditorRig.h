@@ -3,8 +3,8 @@
 // What the task editor tests share: a fresh program folder and database, a main window
 // started in the tray, the editor over them, a fixed clock and a few database queries.
 
-#include "app/common/MessageBox.h"
 #include "app/Unit1.h"
+#include "app/common/MessageBox.h"
 #include "editor/Unit17.h"
 #include "store/DmUnit.h"
 #include "store/dateUnit.h"

@@ -1,11 +1,58 @@
 #include "tests/ui/TestSupport.h"
 
+#include "app/Application.h"
+#include "app/common/MessageBox.h"
+
+#include <QApplication>
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <QWidget>
 #include <sqlite3.h>
+
+namespace {
+
+// A message box that no test answered would wait for a click that never comes: every window
+// test program fails on it at once instead, with the box's text.
+const bool UnansweredBoxesFail = [] {
+    SetUnansweredMessageBoxHandler([](const QString& box) {
+        QTest::qFail(qPrintable("A message box opened with no answer queued: " + box), __FILE__,
+                     __LINE__);
+        return QMessageBox::Cancel;
+    });
+    return true;
+}();
+
+} // namespace
+
+namespace {
+
+int caughtBefore = 0;
+
+} // namespace
+
+void AcknowledgeLastNetCatches() {
+    caughtBefore = TApplication::CaughtByNotify();
+}
+
+void VerifyCleanEnd() {
+    const int caught = TApplication::CaughtByNotify() - caughtBefore;
+    caughtBefore = TApplication::CaughtByNotify();
+    if (caught > 0)
+        QTest::qFail(qPrintable(QString("%1 error(s) crossed Qt's frames up to the application "
+                                        "object")
+                                    .arg(caught)),
+                     __FILE__, __LINE__);
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal)
+        return;
+    const QString name = modal->objectName() + " \"" + modal->windowTitle() + "\"";
+    modal->close();
+    modal->hide();
+    QTest::qFail(qPrintable("A modal window is still open: " + name), __FILE__, __LINE__);
+}
 
 TTestHome::TTestHome() {
     QDir(dir_.path()).mkpath("config");

@@ -50,5 +50,12 @@ void InsertTasks(const QString& databasePath, const std::vector<TTaskRow>& rows)
 // A short silent WAV file: the RIFF header and 80 samples of 16-bit mono sound at 8 kHz.
 void WriteWave(const QString& path);
 
+// For every test's cleanup(): fails the test when a modal window is still open (and closes it,
+// so that the next test starts without it), or when an error was caught by the application
+// object's last net instead of by the handler that raised it.
+void VerifyCleanEnd();
+// For the test of the last net itself: what it caught so far was meant to reach it.
+void AcknowledgeLastNetCatches();
+
 // The ids of the tasks, in their order.
 std::vector<int> Ids(const std::vector<TMyRec2>& tasks);

@@ -101,6 +101,7 @@ private slots:
         ClearShownMessageBoxes();
     }
     void cleanup() {
+        VerifyCleanEnd();
         manager_.reset();
         editor_.reset();
         dm_.reset();

@@ -3,6 +3,8 @@
 #include "app/common/MyImage.h"
 #include "app/common/myLabel.h"
 
+#include "tests/ui/TestSupport.h"
+
 #include <QCloseEvent>
 #include <QDialog>
 #include <QLabel>
@@ -59,6 +61,8 @@ class TestFrameController : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { VerifyCleanEnd(); }
+
     void mainWindowFrame();
     void mainTitleStaysCentred();
     void dialogFrame();

@@ -1,9 +1,9 @@
 #include "app/Application.h"
-#include "app/common/FrameController.h"
 #include "app/MenuText.h"
+#include "app/Unit1.h"
+#include "app/common/FrameController.h"
 #include "app/common/MessageBox.h"
 #include "app/common/MyImage.h"
-#include "app/Unit1.h"
 #include "app/common/myLabel.h"
 #include "categories/Unit15.h"
 #include "categories/Unit16.h"
@@ -65,6 +65,7 @@ private slots:
         ClearShownMessageBoxes();
     }
     void cleanup() {
+        VerifyCleanEnd();
         DM = nullptr;
         dm_.reset();
         home_.reset();
@@ -140,9 +141,12 @@ private slots:
     void aHandlerThatThrowsShowsTheErrorAndTheProgramGoesOn() {
         ThrowingObject thrower;
         QueueMessageBoxAnswer(QMessageBox::Ok);
+        const int caught = TApplication::CaughtByNotify();
         QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
         QCoreApplication::sendPostedEvents(&thrower);
         QCOMPARE(ShownMessageBoxes(), QStringList{"Error: The database is locked."});
+        QCOMPARE(TApplication::CaughtByNotify(), caught + 1);
+        AcknowledgeLastNetCatches();
         bool later = false;
         QTimer::singleShot(0, [&] { later = true; });
         QTRY_VERIFY(later);

@@ -37,6 +37,7 @@ private slots:
         ClearShownMessageBoxes();
     }
     void cleanup() {
+        VerifyCleanEnd();
         options_.reset();
         home_.reset();
         StartWithWindows = true;

@@ -1,5 +1,7 @@
 #include "resources/Pictures.h"
 
+#include "tests/ui/TestSupport.h"
+
 #include <QImage>
 #include <QtTest>
 
@@ -25,6 +27,8 @@ class TestPictures : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { VerifyCleanEnd(); }
+
     void CategoryIconsAreSixteenWithTransparentGround() {
         for (int number = 1; number <= 10; ++number) {
             const QPixmap icon = CategoryIcon(number);

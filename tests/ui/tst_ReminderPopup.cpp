@@ -12,6 +12,8 @@
 #include "tests/ui/ReminderRig.h"
 #include "tests/ui/TaskEditorRig.h"
 
+#include "tests/ui/TestSupport.h"
+
 #include <QDataStream>
 #include <QGroupBox>
 #include <QLabel>
@@ -51,6 +53,16 @@ struct TTaskState {
     double when = 0;
     bool operator==(const TTaskState&) const = default;
 };
+
+// How QCOMPARE prints a state that differs.
+char* toString(const TTaskState& state) {
+    return qstrdup(QString("done %1, reminder %2, at %3")
+                       .arg(state.done)
+                       .arg(state.reminder)
+                       .arg(state.when, 0, 'f', 8)
+                       .toUtf8()
+                       .constData());
+}
 
 TTaskState StateOf(const TMyRec2& task) {
     return {task.intDone, task.intReminder, task.datetimeReminder};
@@ -140,7 +152,10 @@ private slots:
              "INSERT INTO t_category (id, strName, intImg, intPos) VALUES (4, 'Errands', 7, 9)");
     }
 
-    void cleanup() { TearDownRig(); }
+    void cleanup() {
+        VerifyCleanEnd();
+        TearDownRig();
+    }
 
     void popupLooks() {
         std::vector<TTaskRow> tasks = ThreeTasks();
@@ -239,18 +254,18 @@ private slots:
             expected.done = 1;
         QVERIFY(!popup_->isVisible());
         QVERIFY(!popup_->EditRequested);
-        QVERIFY(StoredState(1) == expected);
-        QVERIFY(StateOf(Record(1)) == expected);
-        QVERIFY(StateOf(Record(3)) == otherBefore);
-        QVERIFY(StoredState(3) == otherBefore);
+        QCOMPARE(StoredState(1), expected);
+        QCOMPARE(StateOf(Record(1)), expected);
+        QCOMPARE(StateOf(Record(3)), otherBefore);
+        QCOMPARE(StoredState(3), otherBefore);
         QCOMPARE(Ids(List().ShownTasks), Ids(shownBefore));
         if (shown) {
-            QVERIFY(StateOf(List().ShownTasks[static_cast<size_t>(row)]) == expected);
+            QCOMPARE(StateOf(List().ShownTasks[static_cast<size_t>(row)]), expected);
             QCOMPARE(rowsChanged.size(), 1);
             QCOMPARE(rowsChanged.front().at(0).toModelIndex().row(), row);
             QCOMPARE(CheckOf(row), choice == MarkDone ? Qt::Checked : Qt::Unchecked);
         } else {
-            QVERIFY(StateOf(List().ShownTasks.front()) == StateOf(shownBefore.front()));
+            QCOMPARE(StateOf(List().ShownTasks.front()), StateOf(shownBefore.front()));
             QCOMPARE(rowsChanged.size(), 0);
         }
         QVERIFY(ShownMessageBoxes().isEmpty());
@@ -293,10 +308,9 @@ private slots:
             now_ = closing;
             ClickOk();
         });
-        QVERIFY(StoredState(1).when == closing + 1);
-        QVERIFY(Record(1).datetimeReminder == closing + 1);
-        QVERIFY(List().ShownTasks[static_cast<size_t>(ShownRow(1))].datetimeReminder ==
-                closing + 1);
+        QCOMPARE(StoredState(1).when, closing + 1);
+        QCOMPARE(Record(1).datetimeReminder, closing + 1);
+        QCOMPARE(List().ShownTasks[static_cast<size_t>(ShownRow(1))].datetimeReminder, closing + 1);
     }
 
     void enterRightAfterOpeningPostponesFiveMinutes() {
@@ -309,8 +323,8 @@ private slots:
             closed = !popup_->isVisible();
         });
         QVERIFY(closed);
-        QVERIFY(StoredState(1) == (TTaskState{0, 1, FixedNow() + 5.0 / 1440}));
-        QVERIFY(StateOf(Record(1)) == (TTaskState{0, 1, FixedNow() + 5.0 / 1440}));
+        QCOMPARE(StoredState(1), (TTaskState{0, 1, FixedNow() + 5.0 / 1440}));
+        QCOMPARE(StateOf(Record(1)), (TTaskState{0, 1, FixedNow() + 5.0 / 1440}));
     }
 
     void closePictureRightAfterOpeningPostponesFiveMinutes() {
@@ -322,8 +336,8 @@ private slots:
             closed = !popup_->isVisible();
         });
         QVERIFY(closed);
-        QVERIFY(StoredState(1) == (TTaskState{0, 1, FixedNow() + 5.0 / 1440}));
-        QVERIFY(StateOf(Record(1)) == (TTaskState{0, 1, FixedNow() + 5.0 / 1440}));
+        QCOMPARE(StoredState(1), (TTaskState{0, 1, FixedNow() + 5.0 / 1440}));
+        QCOMPARE(StateOf(Record(1)), (TTaskState{0, 1, FixedNow() + 5.0 / 1440}));
     }
 
     void escapeLeavesThePopupOpen() {
@@ -345,7 +359,7 @@ private slots:
         QVERIFY(open);
         QVERIFY(unchanged);
         QVERIFY(stillPaused);
-        QVERIFY(StoredState(1) == (TTaskState{0, 0, PastReminder()}));
+        QCOMPARE(StoredState(1), (TTaskState{0, 0, PastReminder()}));
     }
 
     void delayListFollowsTheChoiceAndKeepsItsPosition() {
@@ -373,7 +387,7 @@ private slots:
         QCOMPARE(enabled, (QList<bool>{true, false, false, false, true}));
         QCOMPARE(positions, (QList<int>{0, 4, 4, 4, 4}));
         // " 1 hour"
-        QVERIFY(StoredState(1).when == FixedNow() + 1.0 / 24);
+        QCOMPARE(StoredState(1).when, FixedNow() + 1.0 / 24);
     }
 
     void everyShowingStartsWithFiveMinutes() {
@@ -444,8 +458,8 @@ private slots:
         QCOMPARE(List().AllTasks.size(), before.size());
         for (size_t k = 0; k < before.size(); ++k) {
             QCOMPARE(List().AllTasks[k].id, before[k].id);
-            QVERIFY(StateOf(List().AllTasks[k]) == StateOf(before[k]));
-            QVERIFY(StoredState(before[k].id) == StateOf(before[k]));
+            QCOMPARE(StateOf(List().AllTasks[k]), StateOf(before[k]));
+            QCOMPARE(StoredState(before[k].id), StateOf(before[k]));
         }
         QVERIFY(main.Timer3->isActive());
         QVERIFY(ShownMessageBoxes().isEmpty());
@@ -477,9 +491,9 @@ private slots:
         QCOMPARE(ShownMessageBoxes().size(), 1);
         QVERIFY(ShownMessageBoxes().front().startsWith("Error: "));
         const TTaskState unchanged{0, 1, PastReminder()};
-        QVERIFY(StoredState(1) == unchanged);
-        QVERIFY(StateOf(Record(1)) == unchanged);
-        QVERIFY(StateOf(List().ShownTasks[static_cast<size_t>(row)]) == unchanged);
+        QCOMPARE(StoredState(1), unchanged);
+        QCOMPARE(StateOf(Record(1)), unchanged);
+        QCOMPARE(StateOf(List().ShownTasks[static_cast<size_t>(row)]), unchanged);
         QCOMPARE(CheckOf(row), Qt::Unchecked);
         QVERIFY(main.Timer3->isActive());
         QVERIFY(!main.Timer4->isActive());
@@ -541,8 +555,8 @@ private slots:
 
         // Cancelled: nothing changed, and the reminder comes again on the next pass.
         QVERIFY(!editor.EditAccepted);
-        QVERIFY(StoredState(1) == (TTaskState{0, 1, PastReminder()}));
-        QVERIFY(StateOf(Record(1)) == (TTaskState{0, 1, PastReminder()}));
+        QCOMPARE(StoredState(1), (TTaskState{0, 1, PastReminder()}));
+        QCOMPARE(StateOf(Record(1)), (TTaskState{0, 1, PastReminder()}));
         QCOMPARE(Record(1).strName, std::string("walk"));
         QCOMPARE(Record(1).intCategory, 2);
         QCOMPARE(rowsChanged.size(), 0);
@@ -595,7 +609,7 @@ private slots:
         QCOMPARE(edited.intMemo, 1);
         QCOMPARE(edited.strNote, std::string("  around the park"));
         QCOMPARE(edited.intReminder, 1);
-        QVERIFY(edited.datetimeReminder == StoredState(2).when);
+        QCOMPARE(edited.datetimeReminder, StoredState(2).when);
         QCOMPARE(Scalar(home_->DatabasePath(), "SELECT intCategory FROM t_task WHERE id = 2"),
                  QVariant(4));
 
@@ -610,7 +624,7 @@ private slots:
         QCOMPARE(row.intPos, 9);
         QCOMPARE(row.intPriority, 0);
         QCOMPARE(row.strNote, edited.strNote);
-        QVERIFY(row.datetimeReminder == edited.datetimeReminder);
+        QCOMPARE(row.datetimeReminder, edited.datetimeReminder);
         QCOMPARE(rowsChanged.size(), 1);
         QCOMPARE(rowsChanged.front().at(0).toModelIndex().row(), 1);
         QCOMPARE(List().ShownTasks[0].strName, std::string("milk"));
@@ -748,7 +762,7 @@ private slots:
         });
         ClickBalloonWindow(Qt::LeftButton);
         QVERIFY(popupShown);
-        QVERIFY(StoredState(1).when == FixedNow() + 5.0 / 1440);
+        QCOMPARE(StoredState(1).when, FixedNow() + 5.0 / 1440);
     }
 };
 

@@ -10,6 +10,8 @@
 #include "tests/ui/ReminderRig.h"
 #include "tests/ui/TaskEditorRig.h"
 
+#include "tests/ui/TestSupport.h"
+
 #include <QDataStream>
 #include <QLabel>
 #include <QRadioButton>
@@ -81,7 +83,10 @@ class TestReminders : public TReminderTestBase {
 private slots:
     void init() { SetUpRig(FixedNow()); }
 
-    void cleanup() { TearDownRig(); }
+    void cleanup() {
+        VerifyCleanEnd();
+        TearDownRig();
+    }
 
     void checkStartsOnceTheTaskListIsLoaded() {
         TForm1& main = Start({DueTask(1, "one")});

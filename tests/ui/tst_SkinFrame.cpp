@@ -1,6 +1,8 @@
 #include "app/common/FrameController.h"
 #include "app/common/SkinFrame.h"
 
+#include "tests/ui/TestSupport.h"
+
 #include <QDialog>
 #include <QPainter>
 #include <QtTest>
@@ -74,6 +76,8 @@ class TestSkinFrame : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { VerifyCleanEnd(); }
+
     void stripLinesLeaveTheirEndOut();
     void frameRectCoversItsOutlineOnly();
     void mainWindowStrip();

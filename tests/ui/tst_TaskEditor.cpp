@@ -8,6 +8,8 @@
 #include "app/common/Sound.h"
 #include "tests/ui/TaskEditorRig.h"
 
+#include "tests/ui/TestSupport.h"
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QSoundEffect>
@@ -43,6 +45,7 @@ private slots:
         editor_ = rig_->editor.get();
     }
     void cleanup() {
+        VerifyCleanEnd();
         editor_ = nullptr;
         rig_.reset();
     }

@@ -5,6 +5,8 @@
 #include "store/TaskTable.h"
 #include "tests/ui/TaskEditorRig.h"
 
+#include "tests/ui/TestSupport.h"
+
 #include <QCryptographicHash>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -68,6 +70,7 @@ private slots:
         editor_ = rig_->editor.get();
     }
     void cleanup() {
+        VerifyCleanEnd();
         QFile::setPermissions(rig_->Db(), QFile::ReadOwner | QFile::WriteOwner);
         editor_ = nullptr;
         rig_.reset();

@@ -88,6 +88,7 @@ private slots:
     }
 
     void cleanup() {
+        VerifyCleanEnd();
         form_.reset();
         dm_.reset();
         home_.reset();

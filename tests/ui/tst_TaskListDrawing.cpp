@@ -130,6 +130,7 @@ private slots:
     }
 
     void cleanup() {
+        VerifyCleanEnd();
         form_.reset();
         dm_.reset();
         home_.reset();
