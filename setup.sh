@@ -5,7 +5,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake ninja-build pkg-config libsqlite3-dev qt6-base-dev qt6-multimedia-dev
           libgl-dev libgtest-dev libbenchmark-dev fonts-liberation
-          xvfb xauth xdotool trayer imagemagick)
+          fonts-noto-color-emoji xvfb xauth xdotool trayer openbox imagemagick)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

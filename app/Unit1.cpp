@@ -89,27 +89,29 @@ void TForm1::CreateMenuLabels() {
     QFont font = StandInFont();
     font.setBold(true);
     font.setPixelSize(11);
+    // Each label is as wide as its text measures in the font the layout was made with; the
+    // stand-in font measures a pixel or two off, and the places the user knows win.
     int left = 15;
-    auto make = [&](const QString& text, const char* name) {
+    auto make = [&](const QString& text, const char* name, int width) {
         auto* label = new TMyLabel(this);
         label->setObjectName(name);
         label->setText(text);
         label->setFont(font);
         SetTextColour(label, MenuLabelColour);
         label->adjustSize();
-        label->move(left, 27);
-        left += label->width() + 10;
+        label->setGeometry(left, 27, width, label->height());
+        left += width + 10;
         connect(label, &TMyLabel::OnMouseEnter, this,
                 [label] { SetTextColour(label, MenuLabelHoverColour); });
         connect(label, &TMyLabel::OnMouseLeave, this,
                 [label] { SetTextColour(label, MenuLabelColour); });
         return label;
     };
-    Label6 = make("Category", "Label6");
-    LabelOptions = make("Options", "LabelOptions");
-    LabelHelp = make("Help", "LabelHelp");
-    LabelAbout = make("About", "LabelAbout");
-    LabelExit = make("Exit", "LabelExit");
+    Label6 = make("Category", "Label6", 50);
+    LabelOptions = make("Options", "LabelOptions", 43);
+    LabelHelp = make("Help", "LabelHelp", 24);
+    LabelAbout = make("About", "LabelAbout", 33);
+    LabelExit = make("Exit", "LabelExit", 19);
     ConnectReporting(Label6, &TMyLabel::clicked, this, &TForm1::Label6Click);
     ConnectReporting(LabelOptions, &TMyLabel::clicked, this, &TForm1::OptionsClick);
     ConnectReporting(LabelHelp, &TMyLabel::clicked, this, &TForm1::HelpClick);

@@ -117,7 +117,9 @@ void TForm17::CreateControls() {
     DateTimePicker2 = new TTabLeaves<QTimeEdit>(GroupBox1);
     DateTimePicker2->setObjectName("DateTimePicker2");
     DateTimePicker2->setDisplayFormat("HH:mm:ss");
-    DateTimePicker2->setGeometry(84, 22, 115, BoxHeight);
+    // The style draws a spin box's frame a pixel inside its top and bottom edges: one pixel
+    // more each way makes the drawn box as high as the date picker beside it.
+    DateTimePicker2->setGeometry(84, 21, 115, BoxHeight + 2);
     DateTimePicker3 = MakeDatePicker(GroupBox1, "DateTimePicker3", 208, 22, 128);
     CheckBox3 = MakeCheckBox(GroupBox1, "CheckBox3", "Sound:", 11, 55, 84 - 11);
     ComboBox3 = MakeList(GroupBox1, "ComboBox3", 84, 53, 115);

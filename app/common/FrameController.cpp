@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace {
 
 bool IsStrip(TFrameKind kind) {
@@ -77,6 +79,26 @@ Qt::Edges ResizeEdges(THitZone zone) {
         break;
     }
     return {};
+}
+
+// Where a move (the caption) or a resize from an edge or corner puts the window when the
+// pointer has moved by delta; a resize stops at the window's minimum size.
+QRect DraggedGeometry(THitZone zone, const QRect& start, QPoint delta, QSize minimum) {
+    if (zone == THitZone::Caption)
+        return start.translated(delta);
+    const Qt::Edges edges = ResizeEdges(zone);
+    QRect result = start;
+    const int minWidth = std::max(minimum.width(), 1);
+    const int minHeight = std::max(minimum.height(), 1);
+    if (edges & Qt::LeftEdge)
+        result.setLeft(std::min(start.left() + delta.x(), start.right() + 1 - minWidth));
+    if (edges & Qt::RightEdge)
+        result.setRight(std::max(start.right() + delta.x(), start.left() + minWidth - 1));
+    if (edges & Qt::TopEdge)
+        result.setTop(std::min(start.top() + delta.y(), start.bottom() + 1 - minHeight));
+    if (edges & Qt::BottomEdge)
+        result.setBottom(std::max(start.bottom() + delta.y(), start.top() + minHeight - 1));
+    return result;
 }
 
 } // namespace
@@ -314,6 +336,15 @@ bool TFrameController::eventFilter(QObject* watched, QEvent* event) {
 // that surface; every other child answers for itself, so a press that reaches the window from
 // one of them is left alone. A press in a caption or border zone is taken here and becomes a
 // window-system move or resize once the pointer moves, which keeps double clicks intact.
+void TFrameController::StartDrag(THitZone zone, QPoint pointer) {
+    QWindow* handle = window_->windowHandle();
+    const bool started =
+        handle && (zone == THitZone::Caption ? handle->startSystemMove()
+                                             : handle->startSystemResize(ResizeEdges(zone)));
+    if (!started)
+        manualDrag_ = TManualDrag{zone, pointer, window_->geometry()};
+}
+
 bool TFrameController::FrameMouseEvent(QWidget* target, QMouseEvent* event) {
     const QPoint point = target->mapTo(window_, event->position().toPoint());
     const bool onSurface = target != window_ || window_->childAt(point) == nullptr;
@@ -325,25 +356,29 @@ bool TFrameController::FrameMouseEvent(QWidget* target, QMouseEvent* event) {
         if (!IsFrameZone(zone))
             return false;
         pressedZone_ = zone;
+        pressedAt_ = event->globalPosition().toPoint();
         return true;
     }
     case QEvent::MouseMove: {
-        if (!pressedZone_ || !(event->buttons() & Qt::LeftButton))
+        if (!(event->buttons() & Qt::LeftButton))
             return false;
-        const THitZone zone = *pressedZone_;
-        pressedZone_.reset();
-        if (QWindow* handle = window_->windowHandle()) {
-            if (zone == THitZone::Caption)
-                handle->startSystemMove();
-            else
-                handle->startSystemResize(ResizeEdges(zone));
+        const bool starting = pressedZone_.has_value();
+        if (starting) {
+            StartDrag(*pressedZone_, pressedAt_);
+            pressedZone_.reset();
         }
+        if (!manualDrag_)
+            return starting;
+        const QPoint delta = event->globalPosition().toPoint() - manualDrag_->pointerStart;
+        window_->setGeometry(DraggedGeometry(manualDrag_->zone, manualDrag_->geometryStart, delta,
+                                             window_->minimumSize()));
         return true;
     }
     case QEvent::MouseButtonRelease: {
-        if (event->button() != Qt::LeftButton || !pressedZone_)
+        if (event->button() != Qt::LeftButton || (!pressedZone_ && !manualDrag_))
             return false;
         pressedZone_.reset();
+        manualDrag_.reset();
         return true;
     }
     case QEvent::MouseButtonDblClick: {

@@ -79,6 +79,7 @@ private:
     void FormResize();
     void CentreOnWorkArea();
     bool FrameMouseEvent(QWidget* target, QMouseEvent* event);
+    void StartDrag(THitZone zone, QPoint pointer);
     void FillWorkArea(const QRect& workArea);
 
     QWidget* window_;
@@ -90,6 +91,15 @@ private:
     QMetaObject::Connection workAreaLink_;
     // The zone of a press that will drag or resize the window once the pointer moves.
     std::optional<THitZone> pressedZone_;
+    QPoint pressedAt_;
+    // A move or resize that follows the pointer ourselves, where the window system does not
+    // offer one (a bare X server without a window manager, say).
+    struct TManualDrag {
+        THitZone zone;
+        QPoint pointerStart;
+        QRect geometryStart;
+    };
+    std::optional<TManualDrag> manualDrag_;
 
     QLabel* label1_ = nullptr;
     TMyImage* minButton_ = nullptr;

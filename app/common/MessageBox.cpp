@@ -1,8 +1,41 @@
 #include "app/common/MessageBox.h"
 
+#include "app/common/Controls.h"
+
+#include <QApplication>
 #include <QQueue>
+#include <QScreen>
+#include <QShowEvent>
 
 namespace {
+
+// A message box that opens centred over the window it belongs to. The box learns its final
+// size only as it is shown, after Qt placed it by its size before, so the first box of a run
+// would otherwise open off centre.
+class TCentredMessageBox : public QMessageBox {
+public:
+    TCentredMessageBox(Icon icon, const QString& caption, const QString& text,
+                       StandardButtons buttons, QWidget* owner)
+        : QMessageBox(icon, caption, text, buttons, owner), owner_(owner) {
+        setFont(WindowFont());
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        const QRect over = owner_ && owner_->isVisible() ? owner_->frameGeometry()
+                           : screen()                    ? screen()->availableGeometry()
+                                                         : QRect();
+        if (over.isValid()) {
+            QRect placed = frameGeometry();
+            placed.moveCenter(over.center());
+            move(placed.topLeft());
+        }
+    }
+
+private:
+    QWidget* owner_;
+};
 
 QQueue<QMessageBox::StandardButton>& QueuedAnswers() {
     static QQueue<QMessageBox::StandardButton> answers;
@@ -29,7 +62,8 @@ QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const 
         ShownBoxes().append(caption + ": " + text);
         return UnansweredHandler()(caption + ": " + text);
     }
-    QMessageBox box(icon, caption, text, buttons, parent);
+    QWidget* owner = parent ? parent->window() : QApplication::activeWindow();
+    TCentredMessageBox box(icon, caption, text, buttons, owner);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -14,16 +14,7 @@
 
 namespace {
 
-// A message box that no test answered would wait for a click that never comes: every window
-// test program fails on it at once instead, with the box's text.
-const bool UnansweredBoxesFail = [] {
-    SetUnansweredMessageBoxHandler([](const QString& box) {
-        QTest::qFail(qPrintable("A message box opened with no answer queued: " + box), __FILE__,
-                     __LINE__);
-        return QMessageBox::Cancel;
-    });
-    return true;
-}();
+const bool UnansweredBoxesFail = (FailOnUnansweredMessageBoxes(), true);
 
 } // namespace
 
@@ -35,6 +26,14 @@ int caughtBefore = 0;
 
 void AcknowledgeLastNetCatches() {
     caughtBefore = TApplication::CaughtByNotify();
+}
+
+void FailOnUnansweredMessageBoxes() {
+    SetUnansweredMessageBoxHandler([](const QString& box) {
+        QTest::qFail(qPrintable("A message box opened with no answer queued: " + box), __FILE__,
+                     __LINE__);
+        return QMessageBox::Cancel;
+    });
 }
 
 void VerifyCleanEnd() {

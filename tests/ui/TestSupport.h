@@ -50,6 +50,10 @@ void InsertTasks(const QString& databasePath, const std::vector<TTaskRow>& rows)
 // A short silent WAV file: the RIFF header and 80 samples of 16-bit mono sound at 8 kHz.
 void WriteWave(const QString& path);
 
+// A message box that no test answered would wait for a click that never comes: every window
+// test program fails on it at once instead, with the box's text. In force from the start.
+void FailOnUnansweredMessageBoxes();
+
 // For every test's cleanup(): fails the test when a modal window is still open (and closes it,
 // so that the next test starts without it), or when an error was caught by the application
 // object's last net instead of by the handler that raised it.

@@ -51,6 +51,25 @@ void Leave(QWidget* widget) {
     QCoreApplication::sendEvent(widget, &event);
 }
 
+// A left-button press, move or release at a point of the window, the pointer's screen
+// position given as the window system would report it.
+void SendLeft(QWidget* window, QEvent::Type type, QPoint local, QPoint global) {
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(local), QPointF(global),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, {});
+    QCoreApplication::sendEvent(window, &event);
+}
+
+// Presses at a point of the window and drags the pointer by delta in two steps.
+void Drag(QWidget* window, QPoint at, QPoint delta) {
+    const QPoint global = window->geometry().topLeft() + at;
+    SendLeft(window, QEvent::MouseButtonPress, at, global);
+    SendLeft(window, QEvent::MouseMove, at + delta / 2, global + delta / 2);
+    SendLeft(window, QEvent::MouseMove, at + delta, global + delta);
+    SendLeft(window, QEvent::MouseButtonRelease, at + delta, global + delta);
+}
+
 QRect WorkArea(const QWidget& window) {
     return window.screen()->availableGeometry();
 }
@@ -79,6 +98,7 @@ private slots:
     void dialogDoubleClickDoesNothing();
     void minimizeButton();
     void pressOnButtonInCaptionZoneIsNoClick();
+    void withoutSystemMovesThePointerDragsAndResizes();
     void closeButtonRunsWindowsClose();
     void closeButtonClosesDialog();
     void myImageEvents();
@@ -340,6 +360,32 @@ void TestFrameController::pressOnButtonInCaptionZoneIsNoClick() {
     QVERIFY(!window->isMinimized());
     QTest::mouseClick(frame->Image_Min(), Qt::LeftButton, {}, QPoint(4, 8));
     QVERIFY(window->isMinimized());
+}
+
+// The offscreen platform, like a bare X server, starts no system move or resize: the frame
+// follows the pointer itself.
+void TestFrameController::withoutSystemMovesThePointerDragsAndResizes() {
+    TFrameController* frame = nullptr;
+    auto window = ShownWindow<QWidget>(TFrameKind::Main, {400, 300}, &frame);
+    window->setMinimumSize(200, 150);
+    window->move(100, 80);
+    QCOMPARE(frame->WMNCHitTest({150, 12}), THitZone::Caption);
+    Drag(window.get(), {150, 12}, {30, -20});
+    QCOMPARE(window->geometry(), QRect(130, 60, 400, 300));
+
+    // The bottom right corner: both edges follow the pointer.
+    QCOMPARE(frame->WMNCHitTest({398, 298}), THitZone::BottomRight);
+    Drag(window.get(), {398, 298}, {50, 40});
+    QCOMPARE(window->geometry(), QRect(130, 60, 450, 340));
+
+    // The left edge moves the left side only, and stops at the minimum width.
+    QCOMPARE(frame->WMNCHitTest({1, 150}), THitZone::Left);
+    Drag(window.get(), {1, 150}, {400, 0});
+    QCOMPARE(window->geometry(), QRect(380, 60, 200, 340));
+
+    // A move with the button up after the release changes nothing.
+    SendLeft(window.get(), QEvent::MouseMove, {150, 12}, {600, 600});
+    QCOMPARE(window->geometry(), QRect(380, 60, 200, 340));
 }
 
 void TestFrameController::closeButtonRunsWindowsClose() {

@@ -231,10 +231,11 @@ private slots:
         auto form = Start(false);
         const QList<TMyLabel*> labels{form->Label6, form->LabelOptions, form->LabelHelp,
                                       form->LabelAbout, form->LabelExit};
-        QCOMPARE(labels[0]->pos(), QPoint(15, 27));
-        for (int i = 1; i < labels.size(); ++i) {
-            QCOMPARE(labels[i]->y(), 27);
-            QCOMPARE(labels[i]->x(), labels[i - 1]->x() + labels[i - 1]->width() + 10);
+        const QList<int> lefts{15, 75, 128, 162, 205};
+        const QList<int> widths{50, 43, 24, 33, 19};
+        for (int i = 0; i < labels.size(); ++i) {
+            QCOMPARE(labels[i]->pos(), QPoint(lefts[i], 27));
+            QCOMPARE(labels[i]->width(), widths[i]);
         }
         QCOMPARE(labels[0]->palette().color(QPalette::WindowText), QColor(128, 128, 128));
         QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));

@@ -19,6 +19,20 @@ namespace {
 const double Tomorrow = EncodeDate(2007, 3, 15);
 const double TimeOfFixedNow = (10 * 3600 + 15 * 60 + 30) / 86400.0;
 
+// The first and last rows, between rows 12 and 50, where a column of the picture differs from
+// the background above them.
+std::pair<int, int> DrawnRows(const QImage& image, int x) {
+    const QRgb background = image.pixel(x, 12);
+    int first = -1;
+    int last = -1;
+    for (int y = 12; y < 50; ++y)
+        if (image.pixel(x, y) != background) {
+            first = first < 0 ? y : first;
+            last = y;
+        }
+    return {first, last};
+}
+
 } // namespace
 
 class TestTaskEditor : public QObject {
@@ -86,7 +100,12 @@ private slots:
         QCOMPARE(editor_->CheckBox2->parentWidget(), editor_->GroupBox1);
         QCOMPARE(editor_->CheckBox2->pos(), QPoint(11, 24));
         QCOMPARE(editor_->CheckBox2->text(), QString("Reminder:"));
-        QCOMPARE(editor_->DateTimePicker2->geometry(), QRect(84, 22, 115, 21));
+        QCOMPARE(editor_->DateTimePicker2->x(), 84);
+        QCOMPARE(editor_->DateTimePicker2->width(), 115);
+        // Both pickers of the row are drawn from row 22 to row 42 of the group.
+        const QImage group = editor_->GroupBox1->grab().toImage();
+        QCOMPARE(DrawnRows(group, 84 + 50), (std::pair{22, 42}));
+        QCOMPARE(DrawnRows(group, 208 + 50), (std::pair{22, 42}));
         QCOMPARE(editor_->DateTimePicker3->geometry(), QRect(208, 22, 128, 21));
         QVERIFY(editor_->DateTimePicker3->calendarPopup());
         QCOMPARE(editor_->DateTimePicker3->displayFormat(), QString("yyyy-MM-dd"));
