@@ -159,8 +159,10 @@ void TTableCursor::Open() {
 sqlite3* TTableCursor::Connect() {
     // A file marked read-only stays read-only, even for a user whom the system would let
     // write it anyway.
+    // One thread uses a connection, so SQLite need not lock around every call.
     const int flags =
-        FileMarkedReadOnly(databasePath_) ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+        (FileMarkedReadOnly(databasePath_) ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+        SQLITE_OPEN_NOMUTEX;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(databasePath_.c_str(), &db, flags, nullptr) != SQLITE_OK) {
         const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
@@ -247,10 +249,14 @@ void TTableCursor::OrderRows() {
     order_.clear();
     for (size_t i = 0; i < rows_.size(); ++i)
         order_.push_back(i);
-    if (sortField_ >= 0)
-        std::stable_sort(order_.begin(), order_.end(), [this](size_t a, size_t b) {
-            return CompareValues(rows_[a].values[sortField_], rows_[b].values[sortField_]) < 0;
-        });
+    if (sortField_ < 0)
+        return;
+    const auto before = [this](size_t a, size_t b) {
+        return CompareValues(rows_[a].values[sortField_], rows_[b].values[sortField_]) < 0;
+    };
+    // Rows already in key order (ids in table order, say) need no sorting.
+    if (!std::is_sorted(order_.begin(), order_.end(), before))
+        std::stable_sort(order_.begin(), order_.end(), before);
 }
 
 void TTableCursor::Materialize() {

@@ -3,6 +3,9 @@
 #include "store/TableAccess.h"
 #include "store/funUnit.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder,
                     std::vector<TMyRec2>& allTasks, std::vector<TMyRec2>& shownTasks) {
     allTasks.clear();
@@ -38,38 +41,61 @@ void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder
     table.SetSort("");
     table.Close();
 
+    // Notes and categories are read in one pass each. The first row of a task's note (or of a
+    // category id) in table order answers, as a locate from the first row would.
     OpenTable(table, "t_note");
-    for (TMyRec2& task : all)
-        if (task.intMemo > 0 && table.Locate("idTask", task.id))
-            task.strNote = table.AsString("strNote");
+    std::unordered_map<int32_t, std::string> notes;
+    const int noteTask = table.FieldIndex("idTask"), noteText = table.FieldIndex("strNote");
+    for (table.First(); !table.Eof(); table.Next())
+        notes.try_emplace(table.AsInteger(noteTask), table.AsString(noteText));
     table.Close();
+    for (TMyRec2& task : all)
+        if (task.intMemo > 0)
+            if (auto note = notes.find(task.id); note != notes.end())
+                task.strNote = std::move(note->second);
 
     OpenTable(table, "t_category");
-    for (TMyRec2& task : all)
-        if (table.Locate("id", task.intCategory)) {
-            task.strCategory = table.AsString("strName");
-            task.intImg = table.AsInteger("intImg");
-            task.intPos = table.AsInteger("intPos");
-        }
-    table.Close();
-
-    std::vector<TMyRec2> shown;
-    if (category > 0) {
-        for (const TMyRec2& task : all)
-            if (task.intCategory == category)
-                shown.push_back(task);
-    } else {
-        shown = all;
+    std::unordered_map<int32_t, TMyRec1> categories;
+    const int categoryKey = table.FieldIndex("id"), categoryName = table.FieldIndex("strName"),
+              categoryImg = table.FieldIndex("intImg"), categoryPos = table.FieldIndex("intPos");
+    for (table.First(); !table.Eof(); table.Next()) {
+        TMyRec1 row;
+        row.id = table.AsInteger(categoryKey);
+        row.strName = table.AsString(categoryName);
+        row.intImg = table.AsInteger(categoryImg);
+        row.intPos = table.AsInteger(categoryPos);
+        categories.try_emplace(row.id, std::move(row));
     }
+    table.Close();
+    for (TMyRec2& task : all)
+        if (auto found = categories.find(task.intCategory); found != categories.end()) {
+            task.strCategory = found->second.strName;
+            task.intImg = found->second.intImg;
+            task.intPos = found->second.intPos;
+        }
 
-    if (sortColumn >= 0 && sortColumn <= 4) {
+    // The rows of the list, as positions in all: the tasks of the category in id order.
+    std::vector<size_t> rows;
+    rows.reserve(all.size());
+    for (size_t k = 0; k < all.size(); ++k)
+        if (category <= 0 || all[k].intCategory == category)
+            rows.push_back(k);
+    const bool sortByColumn = sortColumn >= 0 && sortColumn <= 4;
+    if (!sortByColumn && DoneBottom == 1) {
+        // The done-at-bottom order is a stable ascending sort by the done mark alone.
+        SortOrder = -1;
+        std::stable_sort(rows.begin(), rows.end(),
+                         [&](size_t a, size_t b) { return all[a].intDone < all[b].intDone; });
+    }
+    std::vector<TMyRec2> shown;
+    shown.reserve(rows.size());
+    for (size_t k : rows)
+        shown.push_back(all[k]);
+    if (sortByColumn) {
         SortOrder = sortOrder;
         const int kind = sortColumn + 1;
         SortTasks(shown,
                   [kind](const TMyRec2& a, const TMyRec2& b) { return CompareTasks(a, b, kind); });
-    } else if (DoneBottom == 1) {
-        SortOrder = -1;
-        SortTasks(shown, CompareDone);
     }
     allTasks = std::move(all);
     shownTasks = std::move(shown);
