@@ -4,7 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake ninja-build pkg-config libsqlite3-dev qt6-base-dev qt6-multimedia-dev
-          libgl-dev libgtest-dev libbenchmark-dev fonts-liberation
+          libgl-dev libgtest-dev libbenchmark-dev libical-dev python3-icalendar
+          fonts-liberation
           xvfb xauth xdotool trayer imagemagick)
 
 missing=()
