@@ -3,10 +3,7 @@
 #include "store/TableAccess.h"
 #include "store/funUnit.h"
 
-void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder,
-                    std::vector<TMyRec2>& allTasks, std::vector<TMyRec2>& shownTasks) {
-    allTasks.clear();
-    shownTasks.clear();
+std::vector<TMyRec2> ReadAllTasks(TDM& dm) {
     std::vector<TMyRec2> all;
     TTableCursor& table = dm.ADOTable1;
 
@@ -52,7 +49,14 @@ void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder
             task.intPos = table.AsInteger("intPos");
         }
     table.Close();
+    return all;
+}
 
+void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder,
+                    std::vector<TMyRec2>& allTasks, std::vector<TMyRec2>& shownTasks) {
+    allTasks.clear();
+    shownTasks.clear();
+    std::vector<TMyRec2> all = ReadAllTasks(dm);
     std::vector<TMyRec2> shown;
     if (category > 0) {
         for (const TMyRec2& task : all)
