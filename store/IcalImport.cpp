@@ -4,6 +4,7 @@
 #include "store/StoreError.h"
 #include "store/dateUnit.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -49,6 +50,38 @@ std::optional<std::string> FirstError(icalcomponent* component, icalparameter_xl
     return std::nullopt;
 }
 
+// The parser closes the innermost component at any END line, whatever name follows, so a
+// file cut inside its last line, or one whose components cross, would pass as whole: this
+// keeps the names of the open components and checks that each END names the innermost one.
+class TNesting {
+public:
+    // False when the unfolded line ends another component than the innermost open one.
+    bool Follow(const char* line) {
+        std::string text(line);
+        text.erase(text.find_last_not_of("\r\n \t") + 1);
+        const size_t colon = text.find(':');
+        if (colon == std::string::npos)
+            return true;
+        const std::string word = Upper(text.substr(0, colon)), name = Upper(text.substr(colon + 1));
+        if (word == "BEGIN") {
+            open_.push_back(name);
+        } else if (word == "END") {
+            if (open_.empty() || open_.back() != name)
+                return false;
+            open_.pop_back();
+        }
+        return true;
+    }
+
+private:
+    static std::string Upper(std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return text;
+    }
+    std::vector<std::string> open_;
+};
+
 // Every component at the top of the text. A component whose END never comes is not
 // returned by the parser; that the parser still holds one at the end shows the cut.
 std::vector<TIcalComponent> ParseComponents(const std::string& text, const std::string& source) {
@@ -58,9 +91,12 @@ std::vector<TIcalComponent> ParseComponents(const std::string& text, const std::
     icalparser* parser = icalparser_new();
     icalparser_set_gen_data(parser, &lines);
     std::vector<TIcalComponent> roots;
-    for (bool more = true; more;) {
+    TNesting nesting;
+    bool crossed = false;
+    for (bool more = true; more && !crossed;) {
         char* line = icalparser_get_line(parser, NextLine);
-        if (icalcomponent* root = icalparser_add_line(parser, line))
+        crossed = line && !nesting.Follow(line);
+        if (icalcomponent* root = crossed ? nullptr : icalparser_add_line(parser, line))
             roots.emplace_back(root);
         more = line != nullptr;
         icalmemory_free_buffer(line);
@@ -68,6 +104,9 @@ std::vector<TIcalComponent> ParseComponents(const std::string& text, const std::
     // What the parser still holds stays its own, and goes with it.
     const bool unfinished = icalparser_clean(parser) != nullptr;
     icalparser_free(parser);
+    if (crossed)
+        throw StoreError(source + " is damaged: a component ends that is not the one open, or "
+                                  "the file is cut inside its last line.");
     if (unfinished)
         throw StoreError(source + " ends before its last component is closed: the file is "
                                   "incomplete.");
