@@ -12,6 +12,7 @@
 #include <iterator>
 #include <optional>
 #include <sstream>
+#include <string_view>
 
 namespace {
 
@@ -280,7 +281,10 @@ void CollectTodos(icalcomponent* component, std::vector<TImportedTask>& tasks) {
 } // namespace
 
 std::vector<TImportedTask> ReadIcalText(const std::string& text, const std::string& sourceName) {
-    const std::vector<TIcalComponent> roots = ParseComponents(text, sourceName);
+    // Some programs put a byte-order mark before the first line; it is not part of the text.
+    const std::string_view mark = "\xEF\xBB\xBF";
+    const std::vector<TIcalComponent> roots =
+        ParseComponents(text.starts_with(mark) ? text.substr(mark.size()) : text, sourceName);
     std::vector<TImportedTask> tasks;
     for (const TIcalComponent& root : roots)
         CollectTodos(root.get(), tasks);

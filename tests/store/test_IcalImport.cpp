@@ -176,6 +176,7 @@ TEST_F(IcalImportTest, BadFilesImportNothingAndSayWhy) {
     for (size_t cut = 0; cut < lastLine + 13; cut += cut < lastLine - 200 ? 37 : 1)
         EXPECT_NE(error(good.substr(0, cut)), "no error") << "cut at " << cut;
     EXPECT_EQ(error(good.substr(0, good.size() - 2)), "no error");
+    EXPECT_EQ(error("\xEF\xBB\xBF" + good), "no error"); // a byte-order mark first
     EXPECT_NE(error(good.substr(0, good.size() / 2)).find("incomplete"), std::string::npos);
 
     EXPECT_NE(error(Calendar("BEGIN:VEVENT\r\nUID:e\r\nEND:VEVENT\r\n")).find("no to-do"),
