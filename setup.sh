@@ -4,8 +4,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake ninja-build pkg-config libsqlite3-dev qt6-base-dev qt6-multimedia-dev
-          libgl-dev libgtest-dev libbenchmark-dev fonts-liberation
-          fonts-noto-color-emoji xvfb xauth xdotool trayer openbox imagemagick)
+          libgl-dev libgtest-dev libbenchmark-dev libical-dev python3-icalendar
+          fonts-liberation fonts-noto-color-emoji
+          xvfb xauth xdotool trayer openbox imagemagick)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

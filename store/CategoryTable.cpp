@@ -3,6 +3,7 @@
 #include "store/StoreError.h"
 #include "store/TableAccess.h"
 #include "store/TaskWrite.h"
+#include "store/TextCompare.h"
 
 #include <algorithm>
 #include <utility>
@@ -45,15 +46,31 @@ void AddCategory(TDM& dm, std::vector<TMyRec1>& categories, const std::string& n
     category.strName = TrimName(name);
     category.intImg = icon;
     category.intPos = static_cast<int32_t>(categories.size()) + 1;
-    InCategoryTransaction(dm, [&](TTableCursor& table) {
-        table.Append();
-        table.SetInteger("id", category.id);
-        table.SetString("strName", category.strName);
-        table.SetInteger("intImg", category.intImg);
-        table.SetInteger("intPos", category.intPos);
-        table.Post();
-    });
+    InTransaction(dm, [&](TTableCursor&) { AppendCategoryRow(dm, category); });
     categories.push_back(std::move(category));
+}
+
+void AppendCategoryRow(TDM& dm, const TMyRec1& category) {
+    TTableCursor& table = dm.ADOTable1;
+    OpenTable(table, "t_category");
+    table.Append();
+    table.SetInteger("id", category.id);
+    table.SetString("strName", category.strName);
+    table.SetInteger("intImg", category.intImg);
+    table.SetInteger("intPos", category.intPos);
+    table.Post();
+    table.Close();
+}
+
+const TMyRec1* FindCategoryByName(const std::vector<TMyRec1>& categories, const std::string& name) {
+    const std::string wanted = TrimName(name);
+    for (const TMyRec1& category : categories)
+        if (category.strName == wanted)
+            return &category;
+    for (const TMyRec1& category : categories)
+        if (SameName(category.strName, wanted))
+            return &category;
+    return nullptr;
 }
 
 void EditCategory(TDM& dm, std::vector<TMyRec1>& categories, size_t row, const std::string& name,

@@ -18,6 +18,13 @@ int32_t NewCategoryId(const std::vector<TMyRec1>& categories);
 // Appends a category with the trimmed name and the icon at the next position.
 void AddCategory(TDM& dm, std::vector<TMyRec1>& categories, const std::string& name, int32_t icon);
 
+// Adds the category's row inside the caller's transaction (see InTransaction).
+void AppendCategoryRow(TDM& dm, const TMyRec1& category);
+
+// The category of that name: the same text after trimming, else the same letters in
+// another case ("work" finds "Work"); none when no category has it.
+const TMyRec1* FindCategoryByName(const std::vector<TMyRec1>& categories, const std::string& name);
+
 // Gives the category of the row the trimmed name and the icon; id and position stay.
 void EditCategory(TDM& dm, std::vector<TMyRec1>& categories, size_t row, const std::string& name,
                   int32_t icon);

@@ -25,19 +25,39 @@ std::string Quote(const std::string& name) {
     return quoted + "\"";
 }
 
-// A prepared statement that is finalized whatever happens.
+// A prepared statement that is finalized whatever happens. With a cache it is taken from
+// the cache or kept in it, and only reset when done: a transaction that repeats the same
+// few statements for thousands of rows then prepares each once.
 class Statement {
 public:
-    Statement(sqlite3* db, const std::string& sql) {
-        rc_ = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr);
+    Statement(sqlite3* db, const std::string& sql, TStatementCache* cache) : cache_(cache) {
+        if (cache_) {
+            const auto found = cache_->find(sql);
+            if (found != cache_->end()) {
+                stmt_ = found->second;
+                return;
+            }
+        }
+        rc_ = sqlite3_prepare_v3(db, sql.c_str(), static_cast<int>(sql.size()),
+                                 cache_ ? SQLITE_PREPARE_PERSISTENT : 0, &stmt_, nullptr);
+        if (cache_ && rc_ == SQLITE_OK)
+            cache_->emplace(sql, stmt_);
     }
-    ~Statement() { sqlite3_finalize(stmt_); }
+    ~Statement() {
+        if (!cache_) {
+            sqlite3_finalize(stmt_);
+        } else if (stmt_) {
+            sqlite3_reset(stmt_);
+            sqlite3_clear_bindings(stmt_);
+        }
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
     bool Prepared() const { return rc_ == SQLITE_OK; }
     sqlite3_stmt* get() const { return stmt_; }
 
 private:
+    TStatementCache* cache_;
     sqlite3_stmt* stmt_ = nullptr;
     int rc_ = SQLITE_OK;
 };
@@ -139,7 +159,7 @@ void TTableCursor::Open() {
 
     std::string failure;
     {
-        Statement info(db_, "PRAGMA table_info(" + Quote(tableName_) + ")");
+        Statement info(db_, "PRAGMA table_info(" + Quote(tableName_) + ")", Cache());
         int rc = info.Prepared() ? SQLITE_ROW : SQLITE_ERROR;
         while (info.Prepared() && (rc = sqlite3_step(info.get())) == SQLITE_ROW)
             columns_.emplace_back(
@@ -187,8 +207,19 @@ void TTableCursor::StartTransaction() {
     transaction_ = db;
 }
 
+TStatementCache* TTableCursor::Cache() {
+    return db_ && db_ == transaction_ ? &statements_ : nullptr;
+}
+
+void TTableCursor::ForgetStatements() {
+    for (const auto& [sql, statement] : statements_)
+        sqlite3_finalize(statement);
+    statements_.clear();
+}
+
 void TTableCursor::Commit() {
     Close();
+    ForgetStatements();
     sqlite3* db = std::exchange(transaction_, nullptr);
     if (!db)
         return;
@@ -203,6 +234,7 @@ void TTableCursor::Commit() {
 
 void TTableCursor::Rollback() {
     Close();
+    ForgetStatements();
     sqlite3* db = std::exchange(transaction_, nullptr);
     if (!db)
         return;
@@ -262,7 +294,7 @@ void TTableCursor::OrderRows() {
 void TTableCursor::Materialize() {
     if (materialized_)
         return;
-    Statement all(db_, "SELECT rowid, * FROM " + Quote(tableName_) + " ORDER BY rowid");
+    Statement all(db_, "SELECT rowid, * FROM " + Quote(tableName_) + " ORDER BY rowid", Cache());
     if (!all.Prepared())
         Fail("Cannot read table " + tableName_);
     const int count = sqlite3_column_count(all.get());
@@ -323,7 +355,7 @@ std::optional<TTableCursor::Row> TTableCursor::QueryOneRow(const std::string& wh
     if (!where.empty())
         sql += " WHERE " + where;
     sql += OrderClause(last) + " LIMIT 1";
-    Statement one(db_, sql);
+    Statement one(db_, sql, Cache());
     if (!one.Prepared())
         Fail("Cannot read table " + tableName_);
     if (!where.empty())
@@ -415,7 +447,7 @@ int32_t TTableCursor::RecordCount() {
     RequireActive("count rows");
     if (materialized_)
         return static_cast<int32_t>(order_.size());
-    Statement count(db_, "SELECT COUNT(*) FROM " + Quote(tableName_));
+    Statement count(db_, "SELECT COUNT(*) FROM " + Quote(tableName_), Cache());
     if (!count.Prepared() || sqlite3_step(count.get()) != SQLITE_ROW)
         Fail("Cannot count the rows of table " + tableName_);
     return static_cast<int32_t>(sqlite3_column_int64(count.get(), 0));
@@ -597,7 +629,7 @@ void TTableCursor::Post() {
     sql += " RETURNING rowid";
 
     const int64_t editedRowid = mode_ == EditMode::Edit ? CurrentRow().rowid : 0;
-    Statement write(db_, sql);
+    Statement write(db_, sql, Cache());
     if (!write.Prepared())
         Fail("Cannot write to table " + tableName_);
     int index = 1;
@@ -639,7 +671,7 @@ void TTableCursor::Delete() {
     const int64_t rowid = CurrentRow().rowid;
     mode_ = EditMode::Browse;
     pending_.clear();
-    Statement remove(db_, "DELETE FROM " + Quote(tableName_) + " WHERE rowid = ?");
+    Statement remove(db_, "DELETE FROM " + Quote(tableName_) + " WHERE rowid = ?", Cache());
     if (!remove.Prepared())
         Fail("Cannot delete from table " + tableName_);
     sqlite3_bind_int64(remove.get(), 1, rowid);

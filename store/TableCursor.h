@@ -7,6 +7,10 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
+
+// Prepared statements by their text, kept while a transaction holds its connection.
+using TStatementCache = std::unordered_map<std::string, sqlite3_stmt*>;
 
 // One value of a row as SQLite stored it.
 struct TFieldValue {
@@ -87,6 +91,8 @@ private:
     enum class EditMode { Browse, Append, Edit };
 
     sqlite3* Connect();
+    TStatementCache* Cache();
+    void ForgetStatements();
     void RequireActive(const char* operation) const;
     [[noreturn]] void Fail(const std::string& what) const;
     void Materialize();
@@ -105,6 +111,7 @@ private:
     std::string tableName_;
     sqlite3* db_ = nullptr;
     sqlite3* transaction_ = nullptr;
+    TStatementCache statements_;
     std::vector<std::string> columns_;
 
     int sortField_ = -1;

@@ -6,10 +6,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder,
-                    std::vector<TMyRec2>& allTasks, std::vector<TMyRec2>& shownTasks) {
-    allTasks.clear();
-    shownTasks.clear();
+std::vector<TMyRec2> ReadAllTasks(TDM& dm) {
     std::vector<TMyRec2> all;
     TTableCursor& table = dm.ADOTable1;
 
@@ -73,6 +70,14 @@ void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder
             task.intImg = found->second.intImg;
             task.intPos = found->second.intPos;
         }
+    return all;
+}
+
+void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder,
+                    std::vector<TMyRec2>& allTasks, std::vector<TMyRec2>& shownTasks) {
+    allTasks.clear();
+    shownTasks.clear();
+    std::vector<TMyRec2> all = ReadAllTasks(dm);
 
     // The rows of the list, as positions in all: the tasks of the category in id order.
     std::vector<size_t> rows;

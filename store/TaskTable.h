@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+// Every task in id order, with its note and its category's name, icon and position.
+std::vector<TMyRec2> ReadAllTasks(TDM& dm);
+
 // Reads every task with its note and its category's name, icon and position.
 // allTasks gets every task in id order; shownTasks gets copies of those of the category
 // (all of them for 0 or below), ordered by the list's sort column (-1 for none) in

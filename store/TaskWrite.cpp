@@ -2,8 +2,10 @@
 
 #include "store/StoreError.h"
 #include "store/TableAccess.h"
+#include "store/dateUnit.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -64,6 +66,14 @@ template <typename Assign> void EditTaskRow(TDM& dm, int32_t id, Assign assign) 
 
 } // namespace
 
+TTaskEdit NewTaskEdit() {
+    TTaskEdit task;
+    const double now = Now();
+    task.dateDue = std::trunc(now) + 1;
+    task.datetimeReminder = now + 1;
+    return task;
+}
+
 bool IsBlank(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return IsSpaceOrControl(c); });
 }
@@ -77,20 +87,24 @@ std::string TrimName(const std::string& text) {
     return std::string(begin, end);
 }
 
+int32_t AppendTaskRows(TDM& dm, const TTaskEdit& task, int32_t done) {
+    TTableCursor& table = dm.ADOTable1;
+    OpenTable(table, "t_task");
+    const int32_t id = dm.NextId();
+    table.Append();
+    table.SetInteger("id", id);
+    table.SetInteger("intDone", done);
+    AssignColumns(table, task);
+    table.Post();
+    table.Close();
+    if (task.strNote)
+        WriteNote(dm, id, task.strNote);
+    return id;
+}
+
 int32_t InsertTask(TDM& dm, const TTaskEdit& task) {
     int32_t id = 0;
-    InTransaction(dm, [&](TTableCursor& table) {
-        OpenTable(table, "t_task");
-        id = dm.NextId();
-        table.Append();
-        table.SetInteger("id", id);
-        table.SetInteger("intDone", 0);
-        AssignColumns(table, task);
-        table.Post();
-        table.Close();
-        if (task.strNote)
-            WriteNote(dm, id, task.strNote);
-    });
+    InTransaction(dm, [&](TTableCursor&) { id = AppendTaskRows(dm, task, 0); });
     return id;
 }
 

@@ -22,6 +22,10 @@ struct TTaskEdit {
     std::optional<std::string> strNote;
 };
 
+// A new task as the editor starts one: Normal, no due date and no reminder, holding the dates
+// the editor stores for them all the same (tomorrow, and tomorrow at the current time).
+TTaskEdit NewTaskEdit();
+
 // True when the text has nothing but spaces and control characters.
 bool IsBlank(const std::string& text);
 // The text without spaces and control characters at both ends.
@@ -32,6 +36,9 @@ std::string TrimName(const std::string& text);
 
 // Adds a task (not done) and its note; returns the new task's id.
 int32_t InsertTask(TDM& dm, const TTaskEdit& task);
+// Adds a task with that done mark and its note inside the caller's transaction (see
+// InTransaction), so that many tasks go in together; returns the new task's id.
+int32_t AppendTaskRows(TDM& dm, const TTaskEdit& task, int32_t done);
 // Rewrites a task but its done mark, and adds, changes or deletes its note to match.
 void UpdateTask(TDM& dm, int32_t id, const TTaskEdit& task);
 // Deletes a task and its note.

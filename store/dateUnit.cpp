@@ -43,24 +43,61 @@ double EncodeDate(int year, int month, int day) {
     return static_cast<double>(DaysFromCivil(year, month, day) + DaysFrom1970To1899);
 }
 
+TClockTime DecodeDateTime(double dateTime) {
+    double day = std::trunc(dateTime);
+    long long seconds = std::llround(std::abs(dateTime - day) * 86400.0);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        day += 1;
+    }
+    TClockTime time;
+    time.date = DecodeDate(day);
+    time.hour = static_cast<int>(seconds / 3600);
+    time.minute = static_cast<int>(seconds / 60 % 60);
+    time.second = static_cast<int>(seconds % 60);
+    return time;
+}
+
+double EncodeDateTime(const TClockTime& time) {
+    return EncodeDate(time.date.year, time.date.month, time.date.day) +
+           (time.hour * 3600.0 + time.minute * 60.0 + time.second) / 86400.0;
+}
+
+double LocalDateTime(std::time_t moment) {
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &moment);
+#else
+    localtime_r(&moment, &local);
+#endif
+    return EncodeDateTime({{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday},
+                           local.tm_hour,
+                           local.tm_min,
+                           local.tm_sec});
+}
+
+std::time_t MomentOf(double localDateTime) {
+    const TClockTime time = DecodeDateTime(localDateTime);
+    std::tm local{};
+    local.tm_year = time.date.year - 1900;
+    local.tm_mon = time.date.month - 1;
+    local.tm_mday = time.date.day;
+    local.tm_hour = time.hour;
+    local.tm_min = time.minute;
+    local.tm_sec = time.second;
+    local.tm_isdst = -1;
+    return std::mktime(&local);
+}
+
 namespace {
 
 double SystemNow() {
     using namespace std::chrono;
     const auto now = system_clock::now();
-    const std::time_t seconds = system_clock::to_time_t(now);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &seconds);
-#else
-    localtime_r(&seconds, &local);
-#endif
     const double fraction =
         static_cast<double>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000) /
         1000.0;
-    const double timeOfDay =
-        (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction) / 86400.0;
-    return EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) + timeOfDay;
+    return LocalDateTime(system_clock::to_time_t(now)) + fraction / 86400.0;
 }
 
 std::function<double()>& NowSource() {

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// One run of the built tolvek-tasks.
+struct TRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs tolvek-tasks with the arguments in the current environment, its output caught in
+// files of the folder.
+TRun RunTasks(const std::vector<std::string>& arguments, const std::filesystem::path& folder);

@@ -1,0 +1,261 @@
+#include "tests/cli/TasksProcess.h"
+
+#include "store/DmUnit.h"
+#include "store/InstanceSocket.h"
+#include "store/TaskTable.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string DataFile(const std::string& name) {
+    return std::string(TEST_DATA_DIR) + "/" + name;
+}
+
+bool OneLine(const std::string& text) {
+    return !text.empty() && text.find('\n') == text.size() - 1;
+}
+
+// A program folder of its own in TOLVEK_HOME, and a runtime folder where a test can play the
+// running organizer.
+class TasksCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("tolvek-cli-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_ / "home");
+        fs::create_directories(folder_ / "run");
+        for (const char* name : {"TOLVEK_HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME"})
+            if (const char* value = std::getenv(name))
+                saved_.emplace_back(name, value);
+        ::setenv("TOLVEK_HOME", Home().c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", (folder_ / "run").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
+    }
+    void TearDown() override {
+        if (listener_ >= 0)
+            ::close(listener_);
+        for (const char* name : {"TOLVEK_HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME"})
+            ::unsetenv(name);
+        for (const auto& [name, value] : saved_)
+            ::setenv(name.c_str(), value.c_str(), 1);
+        fs::remove_all(folder_);
+    }
+
+    fs::path Home() const { return folder_ / "home"; }
+    fs::path Database() const { return Home() / "db" / "data.db"; }
+    TRun Run(const std::vector<std::string>& arguments) { return RunTasks(arguments, folder_); }
+    std::vector<TMyRec2> Tasks(const fs::path& database) {
+        TDM dm(Home().string());
+        dm.ADOTable1.SetDatabasePath(database.string());
+        return ReadAllTasks(dm);
+    }
+    std::vector<TMyRec2> Tasks() { return Tasks(Database()); }
+
+    // Plays the running organizer: listens where it would for that database.
+    void ListenAsOrganizer() {
+        listener_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        InstanceSocketPath(Database().string()).copy(address.sun_path, sizeof address.sun_path - 1);
+        ASSERT_EQ(::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ASSERT_EQ(::listen(listener_, 4), 0);
+    }
+    // What a client sent since, or "nothing".
+    std::string Received() {
+        pollfd entry{listener_, POLLIN, 0};
+        if (::poll(&entry, 1, 200) != 1)
+            return "nothing";
+        const int client = ::accept(listener_, nullptr, nullptr);
+        std::string text;
+        char buffer[64];
+        for (ssize_t n; (n = ::read(client, buffer, sizeof buffer)) > 0;)
+            text.append(buffer, static_cast<size_t>(n));
+        ::close(client);
+        return text;
+    }
+
+    fs::path folder_;
+    int listener_ = -1;
+    std::vector<std::pair<std::string, std::string>> saved_;
+    static inline int counter_ = 0;
+};
+
+TEST_F(TasksCommandTest, HelpExitsZeroAndBadUsageExitsTwoBeforeTouchingTheDatabase) {
+    const TRun help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: tolvek-tasks", 0), 0u);
+    EXPECT_NE(help.out.find("export --format ics|csv"), std::string::npos);
+    EXPECT_EQ(Run({"import", "x.ics", "-h"}).status, 0);
+
+    const std::vector<std::vector<std::string>> bad{
+        {},
+        {"frob"},
+        {"list", "extra"},
+        {"list", "--high"},
+        {"list", "--nope"},
+        {"add"},
+        {"add", "two", "words"},
+        {"add", "x", "--due", "2024-13-01"},
+        {"add", "x", "--remind", "2024-01-01"},
+        {"add", "x", "--high=yes"},
+        {"add", "x", "--note"},
+        {"export"},
+        {"export", "--format", "xml"},
+        {"export", "--format=ics", "--note", "n"},
+        {"import"},
+        {"import", "a.ics", "b.ics"},
+        {"--database"},
+    };
+    for (const auto& arguments : bad) {
+        const TRun run = Run(arguments);
+        std::string line;
+        for (const std::string& word : arguments)
+            line += word + " ";
+        EXPECT_EQ(run.status, 2) << line;
+        EXPECT_TRUE(OneLine(run.err)) << line << run.err;
+        EXPECT_EQ(run.err.rfind("tolvek-tasks: ", 0), 0u) << line;
+        EXPECT_EQ(run.out, "") << line;
+    }
+    EXPECT_FALSE(fs::exists(Database()));
+}
+
+TEST_F(TasksCommandTest, ListAndAddOnAnEmptyDatabase) {
+    const TRun empty = Run({"list"});
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.out, "");
+    EXPECT_EQ(empty.err, "");
+
+    TRun add = Run({"add", "  Buy milk  ", "--high", "--due", "2024-03-05", "--remind",
+                    "2024-03-04 18:30", "--note", "two\nlines"});
+    EXPECT_EQ(add.status, 0) << add.err;
+    EXPECT_EQ(add.out, "Added task 1.\n");
+    add = Run({"add", "--category=work", "--", "-dash first, Привет"});
+    EXPECT_EQ(add.status, 0) << add.err;
+    EXPECT_EQ(Run({"add", "blank note", "--note", "  "}).status, 0);
+
+    const std::vector<TMyRec2> tasks = Tasks();
+    ASSERT_EQ(tasks.size(), 3u);
+    EXPECT_EQ(tasks[0].strName, "Buy milk");
+    EXPECT_EQ(tasks[0].strCategory, "Personal"); // the first by position
+    EXPECT_EQ(tasks[0].intPriority, 0);
+    EXPECT_EQ(tasks[0].strNote, "two\nlines");
+    EXPECT_EQ(tasks[1].strCategory, "Work");
+    EXPECT_EQ(tasks[1].intPriority, 1);
+    EXPECT_EQ(tasks[1].intDue, 0);
+    EXPECT_EQ(tasks[1].intReminder, 0);
+    EXPECT_EQ(tasks[2].intMemo, 0);
+
+    const TRun list = Run({"list"});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.out, "1  [ ]  High    Personal  2024-03-05  2024-03-04 18:30  Buy milk\n"
+                        "2  [ ]  Normal  Work      -           -                 -dash first, "
+                        "Привет\n"
+                        "3  [ ]  Normal  Personal  -           -                 blank note\n");
+    EXPECT_EQ(Run({"list", "--category", "WORK"}).out.find("1  "), std::string::npos);
+}
+
+TEST_F(TasksCommandTest, RefusalsExitOneWithAMessageAndWriteNothing) {
+    ASSERT_EQ(Run({"add", "first"}).status, 0);
+    const std::string truncated = (folder_ / "truncated.ics").string();
+    {
+        std::ifstream whole(DataFile("phone.ics"), std::ios::binary);
+        std::string text{std::istreambuf_iterator<char>(whole), {}};
+        std::ofstream(truncated, std::ios::binary) << text.substr(0, text.size() / 2);
+        std::ofstream(folder_ / "events.ics", std::ios::binary)
+            << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:1\r\nEND:VEVENT\r\n"
+               "END:VCALENDAR\r\n";
+    }
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused{
+        {{"add", "x", "--category", "Nope"}, "Nope"},
+        {{"add", " \t "}, "empty"},
+        {{"list", "--category", "Nope"}, "Nope"},
+        {{"export", "--format", "csv", "--category", "Nope"}, "Nope"},
+        {{"import", truncated}, "incomplete"},
+        {{"import", (folder_ / "events.ics").string()}, "no to-do"},
+        {{"import", TOLVEK_TASKS}, "not an iCalendar file"},
+        {{"import", (folder_ / "missing.ics").string()}, "No such file"},
+        {{"import", DataFile("phone.ics"), "--category", "Nope"}, "Nope"},
+    };
+    for (const auto& [arguments, reason] : refused) {
+        const TRun run = Run(arguments);
+        EXPECT_EQ(run.status, 1) << arguments[0] << " " << arguments[1];
+        EXPECT_TRUE(OneLine(run.err)) << run.err;
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_EQ(Tasks().size(), 1u);
+    EXPECT_EQ(Run({"list"}).out.find("Nope"), std::string::npos);
+}
+
+TEST_F(TasksCommandTest, ExportGoesToStandardOutputOrIntoAWholeFile) {
+    ASSERT_EQ(Run({"add", "Personal task"}).status, 0);
+    ASSERT_EQ(Run({"add", "Work task", "--category", "Work"}).status, 0);
+    const TRun csv = Run({"export", "--format", "csv", "--category", "Work"});
+    EXPECT_EQ(csv.status, 0);
+    EXPECT_EQ(csv.out.rfind("id,strName,", 0), 0u);
+    EXPECT_NE(csv.out.find("Work task"), std::string::npos);
+    EXPECT_EQ(csv.out.find("Personal task"), std::string::npos);
+
+    const fs::path file = folder_ / "tasks.ics";
+    std::ofstream(file) << "old content";
+    const TRun ics = Run({"export", "--format", "ics", "-o", file.string()});
+    EXPECT_EQ(ics.status, 0);
+    EXPECT_EQ(ics.out, "");
+    std::ifstream written(file);
+    const std::string text{std::istreambuf_iterator<char>(written), {}};
+    EXPECT_EQ(text.rfind("BEGIN:VCALENDAR\r\n", 0), 0u);
+    EXPECT_NE(text.find("END:VCALENDAR\r\n"), std::string::npos);
+
+    const TRun nowhere =
+        Run({"export", "--format", "ics", "-o", (folder_ / "no" / "such" / "t.ics").string()});
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_TRUE(OneLine(nowhere.err));
+    EXPECT_FALSE(fs::exists(folder_ / "no"));
+    for (const auto& entry : fs::directory_iterator(folder_))
+        EXPECT_EQ(entry.path().string().find(".part"), std::string::npos) << entry.path();
+}
+
+TEST_F(TasksCommandTest, ImportAddsEveryTodoAndTheDatabaseOptionPicksTheFile) {
+    const fs::path other = folder_ / "elsewhere" / "tasks.db";
+    const TRun run = Run({"--database", other.string(), "import", DataFile("web_task_server.ics"),
+                          "--category", "shopping"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Imported 3 tasks; new categories: Errands.\n");
+    const std::vector<TMyRec2> tasks = Tasks(other);
+    ASSERT_EQ(tasks.size(), 3u);
+    EXPECT_EQ(tasks[2].strName, "Water the plants");
+    EXPECT_EQ(tasks[2].strCategory, "Shopping"); // no category of its own
+    EXPECT_FALSE(fs::exists(Database()));
+}
+
+TEST_F(TasksCommandTest, AddAndImportTellTheRunningOrganizerToReload) {
+    ASSERT_EQ(Run({"list"}).status, 0);
+    ListenAsOrganizer();
+    EXPECT_EQ(Run({"add", "seen at once"}).status, 0);
+    EXPECT_EQ(Received(), "reload\n");
+    EXPECT_EQ(Run({"import", DataFile("desktop_calendar.ics")}).status, 0);
+    EXPECT_EQ(Received(), "reload\n");
+    // Reading and refusing change nothing, so they say nothing.
+    EXPECT_EQ(Run({"list"}).status, 0);
+    EXPECT_EQ(Run({"export", "--format", "csv"}).status, 0);
+    EXPECT_EQ(Run({"add", "x", "--category", "Nope"}).status, 1);
+    EXPECT_EQ(Received(), "nothing");
+}
+
+TEST_F(TasksCommandTest, WithoutARunningOrganizerTheToolJustWritesTheFile) {
+    const TRun run = Run({"add", "alone"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Tasks().size(), 1u);
+}
+
+} // namespace

@@ -1,0 +1,81 @@
+#include "tests/store/TestDb.h"
+
+#include "store/CsvExport.h"
+#include "store/TaskWrite.h"
+#include "store/dateUnit.h"
+
+namespace {
+
+// Reads RFC 4180 text back into records of fields, as a spreadsheet would.
+std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        std::string& field = records.back().back();
+        if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+            field += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && c == ',') {
+            records.back().emplace_back();
+        } else if (!quoted && c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            records.emplace_back(1);
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    records.pop_back(); // after the last record's line break
+    return records;
+}
+
+class CsvExportTest : public TempDatabase {};
+
+TEST_F(CsvExportTest, HeaderThenOneRecordPerTaskWithQuotedFieldsKeptWhole) {
+    TTaskEdit plain;
+    plain.strName = "Plain";
+    plain.intCategory = 2;
+    plain.dateDue = EncodeDate(2030, 1, 1);
+    InsertTask(Dm(), plain);
+    TTaskEdit full;
+    full.strName = "Say \"hi\", then leave";
+    full.intCategory = 1;
+    full.intPriority = 0;
+    full.intDue = 1;
+    full.dateDue = EncodeDate(2024, 2, 29);
+    full.intReminder = 1;
+    full.datetimeReminder = EncodeDateTime({{2024, 2, 28}, 7, 5, 30});
+    full.intSound = 1;
+    full.strSoundFile = "bell, loud.wav";
+    full.strNote = "line one\r\nline two\nÜmlaut, 日本語; \"quoted\"";
+    WriteDoneMark(Dm(), InsertTask(Dm(), full), 1);
+
+    const std::string text = ExportCsv(Dm(), 0);
+    EXPECT_EQ(text.rfind("id,strName,", 0), 0u); // no byte-order mark before the header
+    const auto records = ReadCsv(text);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0], (std::vector<std::string>{"id", "strName", "intCategory", "intPriority",
+                                                    "intDone", "intDue", "dateDue", "intReminder",
+                                                    "datetimeReminder", "intSound", "strSoundFile",
+                                                    "intMemo", "strCategory", "strNote"}));
+    EXPECT_EQ(records[1], (std::vector<std::string>{"1", "Plain", "2", "1", "0", "0", "", "0", "",
+                                                    "0", "", "0", "Work", ""}));
+    EXPECT_EQ(records[2], (std::vector<std::string>{
+                              "2", "Say \"hi\", then leave", "1", "0", "1", "1", "2024-02-29", "1",
+                              "2024-02-28 07:05", "1", "bell, loud.wav", "1", "Personal",
+                              "line one\r\nline two\nÜmlaut, 日本語; \"quoted\""}));
+    EXPECT_NE(text.find("\"Say \"\"hi\"\", then leave\""), std::string::npos);
+}
+
+TEST_F(CsvExportTest, ACategoryGivesItsTasksOnlyAndAnEmptyOneTheHeader) {
+    AddTask(1, "personal", 1);
+    AddTask(2, "work", 2);
+    const auto work = ReadCsv(ExportCsv(Dm(), 2));
+    ASSERT_EQ(work.size(), 2u);
+    EXPECT_EQ(work[1][1], "work");
+    EXPECT_EQ(ReadCsv(ExportCsv(Dm(), 3)).size(), 1u);
+}
+
+} // namespace
