@@ -139,7 +139,8 @@ void TTableCursor::Close() {
     columns_.clear();
     sortField_ = -1;
     materialized_ = false;
-    rows_.clear();
+    rowids_.clear();
+    cells_.clear();
     order_.clear();
     pos_ = 0;
     detached_.reset();
@@ -268,23 +269,24 @@ std::string TTableCursor::OrderClause(bool reversed) const {
     return clause + "rowid" + direction;
 }
 
-int TTableCursor::CompareKeys(const Row& a, const Row& b) const {
+int TTableCursor::CompareKeys(const TFieldValue* a, int64_t aRowid, const TFieldValue* b,
+                              int64_t bRowid) const {
     if (sortField_ >= 0) {
-        const int c = CompareValues(a.values[sortField_], b.values[sortField_]);
+        const int c = CompareValues(a[sortField_], b[sortField_]);
         if (c != 0)
             return c;
     }
-    return a.rowid < b.rowid ? -1 : a.rowid > b.rowid ? 1 : 0;
+    return aRowid < bRowid ? -1 : aRowid > bRowid ? 1 : 0;
 }
 
 void TTableCursor::OrderRows() {
-    order_.clear();
-    for (size_t i = 0; i < rows_.size(); ++i)
-        order_.push_back(i);
+    order_.resize(rowids_.size());
+    for (size_t i = 0; i < order_.size(); ++i)
+        order_[i] = i;
     if (sortField_ < 0)
         return;
     const auto before = [this](size_t a, size_t b) {
-        return CompareValues(rows_[a].values[sortField_], rows_[b].values[sortField_]) < 0;
+        return CompareValues(Cells(a)[sortField_], Cells(b)[sortField_]) < 0;
     };
     // Rows already in key order (ids in table order, say) need no sorting.
     if (!std::is_sorted(order_.begin(), order_.end(), before))
@@ -300,15 +302,13 @@ void TTableCursor::Materialize() {
     const int count = sqlite3_column_count(all.get());
     int rc;
     while ((rc = sqlite3_step(all.get())) == SQLITE_ROW) {
-        Row row;
-        row.rowid = sqlite3_column_int64(all.get(), 0);
-        row.values.reserve(count - 1);
+        rowids_.push_back(sqlite3_column_int64(all.get(), 0));
         for (int c = 1; c < count; ++c)
-            row.values.push_back(ColumnValue(all.get(), c));
-        rows_.push_back(std::move(row));
+            cells_.push_back(ColumnValue(all.get(), c));
     }
     if (rc != SQLITE_DONE) {
-        rows_.clear();
+        rowids_.clear();
+        cells_.clear();
         Fail("Cannot read table " + tableName_);
     }
     materialized_ = true;
@@ -321,7 +321,7 @@ void TTableCursor::Materialize() {
     } else {
         const int64_t rowid = detached_->rowid;
         pos_ = static_cast<size_t>(std::find_if(order_.begin(), order_.end(),
-                                                [&](size_t i) { return rows_[i].rowid == rowid; }) -
+                                                [&](size_t i) { return rowids_[i] == rowid; }) -
                                    order_.begin());
     }
     detached_.reset();
@@ -329,10 +329,13 @@ void TTableCursor::Materialize() {
 }
 
 void TTableCursor::PlaceAfterDeleted() {
-    pos_ = static_cast<size_t>(
-        std::partition_point(order_.begin(), order_.end(),
-                             [&](size_t i) { return CompareKeys(rows_[i], *detached_) <= 0; }) -
-        order_.begin());
+    pos_ = static_cast<size_t>(std::partition_point(order_.begin(), order_.end(),
+                                                    [&](size_t i) {
+                                                        return CompareKeys(Cells(i), rowids_[i],
+                                                                           detached_->values.data(),
+                                                                           detached_->rowid) <= 0;
+                                                    }) -
+                               order_.begin());
 }
 
 bool TTableCursor::HasCurrentRow() {
@@ -342,11 +345,29 @@ bool TTableCursor::HasCurrentRow() {
     return pos_ < order_.size();
 }
 
-const TTableCursor::Row& TTableCursor::CurrentRow() {
+size_t TTableCursor::ValidField(int field) const {
+    if (field < 0 || static_cast<size_t>(field) >= columns_.size())
+        throw StoreError("Table " + tableName_ + " has no column number " + std::to_string(field) +
+                         ".");
+    return static_cast<size_t>(field);
+}
+
+const TFieldValue* TTableCursor::CurrentValues() {
     RequireActive("read a row");
     if (!HasCurrentRow())
         throw StoreError("Table " + tableName_ + " has no current row.");
-    return materialized_ ? rows_[order_[pos_]] : *detached_;
+    return materialized_ ? Cells(order_[pos_]) : detached_->values.data();
+}
+
+int64_t TTableCursor::CurrentRowid() {
+    CurrentValues();
+    return materialized_ ? rowids_[order_[pos_]] : detached_->rowid;
+}
+
+void TTableCursor::StoreRow(size_t row, Row&& values) {
+    rowids_[row] = values.rowid;
+    std::move(values.values.begin(), values.values.end(),
+              cells_.begin() + static_cast<std::ptrdiff_t>(row * columns_.size()));
 }
 
 std::optional<TTableCursor::Row> TTableCursor::QueryOneRow(const std::string& where, int64_t value,
@@ -401,7 +422,7 @@ void TTableCursor::SetSort(const std::string& sort) {
         return;
     std::optional<int64_t> current;
     if (materialized_ && pos_ < order_.size())
-        current = rows_[order_[pos_]].rowid;
+        current = rowids_[order_[pos_]];
     sortField_ = field;
     ForgetIndexes();
     if (!materialized_)
@@ -409,7 +430,7 @@ void TTableCursor::SetSort(const std::string& sort) {
     OrderRows();
     pos_ = 0;
     if (current)
-        while (pos_ < order_.size() && rows_[order_[pos_]].rowid != *current)
+        while (pos_ < order_.size() && rowids_[order_[pos_]] != *current)
             ++pos_;
 }
 
@@ -471,7 +492,7 @@ bool TTableCursor::Locate(const std::string& column, int64_t value) {
     auto [index, fresh] = locateIndexes_.try_emplace(field);
     if (fresh) {
         for (size_t p = 0; p < order_.size(); ++p) {
-            const TFieldValue& v = rows_[order_[p]].values[field];
+            const TFieldValue& v = Cells(order_[p])[field];
             if (v.kind == TFieldValue::Integer)
                 index->second.try_emplace(v.i, p);
             else if (v.kind == TFieldValue::Real && v.d == std::trunc(v.d) &&
@@ -487,7 +508,7 @@ bool TTableCursor::Locate(const std::string& column, int64_t value) {
 }
 
 int32_t TTableCursor::AsInteger(int field) {
-    const TFieldValue& v = CurrentRow().values.at(static_cast<size_t>(field));
+    const TFieldValue& v = CurrentValues()[ValidField(field)];
     const std::string& column = columns_[field];
     int64_t result = 0;
     switch (v.kind) {
@@ -519,7 +540,7 @@ int32_t TTableCursor::AsInteger(int field) {
 }
 
 double TTableCursor::AsFloat(int field) {
-    const TFieldValue& v = CurrentRow().values.at(static_cast<size_t>(field));
+    const TFieldValue& v = CurrentValues()[ValidField(field)];
     switch (v.kind) {
     case TFieldValue::Null:
         return 0;
@@ -539,7 +560,7 @@ double TTableCursor::AsFloat(int field) {
 }
 
 std::string TTableCursor::AsString(int field) {
-    const TFieldValue& v = CurrentRow().values.at(static_cast<size_t>(field));
+    const TFieldValue& v = CurrentValues()[ValidField(field)];
     switch (v.kind) {
     case TFieldValue::Null:
         return {};
@@ -563,7 +584,7 @@ void TTableCursor::Append() {
 }
 
 void TTableCursor::Edit() {
-    CurrentRow();
+    CurrentValues();
     mode_ = EditMode::Edit;
     pending_.clear();
 }
@@ -628,7 +649,7 @@ void TTableCursor::Post() {
     }
     sql += " RETURNING rowid";
 
-    const int64_t editedRowid = mode_ == EditMode::Edit ? CurrentRow().rowid : 0;
+    const int64_t editedRowid = mode_ == EditMode::Edit ? CurrentRowid() : 0;
     Statement write(db_, sql, Cache());
     if (!write.Prepared())
         Fail("Cannot write to table " + tableName_);
@@ -652,11 +673,13 @@ void TTableCursor::Post() {
     Row row = ReadRow(rowid);
     if (materialized_) {
         if (mode_ == EditMode::Append) {
-            rows_.push_back(std::move(row));
-            order_.push_back(rows_.size() - 1);
+            rowids_.push_back(0);
+            cells_.resize(cells_.size() + columns_.size());
+            StoreRow(rowids_.size() - 1, std::move(row));
+            order_.push_back(rowids_.size() - 1);
             pos_ = order_.size() - 1;
         } else {
-            rows_[order_[pos_]] = std::move(row);
+            StoreRow(order_[pos_], std::move(row));
         }
         ForgetIndexes();
     } else {
@@ -668,7 +691,7 @@ void TTableCursor::Post() {
 }
 
 void TTableCursor::Delete() {
-    const int64_t rowid = CurrentRow().rowid;
+    const int64_t rowid = CurrentRowid();
     mode_ = EditMode::Browse;
     pending_.clear();
     Statement remove(db_, "DELETE FROM " + Quote(tableName_) + " WHERE rowid = ?", Cache());
@@ -679,7 +702,9 @@ void TTableCursor::Delete() {
         Fail("Cannot delete from table " + tableName_);
     if (materialized_) {
         const size_t removed = order_[pos_];
-        rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(removed));
+        rowids_.erase(rowids_.begin() + static_cast<std::ptrdiff_t>(removed));
+        const auto first = cells_.begin() + static_cast<std::ptrdiff_t>(removed * columns_.size());
+        cells_.erase(first, first + static_cast<std::ptrdiff_t>(columns_.size()));
         order_.erase(order_.begin() + static_cast<std::ptrdiff_t>(pos_));
         for (size_t& i : order_)
             if (i > removed)

@@ -98,13 +98,19 @@ private:
     void Materialize();
     void OrderRows();
     void PlaceAfterDeleted();
-    const Row& CurrentRow();
+    // The current row's values (one per column) and its rowid.
+    const TFieldValue* CurrentValues();
+    int64_t CurrentRowid();
+    size_t ValidField(int field) const;
+    const TFieldValue* Cells(size_t row) const { return cells_.data() + row * columns_.size(); }
     bool HasCurrentRow();
     std::optional<Row> QueryOneRow(const std::string& where, int64_t value, bool last);
     Row ReadRow(int64_t rowid);
     void Assign(const std::string& column, TFieldValue value);
     void ForgetIndexes() { locateIndexes_.clear(); }
-    int CompareKeys(const Row& a, const Row& b) const;
+    int CompareKeys(const TFieldValue* a, int64_t aRowid, const TFieldValue* b,
+                    int64_t bRowid) const;
+    void StoreRow(size_t row, Row&& values);
     std::string OrderClause(bool reversed) const;
 
     std::string databasePath_;
@@ -116,9 +122,12 @@ private:
 
     int sortField_ = -1;
 
-    // The read table: rows in table order, and the current order as indexes into them.
+    // The read table: rows in table order, their values one column after another in one
+    // block (so a large table is a few allocations, not one per row), and the current order
+    // as indexes into them.
     bool materialized_ = false;
-    std::vector<Row> rows_;
+    std::vector<int64_t> rowids_;
+    std::vector<TFieldValue> cells_;
     std::vector<size_t> order_;
     size_t pos_ = 0;
 
