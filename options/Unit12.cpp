@@ -5,12 +5,11 @@
 #include "app/common/Reporting.h"
 #include "app/common/myLabel.h"
 #include "resources/Pictures.h"
+#include "store/ProgramInfo.h"
 
 #include <QDesktopServices>
 #include <QPushButton>
 #include <QUrl>
-
-const char* const TForm12::HomePage = "https://tolvek.example.org/";
 
 namespace {
 

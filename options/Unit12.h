@@ -14,9 +14,6 @@ class TForm12 : public QDialog {
 public:
     explicit TForm12(QWidget* parent = nullptr);
 
-    // The address the link shows and opens.
-    static const char* const HomePage;
-
     void LinkClick();
 
     QLabel* Image1 = nullptr;   // the banner
