@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/InstanceServer.h"
 #include "app/Unit1.h"
 #include "app/common/Reporting.h"
 #include "categories/Unit15.h"
@@ -17,6 +18,13 @@ int main(int argc, char* argv[]) {
     TApplication::setApplicationName("Tolvek Organizer");
 
     TDM dataModule(ResolveProgramFolder(TApplication::applicationDirPath().toStdString()));
+    // A second start on the same database hands over: without an argument the running
+    // program shows its window; with one (the start at log-on) this start just ends.
+    const QString database = QString::fromStdString(dataModule.DatabasePath());
+    if (HandOverToRunningProgram(database, argc > 1 ? QString() : QStringLiteral("show")))
+        return 0;
+    TInstanceServer instanceServer(database);
+    instanceServer.Listen();
     DM = &dataModule;
     RunReportingErrors(nullptr, [&] { dataModule.DataModuleCreate(); });
 
@@ -38,6 +46,8 @@ int main(int argc, char* argv[]) {
     mainWindow.Form15 = &categoryManager;
     mainWindow.Form17 = &taskEditor;
     mainWindow.Form2->Form17 = &taskEditor;
+    QObject::connect(&instanceServer, &TInstanceServer::lineReceived, &mainWindow,
+                     &TForm1::RemoteRequest);
 
     mainWindow.ShowAtStartup();
     const int exitCode = TApplication::exec();

@@ -225,6 +225,10 @@ void TForm1::All1Click() {
 void TForm1::EditCategory1Click() {
     Form15->exec();
     LoadCategoryMenu();
+    CheckLoadedCategoryItem();
+}
+
+void TForm1::CheckLoadedCategoryItem() {
     if (Form2->LoadedCategory == 0)
         return;
     for (size_t i = 0; i < MenuCategories.size() && i < CategoryItems.size(); ++i)

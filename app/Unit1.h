@@ -54,6 +54,9 @@ public:
     void AboutClick();
     void Exit1Click();
     void ShowOrganizer();
+    // A line from another program on the socket: "show" from a second start, "reload" from
+    // the command-line tools.
+    void RemoteRequest(const QString& line);
     // The private close-editor request: 0 closes an open task editor like its own close
     // button; any other value does nothing.
     void WMCloseEditor(qintptr lParam);
@@ -128,7 +131,11 @@ private:
     void HideBalloon();
     void HideIntoTray();
     void FormClose();
+    void CheckLoadedCategoryItem();
+    void ShowFromAnotherStart();
+    void ReloadFromOutside();
 
     TDM& dm_;
+    bool reloadWaiting_ = false;
     TStartOptions options_;
 };

@@ -47,14 +47,32 @@ std::unique_ptr<TDM> MakeDatabase(int tasks) {
     return dm;
 }
 
+// The databases of a run, removed with their folders when the run ends.
+class TBenchDatabases {
+public:
+    ~TBenchDatabases() {
+        for (auto& [tasks, dm] : databases_) {
+            const std::string folder = dm->ProgramFolder();
+            dm.reset();
+            std::filesystem::remove_all(folder);
+        }
+    }
+    TDM& Get(int tasks) {
+        auto& dm = databases_[tasks];
+        if (!dm)
+            dm = MakeDatabase(tasks);
+        return *dm;
+    }
+
+private:
+    std::map<int, std::unique_ptr<TDM>> databases_;
+};
+
 } // namespace
 
 TDM& BenchDatabase(int tasks) {
-    static std::map<int, std::unique_ptr<TDM>> databases;
-    auto& dm = databases[tasks];
-    if (!dm)
-        dm = MakeDatabase(tasks);
-    return *dm;
+    static TBenchDatabases databases;
+    return databases.Get(tasks);
 }
 
 std::vector<TMyRec2> RandomTasks(int count) {
