@@ -5,7 +5,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake ninja-build pkg-config libsqlite3-dev qt6-base-dev qt6-multimedia-dev
           libgl-dev libgtest-dev libbenchmark-dev fonts-liberation
-          xvfb xauth xdotool trayer imagemagick)
+          xvfb xauth xdotool trayer imagemagick cups printer-driver-cups-pdf poppler-utils)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
