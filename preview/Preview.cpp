@@ -90,7 +90,8 @@ void TPrintPreview::SetPaperTypeByCode(int code) {
 void TPrintPreview::SetPaperSize(int width, int height) {
     width = std::clamp(width, 1, MaxPaperSize);
     height = std::clamp(height, 1, MaxPaperSize);
-    if (QSize(width, height) == paperSize_ || DocumentOpen())
+    // A custom paper of a listed size still finds its type.
+    if (DocumentOpen() || (QSize(width, height) == paperSize_ && paperType_ != pCustom))
         return;
     paperSize_ = QSize(width, height);
     const QSize portrait = PortraitSize();
