@@ -13,6 +13,15 @@ QByteArray PictureBytes(const QPicture& picture) {
     return QByteArray(picture.data(), picture.size());
 }
 
+// Writes the bytes at the position. A file is flushed at once: its writes are buffered, and
+// a full disk shows only when the buffer goes out.
+bool WriteAll(QIODevice& stream, qint64 position, const QByteArray& bytes) {
+    if (!stream.seek(position) || stream.write(bytes) != bytes.size())
+        return false;
+    auto* file = qobject_cast<QFileDevice*>(&stream);
+    return !file || file->flush();
+}
+
 void Truncate(QIODevice& stream, qint64 size) {
     if (auto* buffer = qobject_cast<QBuffer*>(&stream))
         buffer->buffer().truncate(size);
@@ -37,6 +46,9 @@ std::unique_ptr<QIODevice> TMetafileList::MakeStream(bool tempFile) const {
         throw TPreviewError("Can not create a temporary file for the pages in " +
                             QDir::toNativeSeparators(QDir::tempPath()).toStdString() + ": " +
                             file->errorString().toStdString());
+    // Qt may open the file without a name; asking for it gives the file its name in the
+    // folder, where the pages can be seen under the control's prefix.
+    file->fileName();
     return file;
 }
 
@@ -62,7 +74,7 @@ QByteArray TMetafileList::ReadRange(qint64 from, qint64 size) const {
 }
 
 void TMetafileList::WriteAt(qint64 position, const QByteArray& bytes) {
-    if (!stream_->seek(position) || stream_->write(bytes) != bytes.size())
+    if (!WriteAll(*stream_, position, bytes))
         throw TPreviewError("Can not store the page: " + stream_->errorString().toStdString());
 }
 
@@ -83,7 +95,7 @@ void TMetafileList::Add(const QPicture& picture) {
     QIODevice& stream = made ? *made : *stream_;
     const qint64 offset = stream.size();
     const QByteArray bytes = PictureBytes(picture);
-    if (!stream.seek(offset) || stream.write(bytes) != bytes.size()) {
+    if (!WriteAll(stream, offset, bytes)) {
         const std::string reason = stream.errorString().toStdString();
         // The stream keeps ending with the last whole page.
         Truncate(stream, offset);
@@ -148,7 +160,7 @@ void TMetafileList::SetUseTempFile(bool useTempFile) {
         const qint64 size = stream_->size();
         for (qint64 done = 0; done < size;) {
             const QByteArray bytes = ReadRange(done, std::min(chunk, size - done));
-            if (other->write(bytes) != bytes.size())
+            if (!WriteAll(*other, done, bytes))
                 throw TPreviewError("Can not store the pages: " +
                                     other->errorString().toStdString());
             done += bytes.size();
