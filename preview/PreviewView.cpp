@@ -411,6 +411,24 @@ void TPrintPreview::DragSheet(const QPoint& globalPos) {
     PlaceSheet();
 }
 
+// The sheet passes its mouse events on to the control, which gets them here in the view's
+// coordinates and takes them.
+void TPrintPreview::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
+
+void TPrintPreview::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+}
+
+void TPrintPreview::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
+
+void TPrintPreview::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+}
+
 bool TPrintPreview::eventFilter(QObject* watched, QEvent* event) {
     if (watched == sheet_) {
         switch (event->type()) {
