@@ -215,13 +215,13 @@ void TPrintPreview::PrintPageRange(int from, int to) {
         for (int page = from; page <= to; ++page) {
             if (!Progress(page, page - from, count))
                 break;
+            // A new sheet only for a page that is going to be printed on it.
+            if (page > from)
+                printer.newPage();
             PlayPage(*printerCanvas_, pages_->Page(page - 1), target);
             if (!Progress(page, page - from + 1, count))
                 break;
-            if (page < to)
-                printer.newPage();
-            else
-                complete = true;
+            complete = page == to;
         }
     } catch (...) {
         finish();
