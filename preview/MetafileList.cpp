@@ -94,7 +94,8 @@ void TMetafileList::Add(const QPicture& picture) {
         made = MakeStream(useTempFile_);
     QIODevice& stream = made ? *made : *stream_;
     const qint64 offset = stream.size();
-    const QByteArray bytes = PictureBytes(picture);
+    // The picture's own bytes, without a copy: a long document writes them all.
+    const QByteArray bytes = QByteArray::fromRawData(picture.data(), picture.size());
     if (!WriteAll(stream, offset, bytes)) {
         const std::string reason = stream.errorString().toStdString();
         // The stream keeps ending with the last whole page.
@@ -139,6 +140,11 @@ void TMetafileList::Replace(int index, const QPicture& picture) {
     if (cachedIndex_ == index)
         cached_ = picture;
     emit PageChanged(index);
+}
+
+void TMetafileList::Trim() {
+    if (auto* buffer = qobject_cast<QBuffer*>(stream_.get()))
+        buffer->buffer().squeeze();
 }
 
 void TMetafileList::Clear() {

@@ -26,6 +26,8 @@ public:
     void Add(const QPicture& picture);
     // Rewrites a page in place; the pages after it move by the difference in size.
     void Replace(int index, const QPicture& picture);
+    // Gives back the room a stream in memory keeps for growing; for a list complete for now.
+    void Trim();
     // Empties the stream and the list and deletes the temporary file.
     void Clear();
 

@@ -255,6 +255,7 @@ void TPrintPreview::EndDoc() {
         directDocument_ = false;
         EndPrinterJob(true);
     }
+    pages_->Trim();
     emit DocumentEnded();
     state_ = dsIdle;
 }
