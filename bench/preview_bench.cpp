@@ -41,13 +41,18 @@ const QPixmap* Icons() {
 
 // One page of a task report on an A4 page of 794 by 1123 screen pixels.
 // At most `pictures` of the row's priority, category and reminder pictures are drawn, the
-// densest report having 19 on a page.
-void DrawReportPage(QPainter& canvas, int page, int pages, int pictures) {
+// densest report having 19 on a page: on ours fitted in their cells as the report draws them,
+// on Qt's straight onto its printer.
+void DrawReportPage(QPainter& canvas, int page, int pages, int pictures, TPrintPreview* preview) {
     const QPixmap* icons = Icons();
     int drawn = 0;
     const auto picture = [&](bool wanted, int column, int y) {
         if (wanted && drawn < pictures) {
-            canvas.drawPixmap(QRect(552 + 41 * column, y + 5, 16, 16), icons[column]);
+            const QRect cell(541 + 41 * column, y, 40, 26);
+            if (preview)
+                preview->DrawGraphicFitted(cell, icons[column], 1, 1);
+            else
+                canvas.drawPixmap(QRect(cell.left() + 12, y + 5, 16, 16), icons[column]);
             ++drawn;
         }
     };
@@ -94,7 +99,7 @@ struct TOurs {
         for (int page = 1; page <= pages; ++page) {
             if (page > 1)
                 preview.NewPage();
-            DrawReportPage(*preview.PageCanvas(), page, pages, pictures);
+            DrawReportPage(*preview.PageCanvas(), page, pages, pictures, &preview);
         }
         preview.EndDoc();
         Show(1);
@@ -122,7 +127,7 @@ struct TQts {
                              for (int page = 1; page <= pages; ++page) {
                                  if (page > 1)
                                      on->newPage();
-                                 DrawReportPage(canvas, page, pages, pictures);
+                                 DrawReportPage(canvas, page, pages, pictures, nullptr);
                              }
                          });
         widget->setViewMode(QPrintPreviewWidget::SinglePageView);

@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QString>
 #include <memory>
+#include <unordered_map>
 
 class QPainter;
 
@@ -169,6 +170,7 @@ private:
     void DropPage();
     void AbandonDocument();
     void MapCanvasForPaper();
+    QImage PictureForPage(const QImage& graphic);
 
     // View.
     QSize SheetSize(const QSize& area, int* zoom) const;
@@ -227,6 +229,8 @@ private:
     bool directDocument_ = false;
     std::unique_ptr<TPagePicture> page_;
     std::unique_ptr<QPainter> canvas_;
+    // Pictures drawn fitted, as the pages keep them, by the drawn image's cache key.
+    std::unordered_map<qint64, QImage> pagePictures_;
 
     bool usePrinterOptions_ = false;
     bool fastPrint_ = true;

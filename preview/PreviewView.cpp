@@ -120,12 +120,12 @@ void TPrintPreview::UpdateZoom() {
     QSize room = area;
     QSize size = SheetSize(room, &zoom_);
     for (;;) {
-        const bool across2 = scrollsAcross || size.width() > room.width();
-        const bool down2 = scrollsDown || size.height() > room.height();
-        if (across2 == scrollsAcross && down2 == scrollsDown)
+        const bool nowAcross = scrollsAcross || size.width() > room.width();
+        const bool nowDown = scrollsDown || size.height() > room.height();
+        if (nowAcross == scrollsAcross && nowDown == scrollsDown)
             break;
-        scrollsAcross = across2;
-        scrollsDown = down2;
+        scrollsAcross = nowAcross;
+        scrollsDown = nowDown;
         room = QSize(area.width() - (scrollsDown ? barWidth : 0),
                      area.height() - (scrollsAcross ? barHeight : 0));
         size = SheetSize(room, &zoom_);
