@@ -4,6 +4,8 @@
 #include "preview/HandCursors.h"
 #include "tests/ui/PreviewRig.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -99,6 +101,7 @@ private slots:
     void zoomWhoseBitmapCannotBeMadeFallsBack();
     void annotationIsDrawnOverThePage();
     void handCursorsArePaintedWithTheirHotSpot();
+    void sheetOnItsOwnAndItsMenu();
 };
 
 void TestPreviewView::sheetForEachZoomState_data() {
@@ -605,6 +608,25 @@ void TestPreviewView::handCursorsArePaintedWithTheirHotSpot() {
     // Open, the fingers stand above the palm; closed, they are folded.
     QVERIFY(CursorImage(OpenHandCursor()).pixelColor(11, 6).alpha() > 0);
     QCOMPARE(CursorImage(ClosedHandCursor()).pixelColor(11, 6).alpha(), 0);
+}
+
+void TestPreviewView::sheetOnItsOwnAndItsMenu() {
+    TPaperPreview sheet;
+    QCOMPARE(sheet.PaperWidth(), 105);
+    QCOMPARE(sheet.PaperHeight(), 148);
+    QCOMPARE(sheet.PaperRect(), QRect(1, 1, 105, 148));
+
+    TShownPreview shown;
+    QMenu menu;
+    menu.addAction("Print");
+    TPaperPreviewOptions look = shown.preview.PaperView();
+    look.PopupMenu = &menu;
+    shown.preview.SetPaperView(look);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20),
+                            shown.Sheet().mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(&shown.Sheet(), &click);
+    QVERIFY(menu.isVisible());
+    menu.hide();
 }
 
 QTEST_MAIN(TestPreviewView)
