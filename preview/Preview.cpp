@@ -3,7 +3,6 @@
 #include "preview/Units.h"
 
 #include <QPainter>
-#include <QScrollBar>
 #include <algorithm>
 #include <new>
 #include <utility>

@@ -5,7 +5,6 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinterInfo>
-#include <cmath>
 
 namespace {
 
@@ -18,7 +17,8 @@ QSize Tenths(const QPageSize& size) {
     return Tenths(size.size(QPageSize::Millimeter));
 }
 
-// The type's own portrait size in tenths of a millimetre.
+// The type's own portrait size in tenths of a millimetre. The table has no sizes in pixels,
+// so the resolution given does not count.
 QSize Tenths(const TPaperInfo& info) {
     return QSize(ConvertUnits(info.Width, info.Units, mmLoMetric, 96, 96),
                  ConvertUnits(info.Height, info.Units, mmLoMetric, 96, 96));
