@@ -6,7 +6,8 @@ cd "$(dirname "$0")"
 PACKAGES=(g++ cmake ninja-build pkg-config libsqlite3-dev qt6-base-dev qt6-multimedia-dev
           libgl-dev libgtest-dev libbenchmark-dev libical-dev python3-icalendar
           fonts-liberation fonts-noto-color-emoji
-          xvfb xauth xdotool trayer openbox imagemagick)
+          xvfb xauth xdotool trayer openbox imagemagick
+          cups printer-driver-cups-pdf poppler-utils)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
