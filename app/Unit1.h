@@ -66,6 +66,7 @@ public:
     void PauseReminderCheck() override;
     void ResumeReminderCheck() override;
     int32_t CategoryShown() const override { return ShownCategory; }
+    void ReloadTaskList() override;
     void Timer3Timer();
     void Timer4Timer();
     void TrayIcon1BalloonHintClick();

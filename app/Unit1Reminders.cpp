@@ -84,11 +84,15 @@ void TForm1::TrayIcon1BalloonHintClick() {
 
     Form17->PrepareEdit(announced);
     Form17->exec();
+    if (Form17->TaskGone) {
+        ReloadTaskList();
+        return;
+    }
     if (!Form17->EditAccepted)
         return;
     // The popup and the editor ran their own event loops; the records' owner finds the task
     // again. The rows keep their places: the list is neither sorted nor filtered again.
-    Form2->Tasks().EditFromReminder(announced.id, Form17->Results());
+    Form2->Tasks().EditFromReminder(announced.id, Form17->Results(), Form17->SavedCategory);
 }
 
 bool TForm1::UsesTrayBalloons() const {

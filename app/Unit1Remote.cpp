@@ -16,6 +16,10 @@ void TForm1::RemoteRequest(const QString& line) {
         ReloadFromOutside();
 }
 
+void TForm1::ReloadTaskList() {
+    Form2->LoadTasks(Form2->LoadedCategory);
+}
+
 void TForm1::ShowFromAnotherStart() {
     if (!MainShown) {
         ShowOrganizer();

@@ -7,6 +7,7 @@
 #include "app/common/MessageBox.h"
 #include "app/common/Reporting.h"
 #include "app/common/Sound.h"
+#include "store/StoreError.h"
 #include "store/TaskTable.h"
 #include "store/dateUnit.h"
 
@@ -71,6 +72,8 @@ void TForm17::PrepareEdit(const TMyRec2& task) {
 
     Edit1->setText(QString::fromStdString(task.strName));
     Memo1->setPlainText(QString::fromStdString(task.strNote));
+    storedNote_ = task.strNote;
+    shownNote_ = NoteText();
     ComboBox2->setCurrentIndex(task.intPriority);
 
     const double now = Now();
@@ -101,7 +104,14 @@ TTaskEdit TForm17::Results() const {
     task.datetimeReminder = DateTimeToDayCount(DateTimePicker3->date(), DateTimePicker2->time());
     task.intSound = CheckBox3->isChecked() ? 1 : 0;
     task.strSoundFile = ComboBox3->currentText().toStdString();
-    const std::string note = NoteText().toStdString();
+    const QString shown = NoteText();
+    std::string note = shown.toStdString();
+    if (TaskEditorMode != 1 && shown == shownNote_) {
+        note = storedNote_;
+    } else if (TaskEditorMode != 1 && storedNote_.find("\r\n") != std::string::npos) {
+        // An edited note keeps the line ends it was stored with.
+        note = shown.split(u'\n').join("\r\n").toStdString();
+    }
     if (!IsBlank(note))
         task.strNote = note;
     return task;
@@ -126,6 +136,8 @@ void TForm17::setVisible(bool visible) {
 void TForm17::FormShow() {
     mainWindow_.PauseReminderCheck();
     EditAccepted = false;
+    TaskGone = false;
+    SavedCategory.reset();
     if (TaskEditorMode != 1) {
         Frame->SetTitle("Edit Task");
         setWindowTitle("Edit Task");
@@ -161,10 +173,29 @@ void TForm17::FormShow() {
     Edit1->setFocus();
 }
 
+int TForm17::exec() {
+    try {
+        ReadCategories();
+    } catch (...) {
+        EditAccepted = false;
+        ShowCaughtError(parentWidget() ? parentWidget()->window() : nullptr);
+        return QDialog::Rejected;
+    }
+    return QDialog::exec();
+}
+
+void TForm17::ReadCategories() {
+    categories_ = LoadCategories(dm_);
+}
+
 void TForm17::FillCategories() {
+    if (!categories_)
+        ReadCategories();
+    const std::vector<TMyRec1> categories = std::move(*categories_);
+    categories_.reset();
     CategoryIds.clear();
     ComboBox1->clear();
-    for (const TMyRec1& category : LoadCategories(dm_)) {
+    for (const TMyRec1& category : categories) {
         ComboBox1->addItem(QString::fromStdString(category.strName));
         CategoryIds.push_back(category.id);
     }
@@ -259,10 +290,19 @@ void TForm17::BitBtn1Click() {
     // The store writes the task and its note together or not at all; when it throws, the
     // editor stays open with the user's input and EditAccepted stays false.
     const TTaskEdit task = Results();
-    if (TaskEditorMode == 1)
-        EditTaskId = InsertTask(dm_, task);
-    else
-        UpdateTask(dm_, EditTaskId, task);
+    if (TaskEditorMode == 1) {
+        EditTaskId = InsertTask(dm_, task, &SavedCategory);
+    } else {
+        try {
+            UpdateTask(dm_, EditTaskId, task, &SavedCategory);
+        } catch (const TaskGoneError& gone) {
+            // Nothing is left to save the input to: say so and let the list show the file.
+            ShowErrorBox(this, QString::fromUtf8(gone.what()));
+            TaskGone = true;
+            reject();
+            return;
+        }
+    }
     EditAccepted = true;
     accept();
 }

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,10 +50,19 @@ public:
     // intCategory is 0.
     TTaskEdit Results() const;
 
+    // Reads the categories before the window shows: when the file cannot give them, the error
+    // box is the answer and the editor stays closed (Rejected).
+    int exec() override;
+
     // 1: add a new task; 0: edit the task EditTaskId.
     int32_t TaskEditorMode = 1;
     // True only after "OK" saved the task.
     bool EditAccepted = false;
+    // The saved task's category row, read by the save itself.
+    std::optional<TMyRec1> SavedCategory;
+    // True after "OK" found that the database no longer holds the task being edited; the
+    // error was shown and the editor closed.
+    bool TaskGone = false;
     // Edit: the task being edited. Add: the new task's id after "OK".
     int32_t EditTaskId = 0;
     // The category id of each entry of the category list, in the same order.
@@ -103,6 +113,7 @@ private:
     void SetTabOrder();
     void FormShow();
     void FormClose();
+    void ReadCategories();
     void FillCategories();
     void FillSounds();
     void SelectCategory(int32_t id);
@@ -113,4 +124,10 @@ private:
 
     TDM& dm_;
     TMainWindowServices& mainWindow_;
+    // The category rows the next show lists, read by exec() (or by the show itself).
+    std::optional<std::vector<TMyRec1>> categories_;
+    // Edit: the note as stored, and as the note box gave it back right after filling it, so
+    // that a note left alone is saved with its own bytes.
+    std::string storedNote_;
+    QString shownNote_;
 };

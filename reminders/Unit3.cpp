@@ -4,8 +4,10 @@
 #include "app/common/FrameController.h"
 #include "app/common/GroupBox.h"
 #include "app/common/MainWindowServices.h"
+#include "app/common/MessageBox.h"
 #include "app/common/Reporting.h"
 #include "store/Reminders.h"
+#include "store/StoreError.h"
 #include "store/TaskArrays.h"
 #include "store/dateUnit.h"
 #include "store/funUnit.h"
@@ -110,12 +112,17 @@ void TForm3::FormClose() {
     // A task deleted while the popup was open has nothing left to change.
     if (FindTask(tasks_.AllTasks(), TaskId) < 0)
         return;
-    if (RadioButton4->isChecked())
-        EditRequested = true;
-    else if (RadioButton1->isChecked())
-        tasks_.PostponeReminder(TaskId, Now() + ReminderDelay(ComboBox1->currentIndex()));
-    else if (RadioButton2->isChecked())
-        tasks_.CancelReminder(TaskId);
-    else
-        tasks_.MarkDone(TaskId);
+    try {
+        if (RadioButton4->isChecked())
+            EditRequested = true;
+        else if (RadioButton1->isChecked())
+            tasks_.PostponeReminder(TaskId, Now() + ReminderDelay(ComboBox1->currentIndex()));
+        else if (RadioButton2->isChecked())
+            tasks_.CancelReminder(TaskId);
+        else
+            tasks_.MarkDone(TaskId);
+    } catch (const TaskGoneError& gone) {
+        ShowErrorBox(this, QString::fromUtf8(gone.what()));
+        main_.ReloadTaskList();
+    }
 }

@@ -1,6 +1,7 @@
 #include "store/DmUnit.h"
 
 #include "store/Schema.h"
+#include "store/StoreError.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -33,6 +34,11 @@ std::string TDM::HelpFile() const {
     return (std::filesystem::path(programFolder_) / "help" / "Tolvek Organizer Help.html")
         .lexically_normal()
         .string();
+}
+
+void TDM::RequireWritable() const {
+    if (!refusal_.empty())
+        throw StoreError(refusal_);
 }
 
 int32_t TDM::NextId() {

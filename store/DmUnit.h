@@ -20,6 +20,12 @@ public:
     int32_t NextId();
 
     const std::string& ProgramFolder() const { return programFolder_; }
+
+    // After a load that failed, the records show nothing of the file: until a load succeeds,
+    // every write is refused with the load's error (RequireWritable throws it).
+    void RefuseWrites(const std::string& reason) { refusal_ = reason; }
+    void AllowWrites() { refusal_.clear(); }
+    void RequireWritable() const;
     // The folder of the reminder sounds, and the path of one of them by its file name.
     std::string SoundFolder() const;
     std::string SoundFile(const std::string& name) const;
@@ -31,6 +37,7 @@ public:
 
 private:
     std::string programFolder_;
+    std::string refusal_;
 };
 
 // The data module of the running program, created first at start-up.

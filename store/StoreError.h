@@ -7,5 +7,19 @@
 // can read in an error box.
 class StoreError : public std::runtime_error {
 public:
-    explicit StoreError(const std::string& message) : std::runtime_error(message) {}
+    explicit StoreError(const std::string& message, bool damaged = false)
+        : std::runtime_error(message), damaged_(damaged) {}
+
+    // The file is not a database, is malformed, or lacks a table or column the program
+    // needs: a backup may help where waiting will not.
+    bool Damaged() const { return damaged_; }
+
+private:
+    bool damaged_;
+};
+
+// A change to a task the database no longer holds (deleted by another program, say).
+class TaskGoneError : public StoreError {
+public:
+    TaskGoneError() : StoreError("Error, the task is no longer in the database!") {}
 };

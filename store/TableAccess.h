@@ -8,6 +8,7 @@ void OpenTable(TTableCursor& table, const char* name);
 // Runs work inside one transaction of the data module's cursor: all of it is in the file
 // when it returns, and nothing of it when it throws. The cursor is closed either way.
 template <typename Work> void InTransaction(TDM& dm, Work work) {
+    dm.RequireWritable();
     TTableCursor& table = dm.ADOTable1;
     table.StartTransaction();
     try {

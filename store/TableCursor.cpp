@@ -15,6 +15,14 @@
 
 namespace {
 
+// The last failure of the connection says the file is not a database or is malformed.
+bool FileDamaged(sqlite3* db) {
+    if (!db)
+        return false;
+    const int code = sqlite3_errcode(db) & 0xff;
+    return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
+}
+
 std::string Quote(const std::string& name) {
     std::string quoted = "\"";
     for (char c : name) {
@@ -159,21 +167,23 @@ void TTableCursor::Open() {
     db_ = transaction_ ? transaction_ : Connect();
 
     std::string failure;
+    bool damaged = true;
     {
         Statement info(db_, "PRAGMA table_info(" + Quote(tableName_) + ")", Cache());
         int rc = info.Prepared() ? SQLITE_ROW : SQLITE_ERROR;
         while (info.Prepared() && (rc = sqlite3_step(info.get())) == SQLITE_ROW)
             columns_.emplace_back(
                 reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1)));
-        if (rc != SQLITE_DONE)
+        if (rc != SQLITE_DONE) {
             failure = "Cannot open table " + tableName_ + " of " + databasePath_ + ": " +
                       sqlite3_errmsg(db_) + ".";
-        else if (columns_.empty())
+            damaged = FileDamaged(db_);
+        } else if (columns_.empty())
             failure = "The database " + databasePath_ + " has no table " + tableName_ + ".";
     }
     if (!failure.empty()) {
         Close();
-        throw StoreError(failure);
+        throw StoreError(failure, damaged);
     }
 }
 
@@ -231,6 +241,9 @@ void TTableCursor::Commit() {
         throw StoreError("Cannot write to the database " + databasePath_ + ": " + message + ".");
     }
     sqlite3_close_v2(db);
+    // A copy runs, so that the hook may replace itself.
+    if (const std::function<void()> hook = afterCommit_)
+        hook();
 }
 
 void TTableCursor::Rollback() {
@@ -250,7 +263,8 @@ void TTableCursor::RequireActive(const char* operation) const {
 }
 
 void TTableCursor::Fail(const std::string& what) const {
-    throw StoreError(what + ": " + (db_ ? sqlite3_errmsg(db_) : "the table is not open") + ".");
+    throw StoreError(what + ": " + (db_ ? sqlite3_errmsg(db_) : "the table is not open") + ".",
+                     FileDamaged(db_));
 }
 
 int TTableCursor::FieldIndex(const std::string& column) const {
@@ -258,7 +272,7 @@ int TTableCursor::FieldIndex(const std::string& column) const {
     for (size_t i = 0; i < columns_.size(); ++i)
         if (SameName(columns_[i], column))
             return static_cast<int>(i);
-    throw StoreError("Table " + tableName_ + " has no column " + column + ".");
+    throw StoreError("Table " + tableName_ + " has no column " + column + ".", true);
 }
 
 std::string TTableCursor::OrderClause(bool reversed) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -82,6 +83,9 @@ public:
     void StartTransaction();
     void Commit();
     void Rollback();
+    // Test seam: runs right after every commit that took, as another program taking the file
+    // at that moment would.
+    void SetAfterCommit(std::function<void()> hook) { afterCommit_ = std::move(hook); }
 
 private:
     struct Row {
@@ -114,6 +118,7 @@ private:
     std::string OrderClause(bool reversed) const;
 
     std::string databasePath_;
+    std::function<void()> afterCommit_;
     std::string tableName_;
     sqlite3* db_ = nullptr;
     sqlite3* transaction_ = nullptr;

@@ -27,31 +27,35 @@ TRowChanges TTaskArrays::Notify(TRowChanges changes) const {
 TRowChanges TTaskArrays::Load(int32_t category, int sortColumn, int32_t sortOrder) {
     try {
         LoadTaskArrays(dm_, category, sortColumn, sortOrder, all_, shown_);
-    } catch (...) {
+    } catch (const std::exception& error) {
         all_.clear();
         shown_.clear();
+        dm_.RefuseWrites(error.what());
         Notify({{TRowChange::Reset}});
         throw;
     }
+    dm_.AllowWrites();
     return Notify({{TRowChange::Reset}});
 }
 
-TRowChanges TTaskArrays::Add(int32_t id, const TTaskEdit& saved) {
+TRowChanges TTaskArrays::Add(int32_t id, const TTaskEdit& saved,
+                             const std::optional<TMyRec1>& category) {
     TMyRec2 task;
     task.id = id;
     ApplyEdit(task, saved);
     task.intDone = 0;
-    CopyCategoryFields(dm_, task, true);
+    ApplyCategory(task, category, true);
     all_.push_back(task);
     shown_.push_back(std::move(task));
     return Notify({{TRowChange::Inserted, static_cast<int>(shown_.size()) - 1}});
 }
 
-TRowChanges TTaskArrays::EditFromList(int row, const TTaskEdit& saved) {
+TRowChanges TTaskArrays::EditFromList(int row, const TTaskEdit& saved,
+                                      const std::optional<TMyRec1>& category) {
     TMyRec2& shown = shown_.at(static_cast<size_t>(row));
     TMyRec2 edited = shown;
     ApplyEdit(edited, saved);
-    CopyCategoryFields(dm_, edited, false);
+    ApplyCategory(edited, category, false);
     for (TMyRec2& task : all_)
         if (task.id == shown.id) {
             ApplyEdit(task, saved);
@@ -62,13 +66,14 @@ TRowChanges TTaskArrays::EditFromList(int row, const TTaskEdit& saved) {
     return Notify({{TRowChange::Changed, row}});
 }
 
-TRowChanges TTaskArrays::EditFromReminder(int32_t id, const TTaskEdit& saved) {
+TRowChanges TTaskArrays::EditFromReminder(int32_t id, const TTaskEdit& saved,
+                                          const std::optional<TMyRec1>& category) {
     const int position = FindTask(all_, id);
     if (position < 0)
         return {};
     TMyRec2 edited = all_[static_cast<size_t>(position)];
     ApplyEdit(edited, saved);
-    CopyCategoryFields(dm_, edited, false);
+    ApplyCategory(edited, category, false);
     all_[static_cast<size_t>(position)] = edited;
     TRowChanges changes;
     for (size_t row = 0; row < shown_.size(); ++row)

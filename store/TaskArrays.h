@@ -47,19 +47,26 @@ public:
 
     // Reads both arrays again: every task, and those of the category (0 or below: all) in
     // the order of the header's sort column (-1 for none) and direction (-1 ascending, +1
-    // descending). On failure both arrays are empty and the error propagates.
+    // descending). On failure both arrays are empty, the error propagates, and every write
+    // is refused with it until a load succeeds.
     TRowChanges Load(int32_t category, int sortColumn, int32_t sortOrder);
+
+    // What follows a save of the editor reads nothing from the file: category is the task's
+    // category row as the save read it, so that a file locked just after the save cannot
+    // keep the records from following it.
 
     // A task the editor has just added: appended to both arrays, whatever category the list
     // shows, with its category's name, icon and position.
-    TRowChanges Add(int32_t id, const TTaskEdit& saved);
+    TRowChanges Add(int32_t id, const TTaskEdit& saved, const std::optional<TMyRec1>& category);
     // The editor has just saved the task of a row: every AllTasks record with its id and the
     // row's record take all fields but the done mark and the category's name.
-    TRowChanges EditFromList(int row, const TTaskEdit& saved);
+    TRowChanges EditFromList(int row, const TTaskEdit& saved,
+                             const std::optional<TMyRec1>& category);
     // The editor has just saved a task opened from a reminder: its AllTasks record takes all
     // fields but the done mark and the category's name, and every row showing it becomes a
     // copy of that record. The rows keep their places.
-    TRowChanges EditFromReminder(int32_t id, const TTaskEdit& saved);
+    TRowChanges EditFromReminder(int32_t id, const TTaskEdit& saved,
+                                 const std::optional<TMyRec1>& category);
 
     // Deletes the task of a row from the database and from both arrays.
     TRowChanges Delete(int row);

@@ -49,12 +49,24 @@ void WriteNote(TDM& dm, int32_t taskId, const std::optional<std::string>& note) 
 
 void LocateTask(TTableCursor& table, int32_t id) {
     if (!table.Locate("id", id))
-        throw StoreError("The task was deleted by another program: it is no longer in the "
-                         "database.");
+        throw TaskGoneError();
+}
+
+// A name of nothing but spaces and control characters is no name, whoever writes it.
+void RequireName(const TTaskEdit& task) {
+    if (IsBlank(task.strName))
+        throw StoreError("Error, Task can not be empty!");
+}
+
+// The category's row as the save's own transaction sees it, for the records that follow.
+void ReadSavedCategory(TDM& dm, int32_t id, std::optional<TMyRec1>* category) {
+    if (category)
+        *category = ReadCategory(dm, id);
 }
 
 // Changes columns of one task row; the row must exist.
 template <typename Assign> void EditTaskRow(TDM& dm, int32_t id, Assign assign) {
+    dm.RequireWritable();
     TTableCursor& table = dm.ADOTable1;
     OpenTable(table, "t_task");
     LocateTask(table, id);
@@ -88,6 +100,7 @@ std::string TrimName(const std::string& text) {
 }
 
 int32_t AppendTaskRows(TDM& dm, const TTaskEdit& task, int32_t done) {
+    RequireName(task);
     TTableCursor& table = dm.ADOTable1;
     OpenTable(table, "t_task");
     const int32_t id = dm.NextId();
@@ -102,13 +115,17 @@ int32_t AppendTaskRows(TDM& dm, const TTaskEdit& task, int32_t done) {
     return id;
 }
 
-int32_t InsertTask(TDM& dm, const TTaskEdit& task) {
+int32_t InsertTask(TDM& dm, const TTaskEdit& task, std::optional<TMyRec1>* category) {
     int32_t id = 0;
-    InTransaction(dm, [&](TTableCursor&) { id = AppendTaskRows(dm, task, 0); });
+    InTransaction(dm, [&](TTableCursor&) {
+        id = AppendTaskRows(dm, task, 0);
+        ReadSavedCategory(dm, task.intCategory, category);
+    });
     return id;
 }
 
-void UpdateTask(TDM& dm, int32_t id, const TTaskEdit& task) {
+void UpdateTask(TDM& dm, int32_t id, const TTaskEdit& task, std::optional<TMyRec1>* category) {
+    RequireName(task);
     InTransaction(dm, [&](TTableCursor& table) {
         OpenTable(table, "t_task");
         LocateTask(table, id);
@@ -117,14 +134,15 @@ void UpdateTask(TDM& dm, int32_t id, const TTaskEdit& task) {
         table.Post();
         table.Close();
         WriteNote(dm, id, task.strNote);
+        ReadSavedCategory(dm, task.intCategory, category);
     });
 }
 
 void DeleteTask(TDM& dm, int32_t id) {
     InTransaction(dm, [&](TTableCursor& table) {
         OpenTable(table, "t_task");
-        if (table.Locate("id", id))
-            table.Delete();
+        LocateTask(table, id);
+        table.Delete();
         table.Close();
         WriteNote(dm, id, std::nullopt);
     });
@@ -157,8 +175,7 @@ std::optional<TMyRec1> ReadCategory(TDM& dm, int32_t id) {
     return category;
 }
 
-void CopyCategoryFields(TDM& dm, TMyRec2& task, bool withName) {
-    const auto category = ReadCategory(dm, task.intCategory);
+void ApplyCategory(TMyRec2& task, const std::optional<TMyRec1>& category, bool withName) {
     if (!category)
         return;
     if (withName)

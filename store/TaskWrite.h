@@ -34,13 +34,20 @@ std::string TrimName(const std::string& text);
 // Each of these writes its rows in one transaction: all of it is in the file when it
 // returns, and nothing of it when it throws.
 
-// Adds a task (not done) and its note; returns the new task's id.
-int32_t InsertTask(TDM& dm, const TTaskEdit& task);
+// A task's name must hold more than spaces and control characters (StoreError otherwise). A
+// change to a task the database no longer holds throws TaskGoneError.
+
+// Adds a task (not done) and its note; returns the new task's id. When asked, reads the
+// task's category row in the same transaction, so that what follows a save that took needs
+// nothing more from the file.
+int32_t InsertTask(TDM& dm, const TTaskEdit& task, std::optional<TMyRec1>* category = nullptr);
 // Adds a task with that done mark and its note inside the caller's transaction (see
 // InTransaction), so that many tasks go in together; returns the new task's id.
 int32_t AppendTaskRows(TDM& dm, const TTaskEdit& task, int32_t done);
-// Rewrites a task but its done mark, and adds, changes or deletes its note to match.
-void UpdateTask(TDM& dm, int32_t id, const TTaskEdit& task);
+// Rewrites a task but its done mark, and adds, changes or deletes its note to match; reads the
+// category row as InsertTask does.
+void UpdateTask(TDM& dm, int32_t id, const TTaskEdit& task,
+                std::optional<TMyRec1>* category = nullptr);
 // Deletes a task and its note.
 void DeleteTask(TDM& dm, int32_t id);
 // Writes the done mark of a task (1 done, 0 not done).
@@ -53,9 +60,9 @@ void WriteReminderOff(TDM& dm, int32_t id);
 // A category's row: name, icon and position; none when no category has that id.
 std::optional<TMyRec1> ReadCategory(TDM& dm, int32_t id);
 // Copies the icon and position of the task's category into the record, and its name too when
-// withName is set (an edit keeps the name the record was loaded with). A category that is
-// gone leaves the record alone.
-void CopyCategoryFields(TDM& dm, TMyRec2& task, bool withName);
+// withName is set (an edit keeps the name the record was loaded with). No category leaves the
+// record alone.
+void ApplyCategory(TMyRec2& task, const std::optional<TMyRec1>& category, bool withName);
 
 // Copies what the editor saved into a task record: all fields but id, intDone, strCategory
 // and the category's icon and position.

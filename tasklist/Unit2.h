@@ -13,6 +13,7 @@
 
 class QTreeView;
 class TBitBtn;
+class TaskGoneError;
 class TForm17;
 
 // The task list window, docked into the main window: the list VDT of the tasks of one
@@ -92,6 +93,7 @@ private:
     void VDTResize();
     void FocusRow(int row);
     int FocusedRow() const;
+    void ShowTaskGone(const TaskGoneError& gone);
 
     TTaskListModel model_{ShownTasks};
     QTreeView* vdt_;

@@ -2,12 +2,19 @@
 
 #include "app/common/MessageBox.h"
 #include "editor/Unit17.h"
+#include "store/StoreError.h"
 
 #include <QTreeView>
 
 // The commands change the database first (the editor, or the records' owner); the records
 // and rows follow only once the database has taken the change, so the list never shows what
 // the file does not hold.
+
+void TForm2::ShowTaskGone(const TaskGoneError& gone) {
+    // Another program removed the task: say so, and show what the file holds.
+    ShowErrorBox(this, QString::fromUtf8(gone.what()));
+    LoadTasks(LoadedCategory);
+}
 
 int TForm2::FocusedRow() const {
     const QModelIndex current = vdt_->currentIndex();
@@ -20,7 +27,7 @@ void TForm2::BitBtn1Click() {
     if (!Form17->EditAccepted)
         return;
     // Listed at the end whatever category is shown, until the next reload.
-    tasks_.Add(Form17->EditTaskId, Form17->Results());
+    tasks_.Add(Form17->EditTaskId, Form17->Results(), Form17->SavedCategory);
     FocusRow(static_cast<int>(ShownTasks.size()) - 1);
 }
 
@@ -32,10 +39,14 @@ void TForm2::BitBtn2Click() {
     }
     Form17->PrepareEdit(ShownTasks[static_cast<size_t>(row)]);
     Form17->exec();
+    if (Form17->TaskGone) {
+        LoadTasks(LoadedCategory);
+        return;
+    }
     if (!Form17->EditAccepted)
         return;
     // The editor ran its own event loop; the row still holds the same task.
-    tasks_.EditFromList(row, Form17->Results());
+    tasks_.EditFromList(row, Form17->Results(), Form17->SavedCategory);
 }
 
 void TForm2::VDTDblClick() {
@@ -51,7 +62,12 @@ void TForm2::BitBtn3Click() {
     }
     if (!AskConfirm(this, "The selected task will be deleted, are you sure?"))
         return;
-    tasks_.Delete(row);
+    try {
+        tasks_.Delete(row);
+    } catch (const TaskGoneError& gone) {
+        ShowTaskGone(gone);
+        return;
+    }
     if (const int next = tasks_.RowAfterDelete(row); next >= 0)
         FocusRow(next);
 }
@@ -66,6 +82,9 @@ void TForm2::VDTChecked(int row, bool checked) {
         return;
     try {
         tasks_.SetDone(row, checked ? 1 : 0);
+    } catch (const TaskGoneError& gone) {
+        ShowTaskGone(gone);
+        return;
     } catch (...) {
         // The box goes back to what the record, and the file, still say.
         ReinitNode(row);

@@ -11,6 +11,9 @@ public:
     virtual void ResumeReminderCheck() = 0;
     // The category the main window's filter shows, 0 for all.
     virtual int32_t CategoryShown() const = 0;
+    // Reads the task list again with the category it shows, for a change that found its task
+    // gone from the file.
+    virtual void ReloadTaskList() = 0;
 
 protected:
     ~TMainWindowServices() = default;

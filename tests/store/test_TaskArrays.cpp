@@ -2,6 +2,7 @@
 
 #include "store/StoreError.h"
 #include "store/TaskArrays.h"
+#include "store/TaskWrite.h"
 #include "store/funUnit.h"
 
 #include <filesystem>
@@ -55,6 +56,7 @@ protected:
             ids.push_back(task.id);
         return ids;
     }
+    std::optional<TMyRec1> Category(int id) { return ReadCategory(Dm(), id); }
     void MakeReadOnly() {
         namespace fs = std::filesystem;
         fs::permissions(Path(),
@@ -87,16 +89,35 @@ TEST_F(TaskArraysTest, ALoadResetsTheRowsAndAFailedOneLeavesBothArraysEmpty) {
     EXPECT_EQ(AllIds(), (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(RowIds(), (std::vector<int>{2, 4}));
 
-    Exec("DROP TABLE t_note");
+    Exec("ALTER TABLE t_note RENAME TO t_note_away");
     EXPECT_THROW(arrays_->Load(0, -1, -1), StoreError);
     EXPECT_TRUE(arrays_->AllTasks().empty());
     EXPECT_TRUE(arrays_->ShownTasks().empty());
     EXPECT_EQ(listener_.heard, (TRowChanges{{TRowChange::Reset}}));
+
+    // Nothing is written into a file the list could not show, until a load succeeds.
+    EXPECT_THROW(InsertTask(Dm(), Saved("lost", 1)), StoreError);
+    EXPECT_THROW(WriteDoneMark(Dm(), 1, 1), StoreError);
+    EXPECT_EQ(Query("SELECT COUNT(*) FROM t_task"), "4");
+    Exec("ALTER TABLE t_note_away RENAME TO t_note");
+    arrays_->Load(0, -1, -1);
+    EXPECT_EQ(InsertTask(Dm(), Saved("kept", 1)), 5);
+}
+
+TEST_F(TaskArraysTest, AChangeToATaskTheFileNoLongerHoldsChangesNoRecord) {
+    Load(0);
+    Exec("DELETE FROM t_task WHERE id IN (1, 2)");
+    EXPECT_THROW(arrays_->Delete(0), TaskGoneError);
+    EXPECT_THROW(arrays_->SetDone(1, 1), TaskGoneError);
+    EXPECT_THROW(arrays_->MarkDone(1), TaskGoneError);
+    EXPECT_EQ(RowIds(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(Row(1).intDone, 0);
+    EXPECT_TRUE(listener_.heard.empty());
 }
 
 TEST_F(TaskArraysTest, AnAddedTaskIsAppendedToBothWhateverCategoryIsShown) {
     Load(2);
-    ExpectChanges(arrays_->Add(9, Saved(" new ", 1)), {{TRowChange::Inserted, 2}});
+    ExpectChanges(arrays_->Add(9, Saved(" new ", 1), Category(1)), {{TRowChange::Inserted, 2}});
     EXPECT_EQ(AllIds(), (std::vector<int>{1, 2, 3, 4, 9}));
     EXPECT_EQ(RowIds(), (std::vector<int>{2, 4, 9}));
     const TMyRec2& added = Row(2);
@@ -114,7 +135,7 @@ TEST_F(TaskArraysTest, AnEditFromTheListKeepsTheRowTheDoneMarkAndTheCategoryName
     Load(0);
     // Shown: 1, 2, 3, then the done task 4 at the bottom.
     ASSERT_EQ(RowIds(), (std::vector<int>{1, 2, 3, 4}));
-    ExpectChanges(arrays_->EditFromList(3, Saved("mail twice", 3)), {{TRowChange::Changed, 3}});
+    ExpectChanges(arrays_->EditFromList(3, Saved("mail twice", 3), Category(3)), {{TRowChange::Changed, 3}});
     for (const TMyRec2* task : {&Row(3), &All(4)}) {
         EXPECT_EQ(task->strName, "mail twice");
         EXPECT_EQ(task->intCategory, 3);
@@ -131,7 +152,7 @@ TEST_F(TaskArraysTest, AnEditFromTheListKeepsTheRowTheDoneMarkAndTheCategoryName
 TEST_F(TaskArraysTest, AnEditFromAReminderCopiesTheRecordIntoItsRow) {
     Load(1);
     ASSERT_EQ(RowIds(), (std::vector<int>{1, 3}));
-    ExpectChanges(arrays_->EditFromReminder(3, Saved("oat milk", 2)), {{TRowChange::Changed, 1}});
+    ExpectChanges(arrays_->EditFromReminder(3, Saved("oat milk", 2), Category(2)), {{TRowChange::Changed, 1}});
     EXPECT_EQ(Row(1).strName, "oat milk");
     EXPECT_EQ(Row(1).intCategory, 2);
     EXPECT_EQ(Row(1).intPos, 2);
@@ -139,11 +160,11 @@ TEST_F(TaskArraysTest, AnEditFromAReminderCopiesTheRecordIntoItsRow) {
     EXPECT_EQ(RowIds(), (std::vector<int>{1, 3}));
 
     // A task that is not shown changes in AllTasks only; a task that is gone, nowhere.
-    ExpectChanges(arrays_->EditFromReminder(4, Saved("mail", 1)), {});
+    ExpectChanges(arrays_->EditFromReminder(4, Saved("mail", 1), Category(1)), {});
     EXPECT_EQ(All(4).intCategory, 1);
     EXPECT_EQ(All(4).intDone, 1);
     EXPECT_EQ(All(4).strCategory, "Work");
-    ExpectChanges(arrays_->EditFromReminder(77, Saved("gone", 1)), {});
+    ExpectChanges(arrays_->EditFromReminder(77, Saved("gone", 1), Category(1)), {});
 }
 
 TEST_F(TaskArraysTest, DeletingARowRemovesTheTaskEverywhereAndMovesTheFocus) {
