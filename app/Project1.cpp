@@ -50,6 +50,7 @@ int main(int argc, char* argv[]) {
                      &TForm1::RemoteRequest);
 
     mainWindow.ShowAtStartup();
+    mainWindow.ScheduleDailyBackup();
     const int exitCode = TApplication::exec();
     DM = nullptr;
     return exitCode;

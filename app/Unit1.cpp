@@ -64,12 +64,7 @@ void TForm1::FormCreate() {
     Panel1->setObjectName("Panel1");
     Form2 = new TForm2(dm_, Panel1);
     Form2->hide();
-    RunReportingErrors(this, [&] {
-        Form2->FormCreate([this] {
-            ReminderPos = -1;
-            Timer3->start();
-        });
-    });
+    RunReportingErrors(this, [&] { LoadAtStartup(); });
 
     Frame = new TFrameController(this, TFrameKind::Main);
     Frame->SetTitle("Tolvek Organizer");
@@ -82,7 +77,9 @@ void TForm1::FormCreate() {
 
     CreateMenuLabels();
     CreateCategoryMenu();
-    RunReportingErrors(this, [&] { LoadCategoryMenu(); });
+    // A start whose load failed has shown its error; the menu would only repeat it.
+    if (dm_.Writable())
+        RunReportingErrors(this, [&] { LoadCategoryMenu(); });
 }
 
 void TForm1::CreateMenuLabels() {

@@ -43,6 +43,9 @@ public:
     bool TrayIcon1Startup() const { return !options_.startedWithArgument; }
     // Shows the window unless the program was started with an argument.
     void ShowAtStartup();
+    // Copies the database into its backup folder once a day, after the window is up.
+    void ScheduleDailyBackup();
+    void TakeDailyBackup();
 
     void LoadCategoryMenu();
     void Label6Click();
@@ -133,6 +136,7 @@ private:
     void HideIntoTray();
     void FormClose();
     void CheckLoadedCategoryItem();
+    void LoadAtStartup();
     void ShowFromAnotherStart();
     void ReloadFromOutside();
 

@@ -26,6 +26,7 @@ public:
     void RefuseWrites(const std::string& reason) { refusal_ = reason; }
     void AllowWrites() { refusal_.clear(); }
     void RequireWritable() const;
+    bool Writable() const { return refusal_.empty(); }
     // The folder of the reminder sounds, and the path of one of them by its file name.
     std::string SoundFolder() const;
     std::string SoundFile(const std::string& name) const;

@@ -90,6 +90,12 @@ void ClearShownMessageBoxes() {
     ShownBoxes().clear();
 }
 
+int DropQueuedMessageBoxAnswers() {
+    const int left = static_cast<int>(QueuedAnswers().size());
+    QueuedAnswers().clear();
+    return left;
+}
+
 void SetUnansweredMessageBoxHandler(
     std::function<QMessageBox::StandardButton(const QString& box)> handler) {
     UnansweredHandler() = std::move(handler);

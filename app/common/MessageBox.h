@@ -19,6 +19,8 @@ bool AskConfirm(QWidget* parent, const QString& text);
 void QueueMessageBoxAnswer(QMessageBox::StandardButton answer);
 QStringList ShownMessageBoxes();
 void ClearShownMessageBoxes();
+// Takes back the answers no box used; returns how many there were.
+int DropQueuedMessageBoxAnswers();
 // Test seam: when set, a box that would open with no answer queued goes to the handler
 // instead (with its "caption: text"), so that a test fails rather than waiting for a click
 // that never comes.

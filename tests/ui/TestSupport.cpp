@@ -44,6 +44,10 @@ void VerifyCleanEnd() {
                                         "object")
                                     .arg(caught)),
                      __FILE__, __LINE__);
+    // An answer no box took would answer a box of the next test.
+    if (const int left = DropQueuedMessageBoxAnswers())
+        QTest::qFail(qPrintable(QString("%1 queued message box answer(s) were not used").arg(left)),
+                     __FILE__, __LINE__);
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal)
         return;

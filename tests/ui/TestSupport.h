@@ -55,8 +55,9 @@ void WriteWave(const QString& path);
 void FailOnUnansweredMessageBoxes();
 
 // For every test's cleanup(): fails the test when a modal window is still open (and closes it,
-// so that the next test starts without it), or when an error was caught by the application
-// object's last net instead of by the handler that raised it.
+// so that the next test starts without it), when queued message box answers were left over,
+// or when an error was caught by the application object's last net instead of by the
+// handler that raised it.
 void VerifyCleanEnd();
 // For the test of the last net itself: what it caught so far was meant to reach it.
 void AcknowledgeLastNetCatches();

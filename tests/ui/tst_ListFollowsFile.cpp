@@ -125,7 +125,8 @@ private slots:
         QFETCH(QString, command);
         Focus(1);
         Exec(Db(), "DELETE FROM t_task WHERE id = 2");
-        QueueMessageBoxAnswer(QMessageBox::Yes);
+        if (command == "delete")
+            QueueMessageBoxAnswer(QMessageBox::Yes);
         QueueMessageBoxAnswer(QMessageBox::Ok);
         if (command == "delete") {
             list_->BitBtn3Click();
@@ -134,15 +135,11 @@ private slots:
             list_->BitBtn2Click();
             QVERIFY(!editor_->isVisible());
         } else if (command == "done") {
-            ClearShownMessageBoxes();
-            QueueMessageBoxAnswer(QMessageBox::Ok);
             list_->VDTChecked(1, true);
         } else {
             TForm3 popup(*rig_->main, list_->Tasks());
             popup.TaskId = 2;
             popup.RadioButton3->setChecked(true);
-            ClearShownMessageBoxes();
-            QueueMessageBoxAnswer(QMessageBox::Ok);
             popup.show();
             popup.close();
         }

@@ -1,0 +1,46 @@
+#include "app/Unit1.h"
+
+#include "app/common/MessageBox.h"
+#include "app/common/Reporting.h"
+#include "store/Backup.h"
+#include "store/DmUnit.h"
+#include "store/StoreError.h"
+#include "tasklist/Unit2.h"
+
+#include <QTimer>
+
+// The daily copy of the database, and the way back to it when the file is found damaged at
+// start-up.
+
+void TForm1::LoadAtStartup() {
+    const auto startReminderCheck = [this] {
+        ReminderPos = -1;
+        Timer3->start();
+    };
+    try {
+        Form2->FormCreate(startReminderCheck);
+    } catch (const StoreError& error) {
+        const std::optional<TBackup> backup = NewestBackup(dm_.DatabasePath());
+        if (!error.Damaged() || !backup)
+            throw;
+        const QString date = QString::fromStdString(backup->date);
+        ShowErrorBox(this, QString::fromUtf8(error.what()) + "\n\nThe newest backup is of " + date +
+                               ": " + QString::fromStdString(backup->path));
+        if (!AskConfirm(this, "Restore the backup of " + date + "?"))
+            return;
+        RestoreBackup(dm_.DatabasePath(), *backup, NowStamp());
+        Form2->FormCreate(startReminderCheck);
+    }
+}
+
+void TForm1::TakeDailyBackup() {
+    // A file the list could not read is not copied: its copy would push a good one out.
+    if (!dm_.Writable())
+        return;
+    RunReportingErrors(this, [this] { ::TakeDailyBackup(dm_.DatabasePath(), TodayText()); });
+}
+
+void TForm1::ScheduleDailyBackup() {
+    // After the window is up, between two events, so that no write of ours is under way.
+    QTimer::singleShot(0, this, &TForm1::TakeDailyBackup);
+}
