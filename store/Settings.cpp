@@ -101,11 +101,19 @@ void WriteProfileString(const std::string& path, const std::string& section, con
                         const std::string& value) {
     std::vector<std::string> lines;
     {
+        // A file that is there but cannot be read is never replaced: its other sections would
+        // be lost with it.
+        std::error_code ec;
+        const bool exists = std::filesystem::exists(path, ec);
         std::ifstream file(path, std::ios::binary);
+        if ((exists || ec) && !file)
+            throw StoreError("Unable to write to " + path);
         std::string line;
         while (std::getline(file, line))
             lines.push_back(line.size() && line.back() == '\r' ? line.substr(0, line.size() - 1)
                                                                : line);
+        if (file.bad())
+            throw StoreError("Unable to write to " + path);
     }
     const std::string entry = key + "=" + value;
     // Where the section ends: the next section header or the end of the file.

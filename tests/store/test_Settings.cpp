@@ -6,6 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -96,6 +100,50 @@ TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReported) {
     } catch (const StoreError& error) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + blocked);
     }
+}
+
+// Whether WriteSettings refused the file, run as a user who cannot read it: the test's own
+// user, or, for root (who reads every file), the unprivileged "nobody" in a child process.
+// Empty when no such user can be had.
+std::optional<bool> RefusedWithoutReadRight(const std::string& path) {
+    const auto attempt = [&path] {
+        try {
+            WriteSettings(path);
+            return false;
+        } catch (const StoreError& error) {
+            return std::string(error.what()) == "Unable to write to " + path;
+        }
+    };
+    if (::geteuid() != 0)
+        return attempt();
+    const passwd* nobody = ::getpwnam("nobody");
+    if (!nobody)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
+            ::_exit(3);
+        ::_exit(attempt() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) == 3)
+        return std::nullopt;
+    return WEXITSTATUS(status) == 0;
+}
+
+TEST_F(SettingsTest, AFileThatCannotBeReadIsNeverReplaced) {
+    Write("[other]\nkept=1\n[general]\nStart=1\n");
+    // The folder lets anybody in; the file lets nobody read it.
+    fs::permissions(folder_, fs::perms::all);
+    fs::permissions(path_, fs::perms::owner_write);
+    const std::optional<bool> refused = RefusedWithoutReadRight(path_);
+    fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+    if (!refused)
+        GTEST_SKIP() << "no user without the right to read the file could be had";
+    EXPECT_TRUE(*refused);
+    EXPECT_EQ(ReadAll(path_), "[other]\nkept=1\n[general]\nStart=1\n");
+    EXPECT_FALSE(fs::exists(path_ + ".new"));
 }
 
 TEST_F(SettingsTest, TheFileLivesInTheConfigFolder) {
