@@ -131,7 +131,7 @@ private:
     void CreateCategoryMenu();
     void CreateTrayIcon();
     void CreateTimers();
-    void ShowBalloon(const QString& title, const QString& text);
+    void ShowBalloon(const QString& fullTitle, const QString& fullText);
     void HideBalloon();
     void HideIntoTray();
     void FormClose();

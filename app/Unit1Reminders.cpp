@@ -99,7 +99,9 @@ bool TForm1::UsesTrayBalloons() const {
     return options_.trayAvailable && QSystemTrayIcon::supportsMessages();
 }
 
-void TForm1::ShowBalloon(const QString& title, const QString& text) {
+void TForm1::ShowBalloon(const QString& fullTitle, const QString& fullText) {
+    const QString title = BalloonPart(fullTitle, BalloonTitleLength);
+    const QString text = BalloonPart(fullText, BalloonTextLength);
     if (UsesTrayBalloons()) {
         TrayIcon1->showMessage(title, text, QSystemTrayIcon::Information, 10000);
         return;

@@ -11,6 +11,14 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+QString BalloonPart(const QString& text, int length) {
+    if (text.size() <= length)
+        return text;
+    // A character outside the basic plane takes two units; it is kept whole or left out.
+    const bool splitsPair = text.at(length - 1).isHighSurrogate();
+    return text.left(splitsPair ? length - 1 : length);
+}
+
 TBalloonWindow::TBalloonWindow(QWidget* parent)
     : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName("BalloonWindow");

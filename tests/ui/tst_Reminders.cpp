@@ -13,6 +13,8 @@
 #include "tests/ui/TestSupport.h"
 
 #include <QDataStream>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSoundEffect>
@@ -137,6 +139,25 @@ private slots:
         for (int scan = 0; scan < 3; ++scan)
             ScanWithoutBalloon();
         QVERIFY(!main_->Balloon);
+    }
+
+    void aBalloonHoldsAtMost63CharactersOfNameAnd255OfNote() {
+        TTaskRow task = DueTask(1, std::string(200, 'n') + "\xF0\x9F\x98\x80");
+        task.note = std::string(1 << 20, 'x');
+        TForm1& main = Start({task});
+        main.Timer3Timer();
+        QVERIFY(BalloonUp());
+        QCOMPARE(BalloonTitle(), QString(63, 'n'));
+        QCOMPARE(BalloonText(), QString(255, 'x'));
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(
+            main.Balloon->frameGeometry()));
+    }
+
+    void aCharacterOfTwoUnitsIsNeverCut() {
+        const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+        QCOMPARE(BalloonPart(QString(62, 'a') + emoji, 63), QString(62, 'a'));
+        QCOMPARE(BalloonPart(QString(61, 'a') + emoji, 63), QString(61, 'a') + emoji);
+        QCOMPARE(BalloonPart("short", 63), QString("short"));
     }
 
     void balloonShowsNameAndNote_data() {
