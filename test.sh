@@ -1,15 +1,44 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test. A compiler warning in the build fails
-# the run as a failing test would.
+# Installs what is missing, builds, and runs every test; then builds the store and its tests
+# again with the address and undefined behaviour sanitizers and runs those. A compiler warning
+# in the build fails the run as a failing test would.
+#
+#   ./test.sh              the suite, and the store's tests under the sanitizers
+#   ./test.sh --sanitize   the whole suite under the sanitizers as well
 set -euo pipefail
 cd "$(dirname "$0")"
+whole_sanitized=false
+for arg in "$@"; do
+  case "$arg" in
+    --sanitize) whole_sanitized=true ;;
+    *) echo "usage: ./test.sh [--sanitize]" >&2; exit 2 ;;
+  esac
+done
+
 log="$(mktemp)"
 trap 'rm -f "$log"' EXIT
+check_warnings() {
+  if grep -q "warning:" "$log"; then
+    echo "The build printed compiler warnings:" >&2
+    grep "warning:" "$log" >&2
+    exit 1
+  fi
+}
+
 ./setup.sh 2>&1 | tee "$log"
-if grep -q "warning:" "$log"; then
-  echo "The build printed compiler warnings:" >&2
-  grep "warning:" "$log" >&2
-  exit 1
+check_warnings
+(cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
+
+echo "== Sanitized build =="
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVEK_SANITIZE=ON \
+  >/dev/null
+if $whole_sanitized; then
+  cmake --build build-sanitize -j "$(nproc)" 2>&1 | tee "$log"
+  check_warnings
+  (cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
+else
+  cmake --build build-sanitize -j "$(nproc)" --target store_tests crash_tests crash_writer 2>&1 \
+    | tee "$log"
+  check_warnings
+  (cd build-sanitize && ctest --output-on-failure -j "$(nproc)" -L store)
 fi
-cd build
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
