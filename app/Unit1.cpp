@@ -77,6 +77,10 @@ void TForm1::FormCreate() {
 
     CreateMenuLabels();
     CreateCategoryMenu();
+    ConnectReporting(Form2, &TForm2::CategoriesChanged, this, [this] {
+        LoadCategoryMenu();
+        CheckLoadedCategoryItem();
+    });
     // A start whose load failed has shown its error; the menu would only repeat it.
     if (dm_.Writable())
         RunReportingErrors(this, [&] { LoadCategoryMenu(); });

@@ -8,6 +8,7 @@
 #include "tasklist/TaskListDelegate.h"
 #include "tasklist/TaskListPainting.h"
 
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QResizeEvent>
@@ -30,7 +31,8 @@ TBitBtn* MakeButton(const QPixmap& glyph, const QString& caption, int spacing, Q
 
 TForm2::TForm2(TDM& dm, QWidget* parent)
     : QWidget(parent), tasks_(dm), AllTasks(tasks_.AllTasks()), ShownTasks(tasks_.ShownTasks()),
-      vdt_(new QTreeView(this)), bitBtn1_(MakeButton(AddPicture(), QStringLiteral("Add"), 8, this)),
+      dm_(dm), vdt_(new QTreeView(this)),
+      bitBtn1_(MakeButton(AddPicture(), QStringLiteral("Add"), 8, this)),
       bitBtn2_(MakeButton(EditPicture(), QStringLiteral("Edit"), 8, this)),
       bitBtn3_(MakeButton(DeletePicture(), QStringLiteral("Delete"), 4, this)),
       bitBtn4_(MakeButton(PrintPicture(), QStringLiteral("Print..."), 6, this)) {
@@ -69,6 +71,7 @@ TForm2::TForm2(TDM& dm, QWidget* parent)
             &TForm2::VDTFocusChanged);
     vdt_->installEventFilter(this);
     vdt_->viewport()->installEventFilter(this);
+    vdt_->viewport()->setAcceptDrops(true);
 
     ConnectReporting(bitBtn1_, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
     ConnectReporting(bitBtn2_, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
@@ -138,6 +141,16 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     // A double click anywhere in the list edits the focused task, also below the last row.
     if (watched == vdt_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         RunReportingErrors(this, [this] { VDTDblClick(); });
+        return true;
+    }
+    if (watched == vdt_->viewport() &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove))
+        return VDTDragOver(static_cast<QDropEvent*>(event));
+    if (watched == vdt_->viewport() && event->type() == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!VDTDragOver(drop))
+            return false;
+        RunReportingErrors(this, [this, drop] { VDTDragDrop(drop->mimeData()); });
         return true;
     }
     return QWidget::eventFilter(watched, event);

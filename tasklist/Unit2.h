@@ -12,6 +12,8 @@
 #include <vector>
 
 class QTreeView;
+class QDropEvent;
+class QMimeData;
 class TBitBtn;
 class TaskGoneError;
 class TForm17;
@@ -57,7 +59,16 @@ public:
     void BitBtn4Click();
     void VDTDblClick();
     void VDTChecked(int row, bool checked);
+    // A drag over the list: iCalendar files are taken; a drop of them imports their to-dos
+    // after asking, then reloads the list.
+    bool VDTDragOver(QDropEvent* event);
+    void VDTDragDrop(const QMimeData* data);
 
+signals:
+    // Tasks came in with categories of their own: the category menu reads them again.
+    void CategoriesChanged();
+
+public:
     // The task editor the commands show, once it exists.
     TForm17* Form17 = nullptr;
 
@@ -95,6 +106,7 @@ private:
     int FocusedRow() const;
     void ShowTaskGone(const TaskGoneError& gone);
 
+    TDM& dm_;
     TTaskListModel model_{ShownTasks};
     QTreeView* vdt_;
     TBitBtn* bitBtn1_;

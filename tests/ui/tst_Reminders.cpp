@@ -14,9 +14,9 @@
 
 #include <QDataStream>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSoundEffect>
 #include <QTreeView>
 
