@@ -179,6 +179,18 @@ void TPrintPreview::ClosePage() {
         pages_->Add(*page);
 }
 
+template <typename Step> void TPrintPreview::OrAbandonDocument(Step step) {
+    try {
+        step();
+    } catch (const std::bad_alloc&) {
+        AbandonDocument();
+        throw TPreviewError(PageMemoryMessage);
+    } catch (...) {
+        AbandonDocument();
+        throw;
+    }
+}
+
 void TPrintPreview::AbandonDocument() {
     if (!aborted_)
         AbortDoc();
@@ -213,7 +225,7 @@ void TPrintPreview::BeginDoc() {
 void TPrintPreview::NewPage() {
     if (state_ != (directDocument_ ? dsPrinting : dsRecording))
         return;
-    try {
+    OrAbandonDocument([this] {
         if (canvas_) {
             emit PageEnded();
             ClosePage();
@@ -221,32 +233,19 @@ void TPrintPreview::NewPage() {
                 Printer()->newPage();
         }
         StartPage();
-    } catch (const std::bad_alloc&) {
-        // Nothing of the document is kept: the caller's handler reports the error and stops.
-        AbandonDocument();
-        throw TPreviewError(PageMemoryMessage);
-    } catch (...) {
-        AbandonDocument();
-        throw;
-    }
+    });
     emit PageStarted();
 }
 
 void TPrintPreview::EndDoc() {
     if (state_ != (directDocument_ ? dsPrinting : dsRecording))
         return;
-    try {
+    OrAbandonDocument([this] {
         if (canvas_) {
             emit PageEnded();
             ClosePage();
         }
-    } catch (const std::bad_alloc&) {
-        AbandonDocument();
-        throw TPreviewError(PageMemoryMessage);
-    } catch (...) {
-        AbandonDocument();
-        throw;
-    }
+    });
     if (directDocument_) {
         directDocument_ = false;
         EndPrinterJob(true);

@@ -169,6 +169,10 @@ private:
     void ClosePage();
     void DropPage();
     void AbandonDocument();
+    // Runs a step of the document; when it fails, nothing of the document is kept and the
+    // error goes on to the caller's handler (running out of memory as "Not enough memory to
+    // create a new page").
+    template <typename Step> void OrAbandonDocument(Step step);
     void MapCanvasForPaper();
     QImage PictureForPage(const QImage& graphic);
 
