@@ -3,9 +3,11 @@
 #include "store/DmUnit.h"
 #include "store/InstanceSocket.h"
 #include "store/TaskTable.h"
+#include "tests/SocketListener.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -41,8 +43,7 @@ protected:
         ::setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
     }
     void TearDown() override {
-        if (listener_ >= 0)
-            ::close(listener_);
+        listener_.reset();
         for (const char* name : {"TOLVEK_HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME"})
             ::unsetenv(name);
         for (const auto& [name, value] : saved_)
@@ -62,29 +63,14 @@ protected:
 
     // Plays the running organizer: listens where it would for that database.
     void ListenAsOrganizer() {
-        listener_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        InstanceSocketPath(Database().string()).copy(address.sun_path, sizeof address.sun_path - 1);
-        ASSERT_EQ(::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ASSERT_EQ(::listen(listener_, 4), 0);
+        listener_.emplace();
+        ASSERT_TRUE(listener_->Listen(InstanceSocketPath(Database().string())));
     }
     // What a client sent since, or "nothing".
-    std::string Received() {
-        pollfd entry{listener_, POLLIN, 0};
-        if (::poll(&entry, 1, 200) != 1)
-            return "nothing";
-        const int client = ::accept(listener_, nullptr, nullptr);
-        std::string text;
-        char buffer[64];
-        for (ssize_t n; (n = ::read(client, buffer, sizeof buffer)) > 0;)
-            text.append(buffer, static_cast<size_t>(n));
-        ::close(client);
-        return text;
-    }
+    std::string Received() { return listener_->Receive(200); }
 
     fs::path folder_;
-    int listener_ = -1;
+    std::optional<TSocketListener> listener_;
     std::vector<std::pair<std::string, std::string>> saved_;
     static inline int counter_ = 0;
 };

@@ -68,11 +68,10 @@ TEST_F(BackupTest, TheNewestSevenAreKeptAndOtherFilesLeftAlone) {
     Write(Folder() + "/notes.txt", "mine");
     for (int day = 1; day <= 9; ++day)
         TakeDailyBackup(Path(), "2026-11-0" + std::to_string(day));
-    EXPECT_EQ(FolderNames(),
-              (std::vector<std::string>{"data-2026-11-03.db", "data-2026-11-04.db",
-                                        "data-2026-11-05.db", "data-2026-11-06.db",
-                                        "data-2026-11-07.db", "data-2026-11-08.db",
-                                        "data-2026-11-09.db", "notes.txt"}));
+    EXPECT_EQ(FolderNames(), (std::vector<std::string>{"data-2026-11-03.db", "data-2026-11-04.db",
+                                                       "data-2026-11-05.db", "data-2026-11-06.db",
+                                                       "data-2026-11-07.db", "data-2026-11-08.db",
+                                                       "data-2026-11-09.db", "notes.txt"}));
 }
 
 TEST_F(BackupTest, ACopyThatFailsLeavesNothingAndChangesNothing) {

@@ -1,8 +1,10 @@
 #include "store/InstanceSocket.h"
+#include "tests/SocketListener.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -24,8 +26,7 @@ protected:
         ::setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
     }
     void TearDown() override {
-        if (listener_ >= 0)
-            ::close(listener_);
+        listener_.reset();
         ::unsetenv("XDG_RUNTIME_DIR");
         ::unsetenv("TMPDIR");
         for (const auto& [name, value] : saved_)
@@ -35,30 +36,14 @@ protected:
 
     // A server in the test: a socket listening at the path, not yet accepting.
     void Listen(const std::string& path) {
-        listener_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        path.copy(address.sun_path, sizeof address.sun_path - 1);
-        ASSERT_EQ(::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        ASSERT_EQ(::listen(listener_, 4), 0);
+        listener_.emplace();
+        ASSERT_TRUE(listener_->Listen(path));
     }
-
     // What the next client sent, up to its end.
-    std::string Receive() {
-        pollfd entry{listener_, POLLIN, 0};
-        if (::poll(&entry, 1, 2000) != 1)
-            return "nothing";
-        const int client = ::accept(listener_, nullptr, nullptr);
-        std::string text;
-        char buffer[64];
-        for (ssize_t n; (n = ::read(client, buffer, sizeof buffer)) > 0;)
-            text.append(buffer, static_cast<size_t>(n));
-        ::close(client);
-        return text;
-    }
+    std::string Receive() { return listener_->Receive(2000); }
 
     fs::path runtime_;
-    int listener_ = -1;
+    std::optional<TSocketListener> listener_;
     std::vector<std::pair<std::string, std::string>> saved_;
 };
 
@@ -104,8 +89,7 @@ TEST_F(InstanceSocketTest, NoServerOrAStaleSocketFileIsAQuietFalse) {
     EXPECT_FALSE(NotifyRunningProgram(database, "reload"));
     // A program that ended without removing its socket leaves the file behind.
     Listen(InstanceSocketPath(database));
-    ::close(listener_);
-    listener_ = -1;
+    listener_.reset();
     ASSERT_TRUE(fs::exists(InstanceSocketPath(database)));
     EXPECT_FALSE(NotifyRunningProgram(database, "reload"));
     // A runtime folder too long for a socket address.

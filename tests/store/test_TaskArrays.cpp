@@ -135,7 +135,8 @@ TEST_F(TaskArraysTest, AnEditFromTheListKeepsTheRowTheDoneMarkAndTheCategoryName
     Load(0);
     // Shown: 1, 2, 3, then the done task 4 at the bottom.
     ASSERT_EQ(RowIds(), (std::vector<int>{1, 2, 3, 4}));
-    ExpectChanges(arrays_->EditFromList(3, Saved("mail twice", 3), Category(3)), {{TRowChange::Changed, 3}});
+    ExpectChanges(arrays_->EditFromList(3, Saved("mail twice", 3), Category(3)),
+                  {{TRowChange::Changed, 3}});
     for (const TMyRec2* task : {&Row(3), &All(4)}) {
         EXPECT_EQ(task->strName, "mail twice");
         EXPECT_EQ(task->intCategory, 3);
@@ -152,7 +153,8 @@ TEST_F(TaskArraysTest, AnEditFromTheListKeepsTheRowTheDoneMarkAndTheCategoryName
 TEST_F(TaskArraysTest, AnEditFromAReminderCopiesTheRecordIntoItsRow) {
     Load(1);
     ASSERT_EQ(RowIds(), (std::vector<int>{1, 3}));
-    ExpectChanges(arrays_->EditFromReminder(3, Saved("oat milk", 2), Category(2)), {{TRowChange::Changed, 1}});
+    ExpectChanges(arrays_->EditFromReminder(3, Saved("oat milk", 2), Category(2)),
+                  {{TRowChange::Changed, 1}});
     EXPECT_EQ(Row(1).strName, "oat milk");
     EXPECT_EQ(Row(1).intCategory, 2);
     EXPECT_EQ(Row(1).intPos, 2);
