@@ -2,7 +2,8 @@
 // and in a temporary file, pages that cannot be made or stored, and fitted pictures.
 
 #include "app/Application.h"
-#include "app/MessageBox.h"
+#include "app/common/MessageBox.h"
+#include "app/common/Reporting.h"
 #include "tests/ui/PreviewRig.h"
 
 #include <QDir>
