@@ -8,7 +8,6 @@
 #include "preview/Preview.h"
 #include "store/funUnit.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -234,9 +233,9 @@ void TForm19::ToolButton4Click() {
 }
 
 // The messages belong to this window; while "Print" prints without showing it, to the window
-// that pressed it.
+// that is active, the one whose button was pressed.
 QWidget* TForm19::MessageOwner() {
-    return isVisible() ? this : QApplication::activeWindow();
+    return isVisible() ? this : nullptr;
 }
 
 bool TForm19::CanPrint() {
