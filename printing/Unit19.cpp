@@ -61,6 +61,9 @@ struct TPaperChoice {
 constexpr std::array<TPaperChoice, 6> NamedPapers = {
     {{pA4, "A4"}, {pA5, "A5"}, {pLegal, "Legal"}, {pLetter, "Letter"}, {pB4, "B4"}, {pB5, "B5"}}};
 
+// The paper label's width: the panel's less its margins.
+constexpr int Label6PanelWidth = 149;
+
 QString Centimetres(int32_t tenthsOfMillimetre) {
     return QString::fromStdString(FormatTwoDecimals(tenthsOfMillimetre / 100.0));
 }
@@ -140,7 +143,7 @@ void TForm19::SetPaper() {
             PrintPreview1->ToUnitsX(PrintJob.PageWidth, mmLoMetric, units),
             PrintPreview1->ToUnitsY(PrintJob.PageHeight, mmLoMetric, units));
     }
-    Label6->adjustSize();
+    Label6->resize(Label6PanelWidth, Label6->heightForWidth(Label6PanelWidth));
 }
 
 void TForm19::SetOrientation() {

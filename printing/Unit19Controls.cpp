@@ -94,6 +94,9 @@ void TForm19::CreateControls() {
     Label4 = MakeLabel(Panel1, "Label4", "Total Pages:", 2, 153);
     Label5 = MakeLabel(Panel1, "Label5", "Orientation:", 2, 178);
     Label6 = MakeLabel(Panel1, "Label6", "Paper Type:", 2, 203);
+    // A custom paper's sizes make the text longer than the panel is wide: it goes on in the
+    // room above the bevel.
+    Label6->setWordWrap(true);
 
     Bevel1 = new QFrame(Panel1);
     Bevel1->setObjectName("Bevel1");
