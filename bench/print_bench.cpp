@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QWindow>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <string>
 #include <vector>

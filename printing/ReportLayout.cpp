@@ -12,6 +12,11 @@ constexpr const char* RowSample = "JiSuan BianZhunGao";
 // The indent of a note under its task's name.
 constexpr int NoteIndent = 10;
 
+// The height of one line of text in a font on the canvas's device.
+int LineHeight(const QFontMetrics& metrics, const QString& text) {
+    return metrics.boundingRect(QRect(), Qt::TextSingleLine, text).height();
+}
+
 } // namespace
 
 QFont ReportFont(int points, bool bold) {
@@ -25,10 +30,6 @@ QFont TitleFont() {
     QFont font = ReportFont(16, true);
     font.setItalic(true);
     return font;
-}
-
-int LineHeight(const QFontMetrics& metrics, const QString& text) {
-    return metrics.boundingRect(QRect(), Qt::TextSingleLine, text).height();
 }
 
 void MeasurePage(QPainter& canvas, const QRect& pageRect, QPoint tenMillimetres,

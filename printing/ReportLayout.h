@@ -22,7 +22,6 @@ struct TReportRect {
 
     int Width() const { return Right - Left; }
     int Height() const { return Bottom - Top; }
-    QRect ToQRect() const { return QRect(Left, Top, Width(), Height()); }
 };
 
 // The layout state the preview window keeps between measuring the report and drawing its
@@ -53,15 +52,15 @@ inline constexpr const char* ReportTitle = "Tolvek Organizer";
 QFont ReportFont(int points, bool bold = false);
 QFont TitleFont();
 
-// The height of one line of text in a font on the canvas's device.
-int LineHeight(const QFontMetrics& metrics, const QString& text);
-
 // The page geometry on a canvas mapped to the paper: margins of 25 mm at the sides and
 // 10 mm at top and bottom (tenMillimetres in the canvas's units), the title, the date
 // right-aligned above the rule line, the footer, the row height and the name column's width.
 void MeasurePage(QPainter& canvas, const QRect& pageRect, QPoint tenMillimetres,
                  const TPrintJob& job, const QString& date, const QString& footer,
                  TReportLayout& layout);
+
+// Note text is word-wrapped, left-aligned, from the top.
+inline constexpr int NoteFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
 
 // Measures notes word-wrapped in the note font in the name column less its indent.
 class TNoteMeasure {
@@ -79,6 +78,3 @@ private:
 // The room below each task's row while paginating: its note's height plus 4 when notes are
 // printed, for a task without a note too, else 0.
 std::vector<int> NoteRoom(const TPrintJob& job, const TNoteMeasure& notes);
-
-// Note text is word-wrapped, left-aligned, from the top.
-inline constexpr int NoteFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -53,6 +54,14 @@ std::optional<double> SizeValue(const QString& trimmed) {
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+// Why a box's text is not a size, or null when it is one: not a number, or not above 0.
+const char* SizeRefusal(const QString& trimmed) {
+    const std::optional<double> value = SizeValue(trimmed);
+    if (!value)
+        return NotANumber;
+    return *value > 0 ? nullptr : NotPositive;
 }
 
 // Centimetres in tenths of a millimetre, rounded; kept within what the job's field holds.
@@ -185,8 +194,14 @@ void TForm18::SizeBoxExit(QLineEdit* box, bool report) {
     }
     if (!report)
         return;
-    ShowErrorBox(this, value ? NotPositive : NotANumber);
-    box->setFocus();
+    // The message waits until the press that took the focus away has been handled: a control
+    // pressed while a message box opens would stay pressed, its release going to the box.
+    QTimer::singleShot(0, this, [this, box] {
+        RunReportingErrors(this, [&] {
+            if (const char* refusal = SizeRefusal(box->text().trimmed()))
+                Refuse(box, refusal);
+        });
+    });
 }
 
 void TForm18::Refuse(QLineEdit* box, const char* message) {
@@ -205,13 +220,11 @@ void TForm18::HandOver(bool preview) {
             Refuse(box, empty);
             return;
         }
-    for (QLineEdit* box : {Edit1, Edit2}) {
-        const std::optional<double> value = SizeValue(box->text().trimmed());
-        if (!value || *value <= 0) {
-            Refuse(box, value ? NotPositive : NotANumber);
+    for (QLineEdit* box : {Edit1, Edit2})
+        if (const char* refusal = SizeRefusal(box->text().trimmed())) {
+            Refuse(box, refusal);
             return;
         }
-    }
     TPrintJob& job = Form19->PrintJob;
     job.Landscape = RadioButton1->isChecked() ? 0 : 1;
     job.PageHeight = Tenths(*SizeValue(Edit1->text().trimmed()));

@@ -39,9 +39,10 @@ public:
 
     void CheckBox5Click(); // "Separate Categories"
     void ComboBox1Change();
-    // The size box check, when the focus leaves a box. Moving on to a button that hands the
-    // report over (or closes the window) only tidies the text: the hand-over reports what is
-    // wrong with it.
+    // The size box check, when the focus leaves a box: a size is tidied at once, a text that
+    // is not one is reported as soon as the focus has moved, and the focus goes back to the
+    // box. Moving on to a button that hands the report over (or closes the window) only tidies
+    // the text: the hand-over reports what is wrong with it.
     void SizeBoxExit(QLineEdit* box, bool report);
     void BitBtn1Click(); // "Print"
     void BitBtn2Click(); // "Preview"

@@ -223,8 +223,10 @@ private slots:
             if (!message.isEmpty())
                 QueueMessageBoxAnswer(QMessageBox::Ok);
             Type(box, typed);
-            // Leaving the box for another control in the window: the radio buttons.
+            // Leaving the box for another control in the window: the radio buttons. A message
+            // comes once the focus has moved.
             S().RadioButton1->setFocus(Qt::TabFocusReason);
+            QCoreApplication::processEvents();
             QCOMPARE(box->text(), shown);
             QCOMPARE(ShownMessageBoxes(), message.isEmpty() ? QStringList() : QStringList{message});
             // After a message the focus stays in the box.
@@ -232,11 +234,26 @@ private slots:
         }
     }
 
+    void aPressElsewhereIsOverBeforeTheMessage() {
+        Show();
+        ChooseCustom("", "15.00");
+        Type(S().Edit1, "abc");
+        QueueMessageBoxAnswer(QMessageBox::Ok);
+        QTest::mousePress(S().CheckBox1, Qt::LeftButton, {}, QPoint(6, 8));
+        QVERIFY(ShownMessageBoxes().isEmpty());
+        QTest::mouseRelease(S().CheckBox1, Qt::LeftButton, {}, QPoint(6, 8));
+        QCoreApplication::processEvents();
+        QCOMPARE(ShownMessageBoxes(), QStringList{NotANumber});
+        QVERIFY(!S().CheckBox1->isDown());
+        QVERIFY(Focused(S().Edit1));
+    }
+
     void leavingForAButtonLeavesTheMessageToTheHandOver() {
         Show();
         ChooseCustom("", "15");
         Type(S().Edit1, "abc");
         S().BitBtn2->setFocus(Qt::MouseFocusReason);
+        QCoreApplication::processEvents();
         QVERIFY(ShownMessageBoxes().isEmpty());
         QCOMPARE(S().Edit1->text(), QString("abc"));
         // A number is still tidied on the way.
