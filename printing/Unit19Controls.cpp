@@ -107,9 +107,6 @@ void TForm19::CreateControls() {
     BitBtn1 = MakeButton(Panel1, "BitBtn1", "Print current", 39, PrintCurrentTop);
     BitBtn2 = MakeButton(Panel1, "BitBtn2", "Print all", 39, PrintAllTop);
     BitBtn3 = MakeButton(Panel1, "BitBtn3", "Close", 39, CloseTop);
-    // Esc closes the window; Enter presses no button of its own accord.
-    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3})
-        button->setAutoDefault(false);
 
     Panel2 = new QFrame(this);
     Panel2->setObjectName("Panel2");
