@@ -7,6 +7,8 @@
 #include "editor/Unit17.h"
 #include "options/Unit12.h"
 #include "options/Unit14.h"
+#include "printing/Unit18.h"
+#include "printing/Unit19.h"
 #include "reminders/Unit3.h"
 #include "store/DmUnit.h"
 #include "tasklist/Unit2.h"
@@ -40,12 +42,17 @@ int main(int argc, char* argv[]) {
     TForm16 categoryEditor;
     TForm15 categoryManager(dataModule, categoryEditor);
     TForm17 taskEditor(dataModule, mainWindow);
+    TForm18 printSettings(mainWindow.Form2->Tasks());
+    TForm19 printPreview;
     mainWindow.Form3 = &reminderPopup;
     mainWindow.Form12 = &about;
     mainWindow.Form14 = &options;
     mainWindow.Form15 = &categoryManager;
     mainWindow.Form17 = &taskEditor;
     mainWindow.Form2->Form17 = &taskEditor;
+    mainWindow.Form2->Form18 = &printSettings;
+    mainWindow.Form2->MainWindow = &mainWindow;
+    printSettings.Form19 = &printPreview;
     QObject::connect(&instanceServer, &TInstanceServer::lineReceived, &mainWindow,
                      &TForm1::RemoteRequest);
 

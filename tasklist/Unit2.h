@@ -17,6 +17,8 @@ class QMimeData;
 class TBitBtn;
 class TaskGoneError;
 class TForm17;
+class TForm18;
+class TMainWindowServices;
 
 // The task list window, docked into the main window: the list VDT of the tasks of one
 // category or of all, sortable by a click on any column header, above the buttons "Add",
@@ -71,6 +73,10 @@ signals:
 public:
     // The task editor the commands show, once it exists.
     TForm17* Form17 = nullptr;
+    // The print settings window "Print..." shows, once it exists.
+    TForm18* Form18 = nullptr;
+    // The main window this list is docked in, which tells the category it shows.
+    const TMainWindowServices* MainWindow = nullptr;
 
     QTreeView* VDT() const { return vdt_; }
     TBitBtn* BitBtn1() const { return bitBtn1_; } // "Add"

@@ -1,7 +1,9 @@
 #include "tasklist/Unit2.h"
 
+#include "app/common/MainWindowServices.h"
 #include "app/common/MessageBox.h"
 #include "editor/Unit17.h"
+#include "printing/Unit18.h"
 #include "store/StoreError.h"
 
 #include <QTreeView>
@@ -73,8 +75,14 @@ void TForm2::BitBtn3Click() {
 }
 
 void TForm2::BitBtn4Click() {
-    if (ShownTasks.empty())
+    if (ShownTasks.empty()) {
         ShowErrorBox(this, "No Tasks!");
+        return;
+    }
+    // With one category shown, the report is headed by the name the first row was loaded with.
+    Form18->AllCategories = MainWindow->CategoryShown() == 0;
+    Form18->CategoryName = Form18->AllCategories ? std::string() : ShownTasks.front().strCategory;
+    Form18->exec();
 }
 
 void TForm2::VDTChecked(int row, bool checked) {

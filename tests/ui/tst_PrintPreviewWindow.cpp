@@ -1,0 +1,445 @@
+// The print preview window: the set-up from the job, the first showing maximized, paging and
+// its buttons, the scale box and the zoom buttons, and printing page by page on PDF printers.
+
+#include "app/Application.h"
+#include "app/common/FrameController.h"
+#include "app/common/FrameGlyphs.h"
+#include "app/common/MyImage.h"
+#include "tests/ui/PrintRig.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+std::vector<TMyRec2> Tasks(int count) {
+    std::vector<TMyRec2> tasks;
+    for (int id = 1; id <= count; ++id)
+        tasks.push_back(Task(id, "Task " + std::to_string(id)));
+    return tasks;
+}
+
+QString PdfText(const QString& path) {
+    QProcess process;
+    process.start("pdftotext", {"-layout", path, "-"});
+    process.waitForFinished(20000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+int PdfPages(const QString& path) {
+    QProcess process;
+    process.start("pdfinfo", {path});
+    process.waitForFinished(20000);
+    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n'))
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    return 0;
+}
+
+// A PDF printer that keeps every job it is given: each job's file is moved aside when the
+// control has printed it.
+struct TJobRecorder {
+    QTemporaryDir folder;
+    QPrinter printer{QPrinter::HighResolution};
+    QStringList jobs;
+
+    explicit TJobRecorder(TPrintPreview& control) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(folder.filePath("job.pdf"));
+        control.SetPrinter(&printer);
+        QObject::connect(&control, &TPrintPreview::AfterPrint, &control, [this] {
+            const QString kept = folder.filePath(QString("job%1.pdf").arg(jobs.size() + 1));
+            QFile::rename(folder.filePath("job.pdf"), kept);
+            jobs.append(kept);
+        });
+    }
+    // The page number each job printed, as "p/n".
+    QStringList PageNumbers() const {
+        QStringList numbers;
+        for (const QString& job : jobs) {
+            const QString text = PdfText(job).simplified();
+            numbers.append(PdfPages(job) == 1 ? text.section(' ', -1) : QString("pages"));
+        }
+        return numbers;
+    }
+};
+
+bool SamePicture(const QPixmap& a, const QPixmap& b) {
+    return a.toImage().convertToFormat(QImage::Format_ARGB32) ==
+           b.toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+class TestPrintPreviewWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TPrintRig> rig_;
+
+    TForm19& P() { return *rig_->preview; }
+    TPrintPreview& Control() { return *rig_->preview->PrintPreview1; }
+    TPrintJob& Job() { return rig_->preview->PrintJob; }
+    void ShowRestored() {
+        P().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&P()));
+        if (P().Frame->Maximized())
+            P().Frame->Image_MaxClick();
+    }
+    bool PageButtons(bool first, bool previous, bool next, bool last) {
+        return P().ToolButton5->isEnabled() == first && P().ToolButton6->isEnabled() == previous &&
+               P().ToolButton7->isEnabled() == next && P().ToolButton8->isEnabled() == last;
+    }
+
+private slots:
+    void initTestCase() {
+        // No print service answers here: the only printers are the ones a test hands over.
+        qputenv("CUPS_SERVER", QDir::temp().filePath("tolvek-no-cups.sock").toUtf8());
+    }
+    void init() {
+        rig_ = std::make_unique<TPrintRig>();
+        Job().Tasks = Tasks(3);
+        // 43 tasks to a page.
+        Job().PrintNotes = false;
+    }
+    void cleanup() {
+        VerifyCleanEnd();
+        rig_.reset();
+    }
+
+    void controlsAtCreation() {
+        QCOMPARE(P().size(), QSize(692, 566));
+        QCOMPARE(P().Frame->Label1()->text(), QString("Preview"));
+        QCOMPARE(P().Panel1->geometry(), QRect(18, 40, 153, 511));
+        QCOMPARE(P().Panel2->geometry(), QRect(174, 40, 505, 514));
+        QCOMPARE(P().ComboBox1->geometry(), QRect(42, 45, 101, 21));
+        QStringList items;
+        for (int i = 0; i < P().ComboBox1->count(); ++i)
+            items << P().ComboBox1->itemText(i);
+        QCOMPARE(items, (QStringList{"200%", "150%", "100%", "75%", "50%", "25%", "10%",
+                                     "Page Width", "Page Height", "Whole Page"}));
+        QStringList hints;
+        for (QToolButton* b : {P().ToolButton1, P().ToolButton2, P().ToolButton3, P().ToolButton4,
+                               P().ToolButton5, P().ToolButton6, P().ToolButton7, P().ToolButton8})
+            hints << b->toolTip();
+        QCOMPARE(hints, (QStringList{"zoom in", "zoom out", "whole page", "actual size", "first",
+                                     "previous", "next", "last"}));
+        QVERIFY(P().Edit1->isReadOnly());
+        QCOMPARE(P().BitBtn1->geometry(), QRect(39, 272, 75, 25));
+        QCOMPARE(P().BitBtn3->geometry(), QRect(39, 453, 75, 25));
+        QCOMPARE(Control().Units(), mmPixel);
+        QCOMPARE(Control().Color(), QColor(172, 168, 153));
+        QCOMPARE(Control().PaperView().ShadowColor, QColor(128, 128, 128));
+        QCOMPARE(Control().PaperView().ShadowWidth, 2);
+        QCOMPARE(Control().parentWidget(), P().Panel2);
+    }
+
+    void panelsFollowTheWindowsSize() {
+        ShowRestored();
+        P().resize(900, 700);
+        QCOMPARE(P().Panel1->geometry(), QRect(18, 40, 153, 645));
+        QCOMPARE(P().BitBtn1->pos(), QPoint(39, 272 + 134));
+        QCOMPARE(P().BitBtn2->pos(), QPoint(39, 314 + 134));
+        QCOMPARE(P().BitBtn3->pos(), QPoint(39, 453 + 134));
+        QCOMPARE(P().Panel2->geometry(), QRect(174, 40, 713, 648));
+        QCOMPARE(Control().geometry(), P().Panel2->contentsRect());
+        QCOMPARE(P().Frame->Image_Close()->pos(), QPoint(900 - 28, 12));
+        QCOMPARE(P().Frame->Image_Max()->pos(), QPoint(900 - 46, 12));
+    }
+
+    void setUpTakesThePaperFromTheJob_data() {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QSize>("tenths");
+        QTest::newRow("A4") << 0 << int(pA4) << "Paper Type: A4" << QSize(2100, 2970);
+        QTest::newRow("A5") << 1 << int(pA5) << "Paper Type: A5" << QSize(1480, 2100);
+        QTest::newRow("Legal") << 2 << int(pLegal) << "Paper Type: Legal" << QSize(2159, 3556);
+        QTest::newRow("Letter") << 3 << int(pLetter) << "Paper Type: Letter" << QSize(2159, 2794);
+        // The control's B4 is 250 by 354 mm, whatever the settings window's boxes said.
+        QTest::newRow("B4") << 4 << int(pB4) << "Paper Type: B4" << QSize(2500, 3540);
+        QTest::newRow("B5") << 5 << int(pB5) << "Paper Type: B5" << QSize(1820, 2570);
+    }
+    void setUpTakesThePaperFromTheJob() {
+        QFETCH(int, size);
+        QFETCH(int, type);
+        QFETCH(QString, label);
+        QFETCH(QSize, tenths);
+        for (int landscape : {0, 1}) {
+            Job().PageSize = size;
+            Job().Landscape = landscape;
+            rig_->SetUp();
+            QCOMPARE(int(Control().PaperType()), type);
+            QCOMPARE(P().Label6->text(), label);
+            QCOMPARE(P().Label5->text(),
+                     QString(landscape ? "Orientation: Landscape" : "Orientation: Portrait"));
+            const QSize portrait(Control().ToUnitsX(tenths.width(), mmLoMetric, mmPixel),
+                                 Control().ToUnitsY(tenths.height(), mmLoMetric, mmPixel));
+            QCOMPARE(PaperSize(Control()), landscape ? portrait.transposed() : portrait);
+        }
+    }
+
+    void customSizesAreThePortraitSheetWhateverCameBefore() {
+        Job().PageSize = 6;
+        Job().PageHeight = 1000;
+        Job().PageWidth = 1500;
+        const QSize sheet(Control().ToUnitsX(1500, mmLoMetric, mmPixel),
+                          Control().ToUnitsY(1000, mmLoMetric, mmPixel));
+        // After a landscape report, and after a portrait one: the same pages.
+        for (int before : {1, 0, 1}) {
+            TPrintJob earlier = Job();
+            earlier.PageSize = 0;
+            earlier.Landscape = before;
+            std::swap(Job(), earlier);
+            rig_->SetUp();
+            std::swap(Job(), earlier);
+            for (int landscape : {0, 1}) {
+                Job().Landscape = landscape;
+                rig_->SetUp();
+                QCOMPARE(Control().PaperType(), pCustom);
+                QCOMPARE(PaperSize(Control()), landscape ? sheet.transposed() : sheet);
+                QCOMPARE(P().Label6->text(),
+                         QString("Paper Type: Custom    H: 10.00cm.  W: 15.00cm."));
+            }
+        }
+    }
+
+    void setUpShowsPageOneAtWholePage() {
+        Job().Tasks = Tasks(100);
+        ShowRestored();
+        P().ToolButton8->click();
+        P().ComboBox1->setCurrentIndex(2);
+        P().ComboBox1Change();
+        QCOMPARE(Control().Zoom(), 100);
+        // A new hand-over starts again from page 1 at "Whole Page".
+        Job().Tasks = Tasks(60);
+        P().FormShow();
+        QCOMPARE(P().Label4->text(), QString("Total Pages: 2"));
+        QCOMPARE(P().Edit1->text(), QString("1"));
+        QCOMPARE(P().CurrentPage, 1);
+        QCOMPARE(Control().TotalPages(), 1);
+        QCOMPARE(P().ComboBox1->currentText(), QString("Whole Page"));
+        QCOMPARE(Control().ZoomState(), zsZoomToFit);
+        QVERIFY(P().focusWidget() == P().BitBtn1);
+        QVERIFY(PageButtons(false, false, true, true));
+    }
+
+    void theFirstShowingIsMaximized() {
+        bool checked = false;
+        QTimer::singleShot(0, &P(), [&] {
+            const QRect screen = P().screen()->geometry();
+            QVERIFY(P().Frame->Maximized());
+            QCOMPARE(P().geometry(), P().screen()->availableGeometry());
+            QVERIFY(SamePicture(P().Frame->Image_Max()->pixmap(),
+                                DialogButtonPicture(TFrameGlyph::Restore, false)));
+            // Restored: the designed size in the middle of the screen.
+            P().Frame->Image_MaxClick();
+            QCOMPARE(P().geometry(),
+                     QRect((screen.width() - 692) / 2, (screen.height() - 566) / 2, 692, 566));
+            P().reject();
+            checked = true;
+        });
+        P().exec();
+        QVERIFY(checked);
+        QVERIFY(P().FirstShowDone);
+        // Later showings keep the window as the user left it.
+        QTimer::singleShot(0, &P(), [&] {
+            QVERIFY(!P().Frame->Maximized());
+            QCOMPARE(P().size(), QSize(692, 566));
+            P().reject();
+        });
+        P().exec();
+    }
+
+    void pageButtons() {
+        Job().Tasks = Tasks(120);
+        rig_->SetUp();
+        QCOMPARE(P().Layout.PageCount, 3);
+        QVERIFY(PageButtons(false, false, true, true));
+        const QImage first = rig_->Page();
+        P().ToolButton7->click();
+        QCOMPARE(P().CurrentPage, 2);
+        QCOMPARE(P().Edit1->text(), QString("2"));
+        QVERIFY(PageButtons(true, true, true, true));
+        QVERIFY(rig_->Page() != first);
+        P().ToolButton8->click();
+        QCOMPARE(P().Edit1->text(), QString("3"));
+        QVERIFY(PageButtons(true, true, false, false));
+        P().ToolButton6->click();
+        QCOMPARE(P().CurrentPage, 2);
+        P().ToolButton5->click();
+        QCOMPARE(P().CurrentPage, 1);
+        QCOMPARE(rig_->Page(), first);
+        QVERIFY(PageButtons(false, false, true, true));
+        // The control always holds just the page on view.
+        QCOMPARE(Control().TotalPages(), 1);
+    }
+
+    void aOnePageReportHasNoPageButtons() {
+        rig_->SetUp();
+        QCOMPARE(P().Layout.PageCount, 1);
+        QVERIFY(PageButtons(false, false, false, false));
+    }
+
+    void scaleBox_data() {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("zoom");
+        const int percent[] = {200, 150, 100, 75, 50, 25, 10};
+        for (int item = 0; item < 7; ++item)
+            QTest::addRow("%d%%", percent[item]) << item << int(zsZoomOther) << percent[item];
+        QTest::newRow("Page Width") << 7 << int(zsZoomToWidth) << 0;
+        QTest::newRow("Page Height") << 8 << int(zsZoomToHeight) << 0;
+        QTest::newRow("Whole Page") << 9 << int(zsZoomToFit) << 0;
+    }
+    void scaleBox() {
+        QFETCH(int, item);
+        QFETCH(int, state);
+        QFETCH(int, zoom);
+        ShowRestored();
+        Control().SetZoom(120);
+        P().ComboBox1->setCurrentIndex(item);
+        emit P().ComboBox1->activated(item);
+        QCOMPARE(int(Control().ZoomState()), state);
+        if (zoom > 0)
+            QCOMPARE(Control().Zoom(), zoom);
+        // The control takes the keys and the wheel at once.
+        QVERIFY(P().focusWidget() == &Control());
+    }
+
+    void zoomInFromAWholePageOf63Chooses75() {
+        ShowRestored();
+        // The window's height that makes the whole page a 63 % zoom, the page fitting its height.
+        for (int height = 566; height < 1400 && Control().Zoom() != 63; ++height)
+            P().resize(1400, height);
+        QCOMPARE(Control().ZoomState(), zsZoomToFit);
+        QCOMPARE(Control().Zoom(), 63);
+        P().ToolButton1->click();
+        QCOMPARE(P().ComboBox1->currentText(), QString("75%"));
+        QCOMPARE(Control().Zoom(), 75);
+        QCOMPARE(Control().ZoomState(), zsZoomOther);
+    }
+
+    void zoomButtonsPickThePresets_data() {
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("9") << 9 << "10%"
+                           << "";
+        QTest::newRow("10") << 10 << "25%"
+                            << "";
+        QTest::newRow("11") << 11 << "25%"
+                            << "10%";
+        QTest::newRow("63") << 63 << "75%"
+                            << "50%";
+        QTest::newRow("100") << 100 << "150%"
+                             << "75%";
+        QTest::newRow("120") << 120 << "150%"
+                             << "100%";
+        QTest::newRow("199") << 199 << "200%"
+                             << "150%";
+        QTest::newRow("200") << 200 << ""
+                             << "150%";
+        QTest::newRow("260") << 260 << ""
+                             << "200%";
+    }
+    void zoomButtonsPickThePresets() {
+        QFETCH(int, zoom);
+        QFETCH(QString, in);
+        QFETCH(QString, out);
+        ShowRestored();
+        Control().SetZoomMin(5);
+        for (const auto& [button, item] :
+             {std::pair{P().ToolButton1, in}, {P().ToolButton2, out}}) {
+            Control().SetZoom(zoom);
+            P().ComboBox1->setCurrentIndex(9);
+            button->click();
+            // Nothing happens past the ends.
+            QCOMPARE(P().ComboBox1->currentText(), item.isEmpty() ? QString("Whole Page") : item);
+            QCOMPARE(Control().Zoom(), item.isEmpty() ? zoom : item.chopped(1).toInt());
+        }
+        P().ToolButton3->click();
+        QCOMPARE(P().ComboBox1->currentText(), QString("Whole Page"));
+        QCOMPARE(Control().ZoomState(), zsZoomToFit);
+        P().ToolButton4->click();
+        QCOMPARE(P().ComboBox1->currentText(), QString("100%"));
+        QCOMPARE(Control().Zoom(), 100);
+    }
+
+    void theControlsOwnZoomLeavesTheScaleBox() {
+        ShowRestored();
+        Control().setFocus();
+        QTest::keyClick(&Control(), Qt::Key_Plus, Qt::KeypadModifier);
+        QVERIFY(Control().ZoomState() == zsZoomOther);
+        QCOMPARE(P().ComboBox1->currentText(), QString("Whole Page"));
+    }
+
+    void printAllPrintsEveryPageAsAJobOfItsOwn() {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext (Debian package poppler-utils) is not installed");
+        Job().Tasks = Tasks(200);
+        rig_->SetUp();
+        QCOMPARE(P().Layout.PageCount, 5);
+        TJobRecorder recorder(Control());
+        P().ToolButton7->click();
+        P().ToolButton7->click();
+        const QImage third = rig_->Page();
+        P().BitBtn2->click();
+        QCOMPARE(recorder.PageNumbers(), (QStringList{"1/5", "2/5", "3/5", "4/5", "5/5"}));
+        // The page on view is the one the page box and the buttons speak of.
+        QCOMPARE(P().CurrentPage, 3);
+        QCOMPARE(P().Edit1->text(), QString("3"));
+        QVERIFY(PageButtons(true, true, true, true));
+        QCOMPARE(rig_->Page(), third);
+        P().BitBtn1->click();
+        QCOMPARE(recorder.PageNumbers().mid(5), QStringList{"3/5"});
+        // From page 1, twice: in page order both times.
+        P().ToolButton5->click();
+        P().BitBtn2->click();
+        P().BitBtn2->click();
+        QCOMPARE(recorder.PageNumbers().mid(6), (QStringList{"1/5", "2/5", "3/5", "4/5", "5/5",
+                                                             "1/5", "2/5", "3/5", "4/5", "5/5"}));
+        QVERIFY(ShownMessageBoxes().isEmpty());
+    }
+
+    void printingNeedsAPrinterThatIsFree() {
+        rig_->SetUp();
+        if (!Control().HasPrinter()) {
+            for (QPushButton* button : {P().BitBtn1, P().BitBtn2}) {
+                ClearShownMessageBoxes();
+                QueueMessageBoxAnswer(QMessageBox::Ok);
+                button->click();
+                QCOMPARE(ShownMessageBoxes(),
+                         QStringList{"Error: Can not find printer, job canceled!"});
+            }
+        }
+        TJobRecorder recorder(Control());
+        Control().BeginDoc();
+        for (QPushButton* button : {P().BitBtn1, P().BitBtn2}) {
+            ClearShownMessageBoxes();
+            QueueMessageBoxAnswer(QMessageBox::Ok);
+            button->click();
+            QCOMPARE(ShownMessageBoxes(), QStringList{"Error: Printer is busy, job canceled!"});
+        }
+        Control().EndDoc();
+        QVERIFY(recorder.jobs.isEmpty());
+    }
+};
+
+int main(int argc, char** argv) {
+    TApplication application(argc, argv);
+    TestPrintPreviewWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_PrintPreviewWindow.moc"
