@@ -314,6 +314,10 @@ void TTableCursor::Materialize() {
     if (!all.Prepared())
         Fail("Cannot read table " + tableName_);
     const int count = sqlite3_column_count(all.get());
+    // Room for every row at once: a large table is read without moving what was read.
+    const auto rows = static_cast<size_t>(RecordCount());
+    rowids_.reserve(rows);
+    cells_.reserve(rows * static_cast<size_t>(count - 1));
     int rc;
     while ((rc = sqlite3_step(all.get())) == SQLITE_ROW) {
         rowids_.push_back(sqlite3_column_int64(all.get(), 0));
@@ -571,6 +575,12 @@ double TTableCursor::AsFloat(int field) {
         throw StoreError("Column " + columns_[field] + " of table " + tableName_ + " holds \"" +
                          v.s + "\", which is not a number.");
     return parsed;
+}
+
+std::string TTableCursor::TakeString(int field) {
+    const TFieldValue* values = CurrentValues();
+    TFieldValue& v = const_cast<TFieldValue&>(values[ValidField(field)]);
+    return v.kind == TFieldValue::Text ? std::move(v.s) : AsString(field);
 }
 
 std::string TTableCursor::AsString(int field) {

@@ -68,6 +68,9 @@ public:
     int32_t AsInteger(int field);
     double AsFloat(int field);
     std::string AsString(int field);
+    // AsString for a walk that reads each value of a row once: a text is moved out of the
+    // read table instead of copied, and that value of the row reads empty afterwards.
+    std::string TakeString(int field);
 
     void Append();
     void Edit();

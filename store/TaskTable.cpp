@@ -23,7 +23,7 @@ std::vector<TMyRec2> ReadAllTasks(TDM& dm) {
     for (table.First(); !table.Eof(); table.Next()) {
         TMyRec2& task = all.emplace_back();
         task.id = table.AsInteger(id);
-        task.strName = table.AsString(name);
+        task.strName = table.TakeString(name);
         task.intCategory = table.AsInteger(categoryId);
         task.intPriority = table.AsInteger(priority);
         task.intDue = table.AsInteger(due);
@@ -31,7 +31,7 @@ std::vector<TMyRec2> ReadAllTasks(TDM& dm) {
         task.intReminder = table.AsInteger(reminder);
         task.datetimeReminder = table.AsFloat(datetimeReminder);
         task.intSound = table.AsInteger(sound);
-        task.strSoundFile = table.AsString(soundFile);
+        task.strSoundFile = table.TakeString(soundFile);
         task.intDone = table.AsInteger(done);
         task.intMemo = table.AsInteger(memo);
     }
@@ -44,7 +44,7 @@ std::vector<TMyRec2> ReadAllTasks(TDM& dm) {
     std::unordered_map<int32_t, std::string> notes;
     const int noteTask = table.FieldIndex("idTask"), noteText = table.FieldIndex("strNote");
     for (table.First(); !table.Eof(); table.Next())
-        notes.try_emplace(table.AsInteger(noteTask), table.AsString(noteText));
+        notes.try_emplace(table.AsInteger(noteTask), table.TakeString(noteText));
     table.Close();
     for (TMyRec2& task : all)
         if (task.intMemo > 0)
@@ -87,10 +87,16 @@ void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder
             rows.push_back(k);
     const bool sortByColumn = sortColumn >= 0 && sortColumn <= 4;
     if (!sortByColumn && DoneBottom == 1) {
-        // The done-at-bottom order is a stable ascending sort by the done mark alone.
+        // The done-at-bottom order is a stable ascending sort by the done mark alone; with
+        // marks of 0 and 1 only it is the undone rows, then the done ones, each in id order.
         SortOrder = -1;
-        std::stable_sort(rows.begin(), rows.end(),
-                         [&](size_t a, size_t b) { return all[a].intDone < all[b].intDone; });
+        const auto mark = [&](size_t k) { return all[k].intDone; };
+        if (std::all_of(rows.begin(), rows.end(),
+                        [&](size_t k) { return mark(k) == 0 || mark(k) == 1; }))
+            std::stable_partition(rows.begin(), rows.end(), [&](size_t k) { return mark(k) == 0; });
+        else
+            std::stable_sort(rows.begin(), rows.end(),
+                             [&](size_t a, size_t b) { return mark(a) < mark(b); });
     }
     std::vector<TMyRec2> shown;
     shown.reserve(rows.size());
