@@ -8,7 +8,7 @@ PACKAGES=(g++ cmake ninja-build pkg-config libsqlite3-dev qt6-base-dev qt6-multi
           fonts-liberation fonts-noto-color-emoji
           xvfb xauth xdotool trayer openbox imagemagick
           cups printer-driver-cups-pdf poppler-utils
-          python3 desktop-file-utils appstream librsvg2-bin)
+          python3 dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
