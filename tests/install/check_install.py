@@ -210,9 +210,13 @@ def check_run(config):
         after = snapshot(Path(folder) / "stage")
         check(before == after, "the program changed the installed tree: "
               f"{sorted(set(after.items()) ^ set(before.items()))}")
-        check(files_under(environment["XDG_DATA_HOME"]) ==
-              {f"{config['file_name']}/db/data.db"},
-              f"XDG_DATA_HOME holds {sorted(files_under(environment['XDG_DATA_HOME']))}")
+        # The database and what the program keeps beside it (its daily backups) are all in
+        # the program's folder of XDG_DATA_HOME, and nothing went into the home folder.
+        written = files_under(environment["XDG_DATA_HOME"])
+        check(all(f.startswith(f"{config['file_name']}/db/") for f in written),
+              f"XDG_DATA_HOME holds {sorted(written)}")
+        check(not files_under(environment["HOME"]),
+              f"the home folder holds {sorted(files_under(environment['HOME']))}")
 
 
 def check_checkout(config):
