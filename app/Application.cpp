@@ -1,6 +1,8 @@
 #include "app/Application.h"
 
 #include "app/common/Reporting.h"
+#include "resources/Pictures.h"
+#include "store/ProgramInfo.h"
 
 namespace {
 
@@ -12,6 +14,13 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // Hiding the main window in the tray and closing a dialog while it is hidden must not end
     // the program: only "Exit" does.
     setQuitOnLastWindowClosed(false);
+    // Before the first window: the X11 class of every window is the application name, and
+    // the menu entry's StartupWMClass names it; on Wayland the desktop file name is the app id.
+    setApplicationName(ProgramName);
+    setApplicationVersion(ProgramVersion);
+    setDesktopFileName(ProgramId);
+    // Every window and message box without an icon of its own takes this one.
+    setWindowIcon(ProgramIcon());
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

@@ -17,9 +17,8 @@
 
 int main(int argc, char* argv[]) {
     TApplication application(argc, argv);
-    TApplication::setApplicationName("Tolvek Organizer");
 
-    TDM dataModule(ResolveProgramFolder(TApplication::applicationDirPath().toStdString()));
+    TDM dataModule(ResolveProgramFolders(TApplication::applicationDirPath().toStdString()));
     // A second start on the same database hands over: without an argument the running
     // program shows its window; with one (the start at log-on) this start just ends.
     const QString database = QString::fromStdString(dataModule.DatabasePath());

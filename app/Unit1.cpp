@@ -45,7 +45,6 @@ TForm1::TForm1(TDM& dm, const TStartOptions& options, QWidget* parent)
     : QWidget(parent), dm_(dm), options_(options) {
     setObjectName("Form1");
     setWindowTitle("Tolvek Organizer");
-    setWindowIcon(ProgramIcon());
     resize(788, 569);
     CreateTrayIcon();
     CreateTimers();

@@ -52,7 +52,7 @@ class TBenchDatabases {
 public:
     ~TBenchDatabases() {
         for (auto& [tasks, dm] : databases_) {
-            const std::string folder = dm->ProgramFolder();
+            const std::string folder = dm->Folders().data;
             dm.reset();
             std::filesystem::remove_all(folder);
         }

@@ -25,8 +25,9 @@ Commands:
       there are fewer than 10, else into the --category one or the first category.
 
 Options:
-  --database PATH  the database file; without it db/data.db in the program folder
-                   ($TOLVEK_HOME when it is set)
+  --database PATH  the database file; without it db/data.db in $TOLVEK_HOME when it
+                   is set, else in ~/.local/share/tolvek-organizer ($XDG_DATA_HOME's)
+                   for an installed program, else beside the executable
   -h, --help       show this help
 
 While the organizer runs on the same database, add and import tell it to reload.

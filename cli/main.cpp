@@ -20,7 +20,7 @@ int Run(const TArguments& args, const char* argv0) {
         std::cout << UsageText;
         return 0;
     }
-    TDM dm(ResolveProgramFolder(ExecutableFolder(argv0)));
+    TDM dm(ResolveProgramFolders(ExecutableFolder(argv0)));
     if (args.database)
         dm.ADOTable1.SetDatabasePath(
             std::filesystem::absolute(*args.database).lexically_normal().string());

@@ -1,7 +1,10 @@
 #include "options/Autostart.h"
 
+#include "store/ProgramInfo.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -14,6 +17,22 @@ QSettings RunKey() {
     return QSettings(R"(HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run)",
                      QSettings::NativeFormat);
 }
+#else
+QString AutostartExec(const QString& executablePath) {
+    // Inside the double quotes of an Exec key, ", `, $ and \ take a backslash; the key's value
+    // then doubles every backslash, and a literal % is written %%.
+    QString quoted;
+    for (const QChar c : QFileInfo(executablePath).absoluteFilePath()) {
+        if (c == '"' || c == '`' || c == '$')
+            quoted += "\\\\";
+        else if (c == '\\')
+            quoted += "\\\\\\";
+        else if (c == '%')
+            quoted += '%';
+        quoted += c;
+    }
+    return "\"" + quoted + "\" /ws";
+}
 #endif
 
 } // namespace
@@ -24,17 +43,18 @@ QString AutostartEntryPath() {
 }
 
 void AddAutostartEntry(const QString& executablePath) {
-    const QString command = "\"" + QDir::toNativeSeparators(executablePath) + "\" /ws";
 #ifdef Q_OS_WIN
-    RunKey().setValue(EntryName, command);
+    RunKey().setValue(EntryName, "\"" + QDir::toNativeSeparators(executablePath) + "\" /ws");
 #else
     QDir().mkpath(QFileInfo(AutostartEntryPath()).path());
     QFile entry(AutostartEntryPath());
     if (!entry.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
-    entry.write(QString("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n"
-                        "X-GNOME-Autostart-enabled=true\n")
-                    .arg(EntryName, command)
+    // The same icon as the menu entry's, so that the desktop's list of programs started at
+    // log-on shows the program as the menu does.
+    entry.write(QString("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\nIcon=%3\n"
+                        "Terminal=false\nX-GNOME-Autostart-enabled=true\n")
+                    .arg(EntryName, AutostartExec(executablePath), ProgramFileName)
                     .toUtf8());
 #endif
 }

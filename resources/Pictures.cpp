@@ -18,7 +18,7 @@ namespace {
 
 using Painter = void (*)(QPainter&);
 
-QPixmap Paint(int size, const std::function<void(QPainter&)>& paint) {
+QImage PaintImage(int size, const std::function<void(QPainter&)>& paint) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(1);
     image.fill(Qt::transparent);
@@ -27,7 +27,11 @@ QPixmap Paint(int size, const std::function<void(QPainter&)>& paint) {
         p.setRenderHint(QPainter::Antialiasing);
         paint(p);
     }
-    return QPixmap::fromImage(image);
+    return image;
+}
+
+QPixmap Paint(int size, const std::function<void(QPainter&)>& paint) {
+    return QPixmap::fromImage(PaintImage(size, paint));
 }
 
 QPixmap Paint16(Painter paint) {
@@ -390,10 +394,14 @@ QIcon ProgramIcon() {
     static const QIcon icon = [] {
         QIcon painted;
         for (int size : {16, 32, 48})
-            painted.addPixmap(Paint(size, [size](QPainter& p) { PaintProgramIcon(p, size); }));
+            painted.addPixmap(QPixmap::fromImage(ProgramIconImage(size)));
         return painted;
     }();
     return icon;
+}
+
+QImage ProgramIconImage(int size) {
+    return PaintImage(size, [size](QPainter& p) { PaintProgramIcon(p, size); });
 }
 
 QPixmap AboutBanner() {

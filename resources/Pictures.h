@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
 // The program's pictures, painted in code so that every one of them is our own.
@@ -21,3 +22,5 @@ QPixmap PrintPicture();
 QPixmap AboutBanner();
 // The program icon, for the windows and the notification area (16, 32 and 48 pixels).
 QIcon ProgramIcon();
+// The program icon painted at any size, as the installed icon theme gets it.
+QImage ProgramIconImage(int size);

@@ -3,15 +3,16 @@
 #include "store/Schema.h"
 #include "store/StoreError.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 TDM* DM = nullptr;
 
-TDM::TDM(std::string programFolder) : programFolder_(std::move(programFolder)) {
+TDM::TDM(TProgramFolders folders) : folders_(std::move(folders)) {
     ADOTable1.SetDatabasePath(
-        (std::filesystem::path(programFolder_) / "db" / "data.db").lexically_normal().string());
+        (std::filesystem::path(folders_.data) / "db" / "data.db").lexically_normal().string());
 }
+
+TDM::TDM(const std::string& programFolder) : TDM(TProgramFolders{programFolder, programFolder}) {}
 
 void TDM::DataModuleCreate() {
     const std::string& path = ADOTable1.DatabasePath();
@@ -23,7 +24,7 @@ void TDM::DataModuleCreate() {
 }
 
 std::string TDM::SoundFolder() const {
-    return (std::filesystem::path(programFolder_) / "sound").lexically_normal().string();
+    return (std::filesystem::path(folders_.resources) / "sound").lexically_normal().string();
 }
 
 std::string TDM::SoundFile(const std::string& name) const {
@@ -31,7 +32,7 @@ std::string TDM::SoundFile(const std::string& name) const {
 }
 
 std::string TDM::HelpFile() const {
-    return (std::filesystem::path(programFolder_) / "help" / "Tolvek Organizer Help.html")
+    return (std::filesystem::path(folders_.resources) / "help" / "Tolvek Organizer Help.html")
         .lexically_normal()
         .string();
 }
@@ -49,9 +50,4 @@ int32_t TDM::NextId() {
     const int32_t id = ADOTable1.AsInteger("id") + 1;
     ADOTable1.SetSort("");
     return id;
-}
-
-std::string ResolveProgramFolder(const std::string& executableFolder) {
-    const char* home = std::getenv("TOLVEK_HOME");
-    return home && *home ? std::string(home) : executableFolder;
 }

@@ -1,16 +1,20 @@
 #pragma once
 
+#include "store/ProgramFolders.h"
 #include "store/TableCursor.h"
 
 #include <cstdint>
 #include <string>
 
 // The data module: owns the one table cursor through which every window reaches the
-// database file db/data.db in the program folder.
+// database file db/data.db in the data folder, and knows where the sounds and the help are.
 class TDM {
 public:
-    // programFolder holds db/, sound/ and help/; the cursor works on db/data.db in it.
-    explicit TDM(std::string programFolder);
+    // The cursor works on db/data.db in folders.data; sound/ and help/ are in
+    // folders.resources.
+    explicit TDM(TProgramFolders folders);
+    // One folder that holds db/, sound/ and help/, as a program run from its checkout has.
+    explicit TDM(const std::string& programFolder);
 
     // Creates the database when the file is missing; throws StoreError when it cannot.
     void DataModuleCreate();
@@ -19,7 +23,7 @@ public:
     // otherwise the highest id plus 1. Call it just before Append.
     int32_t NextId();
 
-    const std::string& ProgramFolder() const { return programFolder_; }
+    const TProgramFolders& Folders() const { return folders_; }
 
     // After a load that failed, the records show nothing of the file: until a load succeeds,
     // every write is refused with the load's error (RequireWritable throws it).
@@ -37,12 +41,9 @@ public:
     TTableCursor ADOTable1;
 
 private:
-    std::string programFolder_;
+    TProgramFolders folders_;
     std::string refusal_;
 };
 
 // The data module of the running program, created first at start-up.
 extern TDM* DM;
-
-// The program folder: TOLVEK_HOME when it is set, otherwise the executable's folder.
-std::string ResolveProgramFolder(const std::string& executableFolder);

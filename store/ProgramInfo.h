@@ -9,3 +9,5 @@ inline constexpr const char* ProgramVersion = "2.01";
 inline constexpr const char* HomePage = "https://tolvek.example.org/";
 // The home page's host in reverse order, as desktops and software centres name a program.
 inline constexpr const char* ProgramId = "org.example.tolvek.Organizer";
+// The name of the executable, of its icon and of its folders once installed.
+inline constexpr const char* ProgramFileName = "tolvek-organizer";

@@ -11,7 +11,9 @@
 #include "tests/ui/TestSupport.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 #include <memory>
@@ -21,6 +23,23 @@ class TestOptions : public QObject {
 
     std::unique_ptr<TTestHome> home_;
     std::unique_ptr<TForm14> options_;
+
+    // What desktop-file-validate says of a desktop entry: nothing when it is valid.
+    static QString Validate(const QString& path) {
+        QProcess validate;
+        validate.setProcessChannelMode(QProcess::MergedChannels);
+        validate.start(DESKTOP_FILE_VALIDATE, {path});
+        if (!validate.waitForFinished(10000))
+            return "desktop-file-validate did not finish";
+        return QString(validate.readAll()) +
+               (validate.exitCode() == 0 ? QString()
+                                         : QString("exit code %1").arg(validate.exitCode()));
+    }
+
+    static QString EntryText() {
+        QFile entry(AutostartEntryPath());
+        return entry.open(QIODevice::ReadOnly) ? QString(entry.readAll()) : QString();
+    }
 
     QString Ini() const { return QString::fromStdString(SettingsFilePath()); }
     QByteArray IniText() const {
@@ -68,6 +87,8 @@ private slots:
         const QString text = entry.readAll();
         QVERIFY(text.contains("Name=Tolvek Organizer\n"));
         QVERIFY(text.contains("Exec=\"" + QCoreApplication::applicationFilePath() + "\" /ws\n"));
+        QVERIFY(text.contains("Icon=tolvek-organizer\n"));
+        QCOMPARE(Validate(AutostartEntryPath()), QString());
 
         options_->show();
         QTest::mouseClick(options_->CheckBox1, Qt::LeftButton, {}, QPoint(6, 8));
@@ -81,6 +102,18 @@ private slots:
         options_->show();
         options_->BitBtn1Click();
         QVERIFY(ShownMessageBoxes().isEmpty());
+    }
+
+    void theAutostartEntryNamesAnyExecutablePathSoThatItStaysValid() {
+        AddAutostartEntry(home_->Path() + "/My \"odd\" $folder\\50%/bin/tolvek-organizer");
+        QVERIFY(EntryText().contains(
+            "Exec=\"" + home_->Path() +
+            "/My \\\\\"odd\\\\\" \\\\$folder\\\\\\\\50%%/bin/tolvek-organizer\" /ws\n"));
+        QCOMPARE(Validate(AutostartEntryPath()), QString());
+        // A path relative to the working folder is made absolute: log-on starts elsewhere.
+        AddAutostartEntry("bin/tolvek-organizer");
+        QVERIFY(EntryText().contains("Exec=\"" + QDir::currentPath() +
+                                     "/bin/tolvek-organizer\" /ws\n"));
     }
 
     void cancelEscAndTheClosePictureChangeNothing() {

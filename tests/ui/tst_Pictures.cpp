@@ -65,6 +65,22 @@ private slots:
         for (const QSize size : {QSize(16, 16), QSize(32, 32), QSize(48, 48)})
             QVERIFY(sizes.contains(size));
     }
+
+    void TheIconThemeGetsTheSamePaintingAtEverySize() {
+        for (int size : {16, 32, 48})
+            QCOMPARE(ProgramIconImage(size),
+                     ProgramIcon()
+                         .pixmap(size, size)
+                         .toImage()
+                         .convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        for (int size : {64, 128, 256}) {
+            const QImage image = ProgramIconImage(size);
+            QCOMPARE(image.size(), QSize(size, size));
+            // Transparent corners around an opaque board.
+            QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+            QCOMPARE(qAlpha(image.pixel(size / 2, size * 3 / 4)), 255);
+        }
+    }
 };
 
 QTEST_MAIN(TestPictures)
