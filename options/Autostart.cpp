@@ -5,8 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+
+#include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -46,16 +50,17 @@ void AddAutostartEntry(const QString& executablePath) {
 #ifdef Q_OS_WIN
     RunKey().setValue(EntryName, "\"" + QDir::toNativeSeparators(executablePath) + "\" /ws");
 #else
-    QDir().mkpath(QFileInfo(AutostartEntryPath()).path());
-    QFile entry(AutostartEntryPath());
-    if (!entry.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
     // The same icon as the menu entry's, so that the desktop's list of programs started at
     // log-on shows the program as the menu does.
-    entry.write(QString("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\nIcon=%3\n"
-                        "Terminal=false\nX-GNOME-Autostart-enabled=true\n")
-                    .arg(EntryName, AutostartExec(executablePath), ProgramFileName)
-                    .toUtf8());
+    const QByteArray text = QString("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n"
+                                    "Icon=%3\nTerminal=false\nX-GNOME-Autostart-enabled=true\n")
+                                .arg(EntryName, AutostartExec(executablePath), ProgramFileName)
+                                .toUtf8();
+    // Written whole or not at all, so that a failure leaves no entry half written.
+    QSaveFile entry(AutostartEntryPath());
+    if (!QDir().mkpath(QFileInfo(AutostartEntryPath()).path()) ||
+        !entry.open(QIODevice::WriteOnly) || entry.write(text) != text.size() || !entry.commit())
+        throw std::runtime_error(std::string("Failed to set data for '") + EntryName + "'");
 #endif
 }
 

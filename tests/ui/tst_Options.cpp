@@ -147,6 +147,31 @@ private slots:
         QVERIFY(!QFile::exists(AutostartEntryPath()));
     }
 
+    void anAutostartEntryThatCannotBeWrittenIsReportedAndTheWindowStaysOpen_data() {
+        QTest::addColumn<QString>("blocker");
+        QTest::newRow("its folder is a file") << "folder";
+        QTest::newRow("a folder where the entry goes") << "entry";
+    }
+    void anAutostartEntryThatCannotBeWrittenIsReportedAndTheWindowStaysOpen() {
+        QFETCH(QString, blocker);
+        const QString folder = QFileInfo(AutostartEntryPath()).path();
+        if (blocker == "folder") {
+            QFile file(folder);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        } else {
+            QVERIFY(QDir().mkpath(AutostartEntryPath()));
+        }
+        options_->show();
+        options_->CheckBox1->setChecked(true);
+        QueueMessageBoxAnswer(QMessageBox::Ok);
+        QTest::mouseClick(options_->BitBtn1, Qt::LeftButton);
+        QCOMPARE(ShownMessageBoxes(),
+                 QStringList{"Error: Failed to set data for 'Tolvek Organizer'"});
+        QVERIFY(options_->isVisible());
+        QVERIFY(!QFileInfo(AutostartEntryPath()).isFile());
+        options_->close();
+    }
+
     void theAboutLinkLightsUpUnderThePointerAndEnterCloses() {
         TForm12 about;
         about.show();
