@@ -53,16 +53,16 @@ struct TPrintRig {
     }
 };
 
-// A task of a category (1 to 5 as above); its icon and position are the category's.
+// A task of a category; the categories 1 to 5 above have the icon and position of their
+// number, and a task of any other category has neither (the category is gone).
 inline TMyRec2 Task(int id, const std::string& name, int category = 1) {
-    static const int icons[] = {0, 1, 2, 3, 4, 5};
-    static const int positions[] = {0, 1, 2, 3, 4, 5};
+    const bool known = category >= 1 && category <= 5;
     TMyRec2 task;
     task.id = id;
     task.strName = name;
     task.intCategory = category;
-    task.intImg = icons[category];
-    task.intPos = positions[category];
+    task.intImg = known ? category : 0;
+    task.intPos = known ? category : 0;
     task.intPriority = 1;
     return task;
 }
