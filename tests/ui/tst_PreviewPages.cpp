@@ -71,6 +71,8 @@ private slots:
     void pagesThatCannotBeStoredLeaveNothing();
     void graphicFitted_data();
     void graphicFitted();
+    void graphicKeepsItsPixels_data();
+    void graphicKeepsItsPixels();
 
 private:
     QTemporaryDir tempFolder_;
@@ -399,6 +401,56 @@ void TestPreviewPages::graphicFitted() {
                             .arg(ink.top())
                             .arg(ink.width())
                             .arg(ink.height())));
+}
+
+void TestPreviewPages::graphicKeepsItsPixels_data() {
+    QTest::addColumn<QImage>("graphic");
+    // Pictures are stored in a page in whatever form is cheapest to write; none may change a
+    // pixel, whether they have few colours or many, with or without alpha.
+    QImage icon(16, 16, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(Qt::transparent);
+    {
+        QPainter painter(&icon);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(QColor(200, 30, 40, 180));
+        painter.drawEllipse(1, 1, 14, 14);
+    }
+    QTest::newRow("icon with soft edges") << icon;
+    QImage opaque(64, 64, QImage::Format_RGB32);
+    QImage translucent(64, 64, QImage::Format_ARGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            opaque.setPixel(x, y, qRgb(x * 4, y * 4, (x + y) * 2));
+            translucent.setPixel(x, y, qRgba(x * 4, y * 4, 90, 40 + x + y));
+        }
+    QTest::newRow("4096 colours") << opaque;
+    QTest::newRow("4096 colours with alpha") << translucent;
+    QImage exactly256(16, 16, QImage::Format_RGB32);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            exactly256.setPixel(x, y, qRgb(x * 16, y * 16, 7));
+    QTest::newRow("256 colours") << exactly256;
+}
+
+void TestPreviewPages::graphicKeepsItsPixels() {
+    QFETCH(QImage, graphic);
+    TPrintPreview preview;
+    preview.SetUnits(mmPixel);
+    const QRect cell(QPoint(100, 100), graphic.size());
+    RecordPages(preview, 2, [&](QPainter&, int) {
+        preview.DrawGraphicFitted(cell, graphic, 1, 1);
+        preview.DrawGraphicFitted(cell.translated(0, 100), QPixmap::fromImage(graphic), 1, 1);
+    });
+    QImage expected(794, 1123, QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    {
+        QPainter painter(&expected);
+        painter.drawImage(cell.topLeft(), graphic);
+        painter.drawImage(cell.topLeft() + QPoint(0, 100), graphic);
+    }
+    // The second page is drawn from the pictures already converted for the first.
+    QCOMPARE(PlayedPage(preview, 1, expected.size()), expected);
+    QCOMPARE(PlayedPage(preview, 2, expected.size()), expected);
 }
 
 QTEST_MAIN(TestPreviewPages)
