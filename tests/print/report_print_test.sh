@@ -10,61 +10,9 @@ set -uo pipefail
 helper="$1"
 queue=TolvekReportTest
 title="tolvek-report-test-$$"
-skip() { echo "SKIPPED: $*"; exit 77; }
-fail() { echo "FAILED: $*"; exit 1; }
-
-[ "$(id -u)" -eq 0 ] || skip "adding a print queue needs root"
-for tool in cupsd lpadmin lpstat pdfinfo pdftoppm; do
-    command -v "$tool" > /dev/null || skip "$tool is missing (Debian packages cups, poppler-utils)"
-done
-[ -e /usr/lib/cups/backend/cups-pdf ] || skip "the PDF back end is missing (Debian package printer-driver-cups-pdf)"
-
-started_cupsd=""
-queue_added=""
-outbox="$HOME/PDF"
-made_outbox=""
-marker=$(mktemp)
+source "$(dirname "${BASH_SOURCE[0]}")/cups_queue.sh"
 pages=$(mktemp -d)
-cleanup() {
-    rm -rf "$pages"
-    [ -n "$queue_added" ] && lpadmin -x "$queue" 2> /dev/null
-    find "$outbox" -maxdepth 1 -name "*${title}*" -newer "$marker" -delete 2> /dev/null
-    [ -n "$made_outbox" ] && rmdir "$outbox" 2> /dev/null
-    rm -f "$marker"
-    if [ -n "$started_cupsd" ]; then
-        kill "$started_cupsd" 2> /dev/null
-        wait "$started_cupsd" 2> /dev/null
-    fi
-}
-trap cleanup EXIT
-
-scheduler_running() { lpstat -r 2> /dev/null | grep -q "scheduler is running"; }
-if ! scheduler_running; then
-    cupsd -f > /dev/null 2>&1 &
-    started_cupsd=$!
-    for _ in $(seq 1 40); do
-        scheduler_running && break
-        kill -0 "$started_cupsd" 2> /dev/null || break
-        sleep 0.25
-    done
-    scheduler_running || skip "cupsd could not be started"
-fi
-
-[ -d "$outbox" ] || made_outbox=yes
-lpadmin -p "$queue" -v cups-pdf:/ -E -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2> /dev/null ||
-    skip "the queue $queue could not be added (is printer-driver-cups-pdf installed?)"
-queue_added=yes
-
-# The job's file once the queue has done with it.
-job_file() {
-    local name="$1" pdf=""
-    for _ in $(seq 1 40); do
-        pdf=$(find "$outbox" -maxdepth 1 -name "*${name}*.pdf" -newer "$marker" 2> /dev/null | head -n 1)
-        [ -n "$pdf" ] && break
-        sleep 0.25
-    done
-    echo "$pdf"
-}
+remove_at_exit+=("$pages")
 
 # The paper, and the sheet's size in points (width and height, within 2 points: the queue
 # rounds a custom size to whole points): a landscape page is printed turned on a portrait sheet.
@@ -74,11 +22,7 @@ check_case() {
     rm -f "$pages"/*
     counts=$("$helper" print "$queue" "$run" "$paper" "$pages") || fail "$paper: printing on $queue failed"
     [ "$counts" = "3 3" ] || fail "$paper: expected 3 pages in 3 jobs, got '$counts' (pages jobs)"
-    for _ in $(seq 1 120); do
-        [ -z "$(lpstat -W not-completed -o "$queue" 2> /dev/null)" ] && break
-        sleep 0.25
-    done
-    [ -z "$(lpstat -W not-completed -o "$queue" 2> /dev/null)" ] || fail "$paper: the jobs did not complete"
+    wait_for_jobs "$paper: the jobs did not complete"
     for page in 1 2 3; do
         local pdf
         pdf=$(job_file "${run}-${page}")
