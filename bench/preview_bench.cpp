@@ -1,17 +1,16 @@
 // The page preview control against Qt's own print preview widget, on 500 report-like pages
-// (text, lines and up to 19 pictures of 16 by 16 each) shown
-// as whole pages in a 1280 by 1024 view: the time to the first page shown, to show page 250 and
-// then page 1 again, to show any one page, and the memory each holds once the pages are recorded.
+// (text, lines and up to 19 pictures of 16 by 16 each) shown as whole pages in a 1280 by 1024
+// view: the time to the first page shown, to show page 250 and then page 1 again, to show any
+// one page, and the memory each holds once the pages are recorded.
 
+#include "bench/WidgetBench.h"
 #include "preview/Preview.h"
 #include "resources/Pictures.h"
 
-#include <QApplication>
 #include <QGraphicsView>
 #include <QPaintEvent>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QWindow>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <memory>
@@ -76,13 +75,6 @@ void DrawReportPage(QPainter& canvas, int page, int pages, int pictures, TPrintP
     }
     canvas.drawText(QPoint(94, 1090), "www.tolvek.example");
     canvas.drawText(QPoint(650, 1090), QString("%1/%2").arg(page).arg(pages));
-}
-
-// Runs the event loop until the window is on the screen, so that a repaint paints.
-void WaitExposed(QWidget& widget) {
-    while (!widget.windowHandle() || !widget.windowHandle()->isExposed())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    QCoreApplication::processEvents();
 }
 
 // Ours, shown at "whole page" in the view, with the 500 pages recorded.
@@ -230,13 +222,3 @@ BENCHMARK(BM_OursShowPage)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,12 +4,11 @@
 
 #include "app/common/FrameController.h"
 #include "bench/BenchData.h"
+#include "bench/WidgetBench.h"
 #include "preview/Preview.h"
 #include "printing/Unit19.h"
 #include "store/DmUnit.h"
 
-#include <QApplication>
-#include <QWindow>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <string>
@@ -65,9 +64,7 @@ struct TShownPreview {
         // The first showing fills the work area; the view is restored to the size measured.
         window.Frame->Image_MaxClick();
         window.resize(1280, 1024);
-        while (!window.windowHandle() || !window.windowHandle()->isExposed())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-        QCoreApplication::processEvents();
+        WaitExposed(window);
     }
     void Show(int page) {
         window.DrawReportPage(page);
@@ -120,13 +117,3 @@ BENCHMARK(BM_ShowPage)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
