@@ -3,8 +3,10 @@
 #include "app/common/MessageBox.h"
 #include "app/common/Reporting.h"
 #include "store/Backup.h"
+#include "store/DateText.h"
 #include "store/DmUnit.h"
 #include "store/StoreError.h"
+#include "store/dateUnit.h"
 #include "tasklist/Unit2.h"
 
 #include <QTimer>
@@ -37,7 +39,7 @@ void TForm1::TakeDailyBackup() {
     // A file the list could not read is not copied: its copy would push a good one out.
     if (!dm_.Writable())
         return;
-    RunReportingErrors(this, [this] { ::TakeDailyBackup(dm_.DatabasePath(), TodayText()); });
+    RunReportingErrors(this, [this] { ::TakeDailyBackup(dm_.DatabasePath(), FormatDate(Now())); });
 }
 
 void TForm1::ScheduleDailyBackup() {

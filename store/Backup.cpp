@@ -72,12 +72,6 @@ void CopyDatabase(const std::string& from, const std::string& to) {
     }
 }
 
-std::string TwoDigits(int n) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", n);
-    return text;
-}
-
 } // namespace
 
 std::string BackupFolder(const std::string& databasePath) {
@@ -144,13 +138,10 @@ std::string RestoreBackup(const std::string& databasePath, const TBackup& backup
     return damaged.string();
 }
 
-std::string TodayText() {
-    const TCalendarDate today = DecodeDate(Now());
-    return std::to_string(today.year) + "-" + TwoDigits(today.month) + "-" + TwoDigits(today.day);
-}
-
 std::string NowStamp() {
     const TClockTime now = DecodeDateTime(Now());
-    return std::to_string(now.date.year) + TwoDigits(now.date.month) + TwoDigits(now.date.day) +
-           "-" + TwoDigits(now.hour) + TwoDigits(now.minute) + TwoDigits(now.second);
+    char text[24];
+    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", now.date.year, now.date.month,
+                  now.date.day, now.hour, now.minute, now.second);
+    return text;
 }

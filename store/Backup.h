@@ -33,6 +33,5 @@ std::optional<TBackup> NewestBackup(const std::string& databasePath);
 std::string RestoreBackup(const std::string& databasePath, const TBackup& backup,
                           const std::string& stamp);
 
-// Today as YYYY-MM-DD and now as YYYYMMDD-HHMMSS, by the program's clock.
-std::string TodayText();
+// Now as YYYYMMDD-HHMMSS, by the program's clock.
 std::string NowStamp();
