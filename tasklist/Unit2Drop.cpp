@@ -35,18 +35,30 @@ bool TForm2::VDTDragOver(QDropEvent* event) {
 
 void TForm2::VDTDragDrop(const QMimeData* data) {
     bool imported = false;
-    for (const QString& file : IcalFiles(data)) {
-        // The whole file is read before the question, so that the count is what will come in.
-        const std::vector<TImportedTask> tasks = ReadIcalFile(file.toStdString());
-        const QString question =
-            QString("Import %1 tasks from %2?").arg(tasks.size()).arg(QFileInfo(file).fileName());
-        if (!AskConfirm(this, question))
-            continue;
-        ImportTasks(dm_, tasks, 0);
-        imported = true;
+    const auto showImported = [&] {
+        if (!imported)
+            return;
+        emit CategoriesChanged();
+        LoadTasks(LoadedCategory);
+    };
+    try {
+        for (const QString& file : IcalFiles(data)) {
+            // The whole file is read before the question, so that the count is what will come
+            // in.
+            const std::vector<TImportedTask> tasks = ReadIcalFile(file.toStdString());
+            const QString question = QString("Import %1 tasks from %2?")
+                                         .arg(tasks.size())
+                                         .arg(QFileInfo(file).fileName());
+            if (!AskConfirm(this, question))
+                continue;
+            ImportTasks(dm_, tasks, 0);
+            imported = true;
+        }
+    } catch (...) {
+        // A later file that cannot be read leaves the earlier ones imported: the list shows
+        // them before the error is told.
+        showImported();
+        throw;
     }
-    if (!imported)
-        return;
-    emit CategoriesChanged();
-    LoadTasks(LoadedCategory);
+    showImported();
 }

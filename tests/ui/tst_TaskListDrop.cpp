@@ -97,6 +97,17 @@ private slots:
         QVERIFY(ShownMessageBoxes().front().startsWith("Error: "));
         QCOMPARE(RowCount(rig_->Db(), "t_task"), 1);
     }
+
+    void aBrokenFileAfterAGoodOneLeavesTheGoodOneShown() {
+        QueueMessageBoxAnswer(QMessageBox::Yes);
+        QueueMessageBoxAnswer(QMessageBox::Ok);
+        QVERIFY(Drop({File("tasks.ics", TwoTodos), File("broken.ics", "not a calendar")}));
+        QCOMPARE(ShownMessageBoxes().size(), 2);
+        QVERIFY(ShownMessageBoxes().back().startsWith("Error: "));
+        QCOMPARE(RowCount(rig_->Db(), "t_task"), 3);
+        QCOMPARE(Ids(list_->ShownTasks), (std::vector<int>{1, 2, 3}));
+        QCOMPARE(rig_->main->MenuCategories.size(), size_t(4));
+    }
 };
 
 int main(int argc, char** argv) {
