@@ -8,6 +8,9 @@ skip() { echo "SKIPPED: $*"; exit 77; }
 fail() { echo "FAILED: $*"; exit 1; }
 
 [ "$(id -u)" -eq 0 ] || skip "adding a print queue needs root"
+# One scheduler and one set of queues per machine: test runs of other checkouts wait their turn.
+exec 8> /tmp/tolvek-cups-tests.lock
+flock -w 40 8 || skip "another test run kept the print queues for 40 s"
 for tool in cupsd lpadmin lpstat pdfinfo pdftoppm; do
     command -v "$tool" > /dev/null || skip "$tool is missing (Debian packages cups, poppler-utils)"
 done
