@@ -28,5 +28,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   fi
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+# A second build of the same sources (another checkout, the sanitized build) reuses the objects.
+launcher=()
+command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
 cmake --build build -j "$(nproc)"

@@ -31,6 +31,7 @@ check_warnings
 
 echo "== Sanitized build =="
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVEK_SANITIZE=ON \
+  $(command -v ccache > /dev/null && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache) \
   >/dev/null
 if $whole_sanitized; then
   cmake --build build-sanitize -j "$(nproc)" 2>&1 | tee "$log"
