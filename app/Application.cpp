@@ -1,8 +1,8 @@
 #include "app/Application.h"
 
-#include "app/common/Reporting.h"
 #include "resources/Pictures.h"
 #include "store/ProgramInfo.h"
+#include "uikit/Reporting.h"
 
 namespace {
 

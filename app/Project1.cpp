@@ -1,7 +1,6 @@
 #include "app/Application.h"
 #include "app/InstanceServer.h"
 #include "app/Unit1.h"
-#include "app/common/Reporting.h"
 #include "categories/Unit15.h"
 #include "categories/Unit16.h"
 #include "editor/Unit17.h"
@@ -12,6 +11,7 @@
 #include "reminders/Unit3.h"
 #include "store/DmUnit.h"
 #include "tasklist/Unit2.h"
+#include "uikit/Reporting.h"
 
 #include <QSystemTrayIcon>
 

@@ -1,10 +1,6 @@
 #include "app/Unit1.h"
 
 #include "app/MenuText.h"
-#include "app/common/Controls.h"
-#include "app/common/FrameController.h"
-#include "app/common/Reporting.h"
-#include "app/common/myLabel.h"
 #include "categories/Unit15.h"
 #include "editor/Unit17.h"
 #include "options/Unit12.h"
@@ -14,6 +10,10 @@
 #include "store/Settings.h"
 #include "store/TaskTable.h"
 #include "tasklist/Unit2.h"
+#include "uikit/Controls.h"
+#include "uikit/FrameController.h"
+#include "uikit/Reporting.h"
+#include "uikit/myLabel.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/common/MainWindowServices.h"
 #include "store/varUnit.h"
+#include "uikit/MainWindowServices.h"
 
 #include <QWidget>
 #include <array>

@@ -1,13 +1,13 @@
 #include "app/Unit1.h"
 
-#include "app/common/MessageBox.h"
-#include "app/common/Reporting.h"
 #include "store/Backup.h"
 #include "store/DateText.h"
 #include "store/DmUnit.h"
 #include "store/StoreError.h"
 #include "store/dateUnit.h"
 #include "tasklist/Unit2.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Reporting.h"
 
 #include <QTimer>
 

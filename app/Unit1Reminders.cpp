@@ -1,8 +1,5 @@
 #include "app/Unit1.h"
 
-#include "app/common/BalloonWindow.h"
-#include "app/common/Reporting.h"
-#include "app/common/Sound.h"
 #include "editor/Unit17.h"
 #include "reminders/Unit3.h"
 #include "store/DmUnit.h"
@@ -10,6 +7,9 @@
 #include "store/dateUnit.h"
 #include "store/funUnit.h"
 #include "tasklist/Unit2.h"
+#include "uikit/BalloonWindow.h"
+#include "uikit/Reporting.h"
+#include "uikit/Sound.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
 #include "app/Unit1.h"
 
-#include "app/common/Reporting.h"
 #include "tasklist/Unit2.h"
+#include "uikit/Reporting.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -2,12 +2,12 @@
 // the time to order and paginate it, and to lay out and show one page in the preview window
 // shown at "Whole Page" in a 1280 by 1024 window. Every report kind.
 
-#include "app/common/FrameController.h"
 #include "bench/BenchData.h"
 #include "bench/WidgetBench.h"
 #include "preview/Preview.h"
 #include "printing/Unit19.h"
 #include "store/DmUnit.h"
+#include "uikit/FrameController.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>

@@ -1,13 +1,13 @@
 #include "categories/Unit15.h"
 
-#include "app/common/Controls.h"
-#include "app/common/FrameController.h"
-#include "app/common/MessageBox.h"
-#include "app/common/Reporting.h"
 #include "categories/Unit16.h"
 #include "resources/Pictures.h"
 #include "store/CategoryTable.h"
 #include "store/TaskTable.h"
+#include "uikit/Controls.h"
+#include "uikit/FrameController.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Reporting.h"
 
 #include <QAction>
 #include <QHeaderView>

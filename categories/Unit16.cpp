@@ -1,11 +1,11 @@
 #include "categories/Unit16.h"
 
-#include "app/common/Controls.h"
-#include "app/common/FrameController.h"
-#include "app/common/MessageBox.h"
-#include "app/common/Reporting.h"
 #include "resources/Pictures.h"
 #include "store/TaskWrite.h"
+#include "uikit/Controls.h"
+#include "uikit/FrameController.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Reporting.h"
 
 #include <QButtonGroup>
 #include <QLabel>

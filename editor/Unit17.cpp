@@ -1,15 +1,15 @@
 #include "editor/Unit17.h"
 
-#include "app/common/Controls.h"
-#include "app/common/DayCount.h"
-#include "app/common/FrameController.h"
-#include "app/common/MainWindowServices.h"
-#include "app/common/MessageBox.h"
-#include "app/common/Reporting.h"
-#include "app/common/Sound.h"
 #include "store/StoreError.h"
 #include "store/TaskTable.h"
 #include "store/dateUnit.h"
+#include "uikit/Controls.h"
+#include "uikit/DayCount.h"
+#include "uikit/FrameController.h"
+#include "uikit/MainWindowServices.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Reporting.h"
+#include "uikit/Sound.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,8 +3,8 @@
 
 #include "editor/Unit17.h"
 
-#include "app/common/Controls.h"
-#include "app/common/GroupBox.h"
+#include "uikit/Controls.h"
+#include "uikit/GroupBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

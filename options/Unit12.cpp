@@ -1,11 +1,11 @@
 #include "options/Unit12.h"
 
-#include "app/common/Controls.h"
-#include "app/common/FrameController.h"
-#include "app/common/Reporting.h"
-#include "app/common/myLabel.h"
 #include "resources/Pictures.h"
 #include "store/ProgramInfo.h"
+#include "uikit/Controls.h"
+#include "uikit/FrameController.h"
+#include "uikit/Reporting.h"
+#include "uikit/myLabel.h"
 
 #include <QDesktopServices>
 #include <QPushButton>

@@ -1,11 +1,11 @@
 #include "options/Unit14.h"
 
-#include "app/common/Controls.h"
-#include "app/common/FrameController.h"
-#include "app/common/Reporting.h"
 #include "options/Autostart.h"
 #include "store/Settings.h"
 #include "store/varUnit.h"
+#include "uikit/Controls.h"
+#include "uikit/FrameController.h"
+#include "uikit/Reporting.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "printing/ReportLayout.h"
 
-#include "app/common/Controls.h"
+#include "uikit/Controls.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,12 +1,12 @@
 #include "printing/Unit18.h"
 
-#include "app/common/Controls.h"
-#include "app/common/FrameController.h"
-#include "app/common/MessageBox.h"
-#include "app/common/Reporting.h"
 #include "printing/Unit19.h"
 #include "store/TaskArrays.h"
 #include "store/funUnit.h"
+#include "uikit/Controls.h"
+#include "uikit/FrameController.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Reporting.h"
 
 #include <QApplication>
 #include <QCheckBox>

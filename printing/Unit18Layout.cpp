@@ -3,8 +3,8 @@
 
 #include "printing/Unit18.h"
 
-#include "app/common/Controls.h"
-#include "app/common/GroupBox.h"
+#include "uikit/Controls.h"
+#include "uikit/GroupBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,12 +1,12 @@
 #include "printing/Unit19.h"
 
-#include "app/common/FrameController.h"
-#include "app/common/FrameGlyphs.h"
-#include "app/common/MessageBox.h"
-#include "app/common/MyImage.h"
-#include "app/common/Reporting.h"
 #include "preview/Preview.h"
 #include "store/funUnit.h"
+#include "uikit/FrameController.h"
+#include "uikit/FrameGlyphs.h"
+#include "uikit/MessageBox.h"
+#include "uikit/MyImage.h"
+#include "uikit/Reporting.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -4,9 +4,9 @@
 
 #include "printing/Unit19.h"
 
-#include "app/common/Controls.h"
 #include "preview/Preview.h"
 #include "printing/PreviewGlyphs.h"
+#include "uikit/Controls.h"
 
 #include <QComboBox>
 #include <QFrame>

@@ -1,16 +1,16 @@
 #include "reminders/Unit3.h"
 
-#include "app/common/Controls.h"
-#include "app/common/FrameController.h"
-#include "app/common/GroupBox.h"
-#include "app/common/MainWindowServices.h"
-#include "app/common/MessageBox.h"
-#include "app/common/Reporting.h"
 #include "store/Reminders.h"
 #include "store/StoreError.h"
 #include "store/TaskArrays.h"
 #include "store/dateUnit.h"
 #include "store/funUnit.h"
+#include "uikit/Controls.h"
+#include "uikit/FrameController.h"
+#include "uikit/GroupBox.h"
+#include "uikit/MainWindowServices.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Reporting.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #include "tasklist/TaskListPainting.h"
 
-#include "app/common/Controls.h"
 #include "resources/Pictures.h"
 #include "store/dateUnit.h"
+#include "uikit/Controls.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,12 +1,12 @@
 #include "tasklist/Unit2.h"
 
-#include "app/common/Controls.h"
-#include "app/common/Reporting.h"
 #include "resources/Pictures.h"
 #include "store/funUnit.h"
 #include "tasklist/BitBtn.h"
 #include "tasklist/TaskListDelegate.h"
 #include "tasklist/TaskListPainting.h"
+#include "uikit/Controls.h"
+#include "uikit/Reporting.h"
 
 #include <QDropEvent>
 #include <QHeaderView>

@@ -1,10 +1,10 @@
 #include "tasklist/Unit2.h"
 
-#include "app/common/MainWindowServices.h"
-#include "app/common/MessageBox.h"
 #include "editor/Unit17.h"
 #include "printing/Unit18.h"
 #include "store/StoreError.h"
+#include "uikit/MainWindowServices.h"
+#include "uikit/MessageBox.h"
 
 #include <QTreeView>
 

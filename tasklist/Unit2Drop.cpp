@@ -1,7 +1,7 @@
 #include "tasklist/Unit2.h"
 
-#include "app/common/MessageBox.h"
 #include "store/IcalExchange.h"
+#include "uikit/MessageBox.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

@@ -4,7 +4,6 @@
 // looks up, the print preview window over it, tasks made in memory and the page on the
 // control as an image.
 
-#include "app/common/MessageBox.h"
 #include "preview/Preview.h"
 #include "printing/Unit19.h"
 #include "store/DmUnit.h"
@@ -12,6 +11,7 @@
 #include "store/varUnit.h"
 #include "tests/ui/PreviewRig.h"
 #include "tests/ui/TestSupport.h"
+#include "uikit/MessageBox.h"
 
 #include <QString>
 #include <memory>

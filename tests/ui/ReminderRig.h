@@ -4,13 +4,13 @@
 // and the program's main window with its popup and editor.
 
 #include "app/Unit1.h"
-#include "app/common/MessageBox.h"
 #include "editor/Unit17.h"
 #include "reminders/Unit3.h"
 #include "store/DmUnit.h"
 #include "store/dateUnit.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/TestSupport.h"
+#include "uikit/MessageBox.h"
 
 #include <QObject>
 #include <memory>

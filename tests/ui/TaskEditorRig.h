@@ -4,11 +4,11 @@
 // started in the tray, the editor over them, a fixed clock and a few database queries.
 
 #include "app/Unit1.h"
-#include "app/common/MessageBox.h"
 #include "editor/Unit17.h"
 #include "store/DmUnit.h"
 #include "store/dateUnit.h"
 #include "tests/ui/TestSupport.h"
+#include "uikit/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "tests/ui/TestSupport.h"
 
 #include "app/Application.h"
-#include "app/common/MessageBox.h"
+#include "uikit/MessageBox.h"
 
 #include <QApplication>
 #include <QDataStream>

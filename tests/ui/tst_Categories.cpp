@@ -2,13 +2,13 @@
 // the manager's commands leave in t_category and in its list.
 
 #include "app/Application.h"
-#include "app/common/FrameController.h"
-#include "app/common/MessageBox.h"
-#include "app/common/MyImage.h"
 #include "categories/Unit15.h"
 #include "categories/Unit16.h"
 #include "store/DmUnit.h"
 #include "tests/ui/TestSupport.h"
+#include "uikit/FrameController.h"
+#include "uikit/MessageBox.h"
+#include "uikit/MyImage.h"
 
 #include <QHeaderView>
 #include <QLabel>

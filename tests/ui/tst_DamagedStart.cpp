@@ -1,10 +1,10 @@
 #include "app/Application.h"
 #include "app/Unit1.h"
-#include "app/common/MessageBox.h"
 #include "store/Backup.h"
 #include "store/DmUnit.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/TestSupport.h"
+#include "uikit/MessageBox.h"
 
 #include <QDir>
 #include <QFile>

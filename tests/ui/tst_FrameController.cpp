@@ -1,7 +1,7 @@
-#include "app/common/FrameController.h"
-#include "app/common/FrameGlyphs.h"
-#include "app/common/MyImage.h"
-#include "app/common/myLabel.h"
+#include "uikit/FrameController.h"
+#include "uikit/FrameGlyphs.h"
+#include "uikit/MyImage.h"
+#include "uikit/myLabel.h"
 
 #include "tests/ui/TestSupport.h"
 

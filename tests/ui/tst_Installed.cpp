@@ -1,6 +1,5 @@
 #include "app/Application.h"
 #include "app/Unit1.h"
-#include "app/common/MessageBox.h"
 #include "categories/Unit15.h"
 #include "categories/Unit16.h"
 #include "editor/Unit17.h"
@@ -13,6 +12,7 @@
 #include "store/ProgramInfo.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/TestSupport.h"
+#include "uikit/MessageBox.h"
 
 #include <QComboBox>
 #include <QDesktopServices>

@@ -1,15 +1,15 @@
 #include "app/Application.h"
 #include "app/MenuText.h"
 #include "app/Unit1.h"
-#include "app/common/FrameController.h"
-#include "app/common/MessageBox.h"
-#include "app/common/MyImage.h"
-#include "app/common/myLabel.h"
 #include "categories/Unit15.h"
 #include "categories/Unit16.h"
 #include "store/DmUnit.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/TestSupport.h"
+#include "uikit/FrameController.h"
+#include "uikit/MessageBox.h"
+#include "uikit/MyImage.h"
+#include "uikit/myLabel.h"
 
 #include <QMenu>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "app/common/MessageBox.h"
+#include "uikit/MessageBox.h"
 
 #include "tests/ui/TestSupport.h"
 

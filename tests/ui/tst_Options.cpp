@@ -1,14 +1,14 @@
 #include "app/Application.h"
-#include "app/common/FrameController.h"
-#include "app/common/MessageBox.h"
-#include "app/common/MyImage.h"
-#include "app/common/myLabel.h"
 #include "options/Autostart.h"
 #include "options/Unit12.h"
 #include "options/Unit14.h"
 #include "store/Settings.h"
 #include "store/varUnit.h"
 #include "tests/ui/TestSupport.h"
+#include "uikit/FrameController.h"
+#include "uikit/MessageBox.h"
+#include "uikit/MyImage.h"
+#include "uikit/myLabel.h"
 
 #include <QCheckBox>
 #include <QDir>

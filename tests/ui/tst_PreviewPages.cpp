@@ -2,9 +2,9 @@
 // and in a temporary file, pages that cannot be made or stored, and fitted pictures.
 
 #include "app/Application.h"
-#include "app/common/MessageBox.h"
-#include "app/common/Reporting.h"
 #include "tests/ui/PreviewRig.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Reporting.h"
 
 #include <QDir>
 #include <QSignalSpy>

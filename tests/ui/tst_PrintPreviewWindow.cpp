@@ -2,10 +2,10 @@
 // its buttons, the scale box and the zoom buttons, and printing page by page on PDF printers.
 
 #include "app/Application.h"
-#include "app/common/FrameController.h"
-#include "app/common/FrameGlyphs.h"
-#include "app/common/MyImage.h"
 #include "tests/ui/PrintRig.h"
+#include "uikit/FrameController.h"
+#include "uikit/FrameGlyphs.h"
+#include "uikit/MyImage.h"
 
 #include <QComboBox>
 #include <QDir>

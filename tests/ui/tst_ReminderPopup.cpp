@@ -3,14 +3,14 @@
 // balloon window that stands in for tray balloons.
 
 #include "app/Application.h"
-#include "app/common/BalloonWindow.h"
-#include "app/common/FrameController.h"
-#include "app/common/MyImage.h"
 #include "reminders/Unit3.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/ReminderRig.h"
 #include "tests/ui/TaskEditorRig.h"
+#include "uikit/BalloonWindow.h"
+#include "uikit/FrameController.h"
+#include "uikit/MyImage.h"
 
 #include "tests/ui/TestSupport.h"
 

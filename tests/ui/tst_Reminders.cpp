@@ -2,13 +2,13 @@
 // balloon shows, and how the two timers and the pause behave.
 
 #include "app/Application.h"
-#include "app/common/BalloonWindow.h"
-#include "app/common/Sound.h"
 #include "reminders/Unit3.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/ReminderRig.h"
 #include "tests/ui/TaskEditorRig.h"
+#include "uikit/BalloonWindow.h"
+#include "uikit/Sound.h"
 
 #include "tests/ui/TestSupport.h"
 

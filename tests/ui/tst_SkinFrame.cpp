@@ -1,5 +1,5 @@
-#include "app/common/FrameController.h"
-#include "app/common/SkinFrame.h"
+#include "uikit/FrameController.h"
+#include "uikit/SkinFrame.h"
 
 #include "tests/ui/TestSupport.h"
 

@@ -2,11 +2,11 @@
 // sound list, cancelling and what "OK" writes.
 
 #include "app/Application.h"
-#include "app/common/DayCount.h"
-#include "app/common/FrameController.h"
-#include "app/common/MyImage.h"
-#include "app/common/Sound.h"
 #include "tests/ui/TaskEditorRig.h"
+#include "uikit/DayCount.h"
+#include "uikit/FrameController.h"
+#include "uikit/MyImage.h"
+#include "uikit/Sound.h"
 
 #include "tests/ui/TestSupport.h"
 

@@ -1,9 +1,9 @@
 // The task editor in edit mode, saves that fail, and text of every script and length.
 
 #include "app/Application.h"
-#include "app/common/FrameController.h"
 #include "store/TaskTable.h"
 #include "tests/ui/TaskEditorRig.h"
+#include "uikit/FrameController.h"
 
 #include "tests/ui/TestSupport.h"
 

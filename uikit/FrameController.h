@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/common/HitTest.h"
+#include "uikit/HitTest.h"
 
 #include <QObject>
 #include <QPixmap>

@@ -1,6 +1,6 @@
-#include "app/common/MessageBox.h"
+#include "uikit/MessageBox.h"
 
-#include "app/common/Controls.h"
+#include "uikit/Controls.h"
 
 #include <QApplication>
 #include <QQueue>

@@ -1,4 +1,4 @@
-#include "app/common/Controls.h"
+#include "uikit/Controls.h"
 
 #include <QLabel>
 #include <QPushButton>

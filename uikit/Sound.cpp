@@ -1,4 +1,4 @@
-#include "app/common/Sound.h"
+#include "uikit/Sound.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "app/common/BalloonWindow.h"
+#include "uikit/BalloonWindow.h"
 
-#include "app/common/Controls.h"
+#include "uikit/Controls.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "app/common/Reporting.h"
+#include "uikit/Reporting.h"
 
-#include "app/common/MessageBox.h"
+#include "uikit/MessageBox.h"
 
 #include <exception>
 

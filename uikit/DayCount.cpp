@@ -1,4 +1,4 @@
-#include "app/common/DayCount.h"
+#include "uikit/DayCount.h"
 
 #include "store/dateUnit.h"
 

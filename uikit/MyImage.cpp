@@ -1,4 +1,4 @@
-#include "app/common/MyImage.h"
+#include "uikit/MyImage.h"
 
 #include <QMouseEvent>
 

@@ -1,9 +1,9 @@
-#include "app/common/FrameController.h"
+#include "uikit/FrameController.h"
 
-#include "app/common/Controls.h"
-#include "app/common/FrameGlyphs.h"
-#include "app/common/MyImage.h"
-#include "app/common/SkinFrame.h"
+#include "uikit/Controls.h"
+#include "uikit/FrameGlyphs.h"
+#include "uikit/MyImage.h"
+#include "uikit/SkinFrame.h"
 
 #include <QEvent>
 #include <QLabel>

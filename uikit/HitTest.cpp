@@ -1,4 +1,4 @@
-#include "app/common/HitTest.h"
+#include "uikit/HitTest.h"
 
 namespace {
 

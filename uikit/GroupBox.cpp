@@ -1,4 +1,4 @@
-#include "app/common/GroupBox.h"
+#include "uikit/GroupBox.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "app/common/SkinFrame.h"
+#include "uikit/SkinFrame.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "app/common/FrameGlyphs.h"
+#include "uikit/FrameGlyphs.h"
 
 #include <QImage>
 #include <QPainter>

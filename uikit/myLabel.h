@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/common/MyImage.h"
+#include "uikit/MyImage.h"
 
 // A text label that tells when the mouse pointer enters or leaves it, for text that lights up
 // under the pointer (the menu labels and links), and when it is clicked. Pictures and texts
