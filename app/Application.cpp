@@ -1,7 +1,7 @@
 #include "app/Application.h"
 
 #include "resources/Pictures.h"
-#include "store/ProgramInfo.h"
+#include "store/settings/ProgramInfo.h"
 #include "uikit/Reporting.h"
 
 namespace {

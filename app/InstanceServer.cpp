@@ -1,6 +1,6 @@
 #include "app/InstanceServer.h"
 
-#include "store/InstanceSocket.h"
+#include "store/instance/InstanceSocket.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>

@@ -1,5 +1,5 @@
 #include "bench/BenchData.h"
-#include "store/Backup.h"
+#include "store/db/Backup.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

@@ -1,5 +1,5 @@
 #include "bench/BenchData.h"
-#include "store/IcalExchange.h"
+#include "store/exchange/IcalExchange.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

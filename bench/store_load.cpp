@@ -1,5 +1,5 @@
 #include "bench/BenchData.h"
-#include "store/TaskTable.h"
+#include "store/records/TaskTable.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #include "bench/BenchData.h"
-#include "store/Reminders.h"
 #include "store/funUnit.h"
+#include "store/records/Reminders.h"
 #include "tests/store/ReferenceSort.h"
 
 #include <benchmark/benchmark.h>

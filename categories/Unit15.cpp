@@ -2,8 +2,8 @@
 
 #include "categories/Unit16.h"
 #include "resources/Pictures.h"
-#include "store/CategoryTable.h"
-#include "store/TaskTable.h"
+#include "store/records/CategoryTable.h"
+#include "store/records/TaskTable.h"
 #include "uikit/Controls.h"
 #include "uikit/FrameController.h"
 #include "uikit/MessageBox.h"

@@ -1,7 +1,7 @@
 #include "categories/Unit16.h"
 
 #include "resources/Pictures.h"
-#include "store/TaskWrite.h"
+#include "store/records/TaskWrite.h"
 #include "uikit/Controls.h"
 #include "uikit/FrameController.h"
 #include "uikit/MessageBox.h"

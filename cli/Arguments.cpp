@@ -1,6 +1,6 @@
 #include "cli/Arguments.h"
 
-#include "store/DateText.h"
+#include "store/dates/DateText.h"
 
 #include <algorithm>
 #include <array>

@@ -1,14 +1,14 @@
 #include "cli/Commands.h"
 
 #include "cli/OutputFile.h"
-#include "store/CategoryTable.h"
-#include "store/CsvExport.h"
-#include "store/DateText.h"
-#include "store/IcalExchange.h"
-#include "store/InstanceSocket.h"
-#include "store/StoreError.h"
-#include "store/TaskTable.h"
-#include "store/TaskWrite.h"
+#include "store/dates/DateText.h"
+#include "store/db/StoreError.h"
+#include "store/exchange/CsvExport.h"
+#include "store/exchange/IcalExchange.h"
+#include "store/instance/InstanceSocket.h"
+#include "store/records/CategoryTable.h"
+#include "store/records/TaskTable.h"
+#include "store/records/TaskWrite.h"
 
 #include <algorithm>
 

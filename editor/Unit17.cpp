@@ -1,8 +1,8 @@
 #include "editor/Unit17.h"
 
-#include "store/StoreError.h"
-#include "store/TaskTable.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/db/StoreError.h"
+#include "store/records/TaskTable.h"
 #include "uikit/Controls.h"
 #include "uikit/DayCount.h"
 #include "uikit/FrameController.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/TaskWrite.h"
+#include "store/records/TaskWrite.h"
 #include "store/varUnit.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "options/Autostart.h"
 
-#include "store/ProgramInfo.h"
+#include "store/settings/ProgramInfo.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "options/Unit12.h"
 
 #include "resources/Pictures.h"
-#include "store/ProgramInfo.h"
+#include "store/settings/ProgramInfo.h"
 #include "uikit/Controls.h"
 #include "uikit/FrameController.h"
 #include "uikit/Reporting.h"

@@ -1,7 +1,7 @@
 #include "options/Unit14.h"
 
 #include "options/Autostart.h"
-#include "store/Settings.h"
+#include "store/settings/Settings.h"
 #include "store/varUnit.h"
 #include "uikit/Controls.h"
 #include "uikit/FrameController.h"

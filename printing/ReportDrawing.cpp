@@ -3,7 +3,7 @@
 #include "preview/Preview.h"
 #include "printing/ReportPages.h"
 #include "resources/Pictures.h"
-#include "store/DateText.h"
+#include "store/dates/DateText.h"
 #include "store/funUnit.h"
 
 #include <QGuiApplication>

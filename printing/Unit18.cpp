@@ -1,8 +1,8 @@
 #include "printing/Unit18.h"
 
 #include "printing/Unit19.h"
-#include "store/TaskArrays.h"
 #include "store/funUnit.h"
+#include "store/records/TaskArrays.h"
 #include "uikit/Controls.h"
 #include "uikit/FrameController.h"
 #include "uikit/MessageBox.h"

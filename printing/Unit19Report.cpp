@@ -5,9 +5,9 @@
 
 #include "preview/Preview.h"
 #include "printing/ReportPages.h"
-#include "store/DateText.h"
-#include "store/ProgramInfo.h"
-#include "store/dateUnit.h"
+#include "store/dates/DateText.h"
+#include "store/dates/dateUnit.h"
+#include "store/settings/ProgramInfo.h"
 
 #include <functional>
 

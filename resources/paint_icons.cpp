@@ -6,7 +6,7 @@
 // writes OUTPUT_FOLDER/tolvek-organizer-SIZE.png for each size.
 
 #include "resources/Pictures.h"
-#include "store/ProgramInfo.h"
+#include "store/settings/ProgramInfo.h"
 
 #include <QDir>
 #include <QImage>

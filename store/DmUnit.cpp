@@ -1,7 +1,7 @@
 #include "store/DmUnit.h"
 
-#include "store/Schema.h"
-#include "store/StoreError.h"
+#include "store/db/Schema.h"
+#include "store/db/StoreError.h"
 
 #include <filesystem>
 

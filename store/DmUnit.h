@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/ProgramFolders.h"
-#include "store/TableCursor.h"
+#include "store/db/TableCursor.h"
+#include "store/settings/ProgramFolders.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/TaskArrays.h"
+#include "store/records/TaskArrays.h"
 #include "store/varUnit.h"
 
 #include <QAbstractTableModel>

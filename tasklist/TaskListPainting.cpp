@@ -1,7 +1,7 @@
 #include "tasklist/TaskListPainting.h"
 
 #include "resources/Pictures.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
 #include "uikit/Controls.h"
 
 #include <QFontMetrics>

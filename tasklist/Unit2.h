@@ -1,7 +1,7 @@
 #pragma once
 
 #include "store/DmUnit.h"
-#include "store/TaskArrays.h"
+#include "store/records/TaskArrays.h"
 #include "store/varUnit.h"
 #include "tasklist/TaskListModel.h"
 

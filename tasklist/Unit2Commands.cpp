@@ -2,7 +2,7 @@
 
 #include "editor/Unit17.h"
 #include "printing/Unit18.h"
-#include "store/StoreError.h"
+#include "store/db/StoreError.h"
 #include "uikit/MainWindowServices.h"
 #include "uikit/MessageBox.h"
 

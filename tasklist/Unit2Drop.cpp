@@ -1,6 +1,6 @@
 #include "tasklist/Unit2.h"
 
-#include "store/IcalExchange.h"
+#include "store/exchange/IcalExchange.h"
 #include "uikit/MessageBox.h"
 
 #include <QDragEnterEvent>

@@ -1,6 +1,6 @@
 #include "uikit/DayCount.h"
 
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
 
 #include <cmath>
 #include <utility>

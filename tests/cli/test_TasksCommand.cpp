@@ -1,8 +1,8 @@
 #include "tests/cli/TasksProcess.h"
 
 #include "store/DmUnit.h"
-#include "store/InstanceSocket.h"
-#include "store/TaskTable.h"
+#include "store/instance/InstanceSocket.h"
+#include "store/records/TaskTable.h"
 #include "tests/SocketListener.h"
 
 #include <fstream>

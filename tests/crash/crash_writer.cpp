@@ -3,10 +3,10 @@
 // prints "B <write>" and after the write returned "D <write>" (with a new row's id), each line
 // flushed, so that the test that kills it knows which writes took.
 
-#include "store/CategoryTable.h"
 #include "store/DmUnit.h"
-#include "store/TaskTable.h"
-#include "store/TaskWrite.h"
+#include "store/records/CategoryTable.h"
+#include "store/records/TaskTable.h"
+#include "store/records/TaskWrite.h"
 
 #include <cstdio>
 #include <random>

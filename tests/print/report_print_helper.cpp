@@ -15,7 +15,7 @@
 #include "printing/Unit18.h"
 #include "printing/Unit19.h"
 #include "store/DmUnit.h"
-#include "store/TaskArrays.h"
+#include "store/records/TaskArrays.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "tests/store/TestDb.h"
 
-#include "store/Backup.h"
-#include "store/StoreError.h"
+#include "store/db/Backup.h"
+#include "store/db/StoreError.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,8 +1,8 @@
 #include "tests/store/TestDb.h"
 
-#include "store/CsvExport.h"
-#include "store/TaskWrite.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/exchange/CsvExport.h"
+#include "store/records/TaskWrite.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "tests/store/LocalZone.h"
 #include "tests/store/TestDb.h"
 
-#include "store/CategoryTable.h"
-#include "store/IcalExchange.h"
-#include "store/InstanceSocket.h"
-#include "store/StoreError.h"
-#include "store/TaskTable.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/db/StoreError.h"
+#include "store/exchange/IcalExchange.h"
+#include "store/instance/InstanceSocket.h"
+#include "store/records/CategoryTable.h"
+#include "store/records/TaskTable.h"
 
 #include <cmath>
 

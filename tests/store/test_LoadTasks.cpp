@@ -1,7 +1,7 @@
 #include "tests/store/TestDb.h"
 
-#include "store/TaskTable.h"
 #include "store/funUnit.h"
+#include "store/records/TaskTable.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
 #include "store/funUnit.h"
 #include "tests/store/ReferenceSort.h"
 

@@ -1,5 +1,5 @@
 #include "store/DmUnit.h"
-#include "store/ProgramFolders.h"
+#include "store/settings/ProgramFolders.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,5 +1,5 @@
-#include "store/Reminders.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/records/Reminders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "store/Settings.h"
-#include "store/StoreError.h"
+#include "store/db/StoreError.h"
+#include "store/settings/Settings.h"
 #include "store/varUnit.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "tests/store/TestDb.h"
 
-#include "store/StoreError.h"
+#include "store/db/StoreError.h"
 
 #include <vector>
 

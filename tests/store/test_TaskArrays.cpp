@@ -1,9 +1,9 @@
 #include "tests/store/TestDb.h"
 
-#include "store/StoreError.h"
-#include "store/TaskArrays.h"
-#include "store/TaskWrite.h"
+#include "store/db/StoreError.h"
 #include "store/funUnit.h"
+#include "store/records/TaskArrays.h"
+#include "store/records/TaskWrite.h"
 
 #include <filesystem>
 

@@ -7,7 +7,7 @@
 #include "preview/Preview.h"
 #include "printing/Unit19.h"
 #include "store/DmUnit.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
 #include "store/varUnit.h"
 #include "tests/ui/PreviewRig.h"
 #include "tests/ui/TestSupport.h"

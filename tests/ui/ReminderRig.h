@@ -7,9 +7,10 @@
 #include "editor/Unit17.h"
 #include "reminders/Unit3.h"
 #include "store/DmUnit.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/TestSupport.h"
+#include "uikit/BalloonWindow.h"
 #include "uikit/MessageBox.h"
 
 #include <QObject>

@@ -6,7 +6,7 @@
 #include "app/Unit1.h"
 #include "editor/Unit17.h"
 #include "store/DmUnit.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
 #include "tests/ui/TestSupport.h"
 #include "uikit/MessageBox.h"
 

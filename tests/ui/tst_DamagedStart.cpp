@@ -1,7 +1,7 @@
 #include "app/Application.h"
 #include "app/Unit1.h"
-#include "store/Backup.h"
 #include "store/DmUnit.h"
+#include "store/db/Backup.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/TestSupport.h"
 #include "uikit/MessageBox.h"

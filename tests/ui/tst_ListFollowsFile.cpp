@@ -1,7 +1,7 @@
 #include "app/Application.h"
 #include "editor/Unit17.h"
 #include "reminders/Unit3.h"
-#include "store/StoreError.h"
+#include "store/db/StoreError.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/TaskEditorRig.h"

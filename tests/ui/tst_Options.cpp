@@ -2,7 +2,7 @@
 #include "options/Autostart.h"
 #include "options/Unit12.h"
 #include "options/Unit14.h"
-#include "store/Settings.h"
+#include "store/settings/Settings.h"
 #include "store/varUnit.h"
 #include "tests/ui/TestSupport.h"
 #include "uikit/FrameController.h"

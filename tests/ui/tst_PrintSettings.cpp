@@ -4,7 +4,7 @@
 
 #include "app/Application.h"
 #include "printing/Unit18.h"
-#include "store/TaskArrays.h"
+#include "store/records/TaskArrays.h"
 #include "tasklist/BitBtn.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/PrintRig.h"

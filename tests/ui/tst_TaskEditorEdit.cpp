@@ -1,7 +1,7 @@
 // The task editor in edit mode, saves that fail, and text of every script and length.
 
 #include "app/Application.h"
-#include "store/TaskTable.h"
+#include "store/records/TaskTable.h"
 #include "tests/ui/TaskEditorRig.h"
 #include "uikit/FrameController.h"
 

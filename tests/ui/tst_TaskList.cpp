@@ -1,6 +1,6 @@
 #include "store/DmUnit.h"
-#include "store/StoreError.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/db/StoreError.h"
 #include "store/varUnit.h"
 #include "tasklist/BitBtn.h"
 #include "tasklist/TaskListModel.h"

@@ -1,5 +1,5 @@
 #include "app/Application.h"
-#include "store/StoreError.h"
+#include "store/db/StoreError.h"
 #include "tasklist/BitBtn.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"

@@ -1,5 +1,5 @@
 #include "store/DmUnit.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
 #include "store/varUnit.h"
 #include "tasklist/BitBtn.h"
 #include "tasklist/TaskListPainting.h"

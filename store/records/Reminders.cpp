@@ -1,6 +1,6 @@
-#include "store/Reminders.h"
+#include "store/records/Reminders.h"
 
-#include "store/TaskWrite.h"
+#include "store/records/TaskWrite.h"
 
 #include <array>
 

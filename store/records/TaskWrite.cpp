@@ -1,8 +1,8 @@
-#include "store/TaskWrite.h"
+#include "store/records/TaskWrite.h"
 
-#include "store/StoreError.h"
-#include "store/TableAccess.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/db/StoreError.h"
+#include "store/db/TableAccess.h"
 
 #include <algorithm>
 #include <cmath>

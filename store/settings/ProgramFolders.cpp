@@ -1,6 +1,6 @@
-#include "store/ProgramFolders.h"
+#include "store/settings/ProgramFolders.h"
 
-#include "store/ProgramInfo.h"
+#include "store/settings/ProgramInfo.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,6 +1,6 @@
-#include "store/Schema.h"
+#include "store/db/Schema.h"
 
-#include "store/StoreError.h"
+#include "store/db/StoreError.h"
 
 #include <filesystem>
 #include <sqlite3.h>

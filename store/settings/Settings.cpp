@@ -1,7 +1,7 @@
-#include "store/Settings.h"
+#include "store/settings/Settings.h"
 
-#include "store/StoreError.h"
-#include "store/TextCompare.h"
+#include "store/db/StoreError.h"
+#include "store/db/TextCompare.h"
 #include "store/varUnit.h"
 
 #include <algorithm>

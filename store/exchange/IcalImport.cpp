@@ -1,8 +1,8 @@
-#include "store/IcalExchange.h"
+#include "store/exchange/IcalExchange.h"
 
-#include "store/IcalHandle.h"
-#include "store/StoreError.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/db/StoreError.h"
+#include "store/exchange/IcalHandle.h"
 
 #include <cctype>
 #include <cerrno>

@@ -1,7 +1,7 @@
-#include "store/CsvExport.h"
+#include "store/exchange/CsvExport.h"
 
-#include "store/DateText.h"
-#include "store/TaskTable.h"
+#include "store/dates/DateText.h"
+#include "store/records/TaskTable.h"
 
 #include <initializer_list>
 

@@ -1,4 +1,4 @@
-#include "store/TableAccess.h"
+#include "store/db/TableAccess.h"
 
 void OpenTable(TTableCursor& table, const char* name) {
     table.Close();

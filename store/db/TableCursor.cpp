@@ -1,7 +1,7 @@
-#include "store/TableCursor.h"
+#include "store/db/TableCursor.h"
 
-#include "store/StoreError.h"
-#include "store/TextCompare.h"
+#include "store/db/StoreError.h"
+#include "store/db/TextCompare.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "store/TextCompare.h"
+#include "store/db/TextCompare.h"
 
 #include <algorithm>
 #include <cctype>

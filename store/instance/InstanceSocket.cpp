@@ -1,4 +1,4 @@
-#include "store/InstanceSocket.h"
+#include "store/instance/InstanceSocket.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,9 +1,9 @@
-#include "store/CategoryTable.h"
+#include "store/records/CategoryTable.h"
 
-#include "store/StoreError.h"
-#include "store/TableAccess.h"
-#include "store/TaskWrite.h"
-#include "store/TextCompare.h"
+#include "store/db/StoreError.h"
+#include "store/db/TableAccess.h"
+#include "store/db/TextCompare.h"
+#include "store/records/TaskWrite.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,10 +1,10 @@
-#include "store/IcalExchange.h"
+#include "store/exchange/IcalExchange.h"
 
-#include "store/IcalHandle.h"
-#include "store/InstanceSocket.h"
-#include "store/StoreError.h"
-#include "store/TaskTable.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/db/StoreError.h"
+#include "store/exchange/IcalHandle.h"
+#include "store/instance/InstanceSocket.h"
+#include "store/records/TaskTable.h"
 
 #include <cstdio>
 

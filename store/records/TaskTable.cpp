@@ -1,6 +1,6 @@
-#include "store/TaskTable.h"
+#include "store/records/TaskTable.h"
 
-#include "store/TableAccess.h"
+#include "store/db/TableAccess.h"
 #include "store/funUnit.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "store/DmUnit.h"
-#include "store/TaskWrite.h"
+#include "store/records/TaskWrite.h"
 #include "store/varUnit.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "store/Backup.h"
+#include "store/db/Backup.h"
 
-#include "store/StoreError.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/db/StoreError.h"
 
 #include <algorithm>
 #include <cctype>

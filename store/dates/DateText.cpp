@@ -1,6 +1,6 @@
-#include "store/DateText.h"
+#include "store/dates/DateText.h"
 
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
 
 #include <chrono>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "store/CategoryTable.h"
-#include "store/IcalExchange.h"
-#include "store/StoreError.h"
-#include "store/TableAccess.h"
-#include "store/TaskTable.h"
+#include "store/db/StoreError.h"
+#include "store/db/TableAccess.h"
+#include "store/exchange/IcalExchange.h"
+#include "store/records/CategoryTable.h"
+#include "store/records/TaskTable.h"
 
 namespace {
 

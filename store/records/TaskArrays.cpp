@@ -1,7 +1,7 @@
-#include "store/TaskArrays.h"
+#include "store/records/TaskArrays.h"
 
-#include "store/TaskTable.h"
 #include "store/funUnit.h"
+#include "store/records/TaskTable.h"
 
 TRowChanges TTaskArrays::Notify(TRowChanges changes) const {
     if (listener_)
