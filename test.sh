@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and runs every test; then builds the store and its tests
 # again with the address and undefined behaviour sanitizers and runs those. A compiler warning
 # in the build, or a C++ file that clang-format would lay out otherwise, fails the run as a
@@ -33,6 +34,14 @@ echo "== Formatting =="
 # Every C++ file of the checkout as the root .clang-format lays it out.
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 echo "every C++ file is formatted"
+# Every source file says its licence.
+unlicensed="$(git ls-files -z '*.cpp' '*.h' '*.py' '*.sh' '*.cmake' 'CMakeLists.txt' '*/CMakeLists.txt' \
+  .ci/run | xargs -0 grep -L 'SPDX-License-Identifier: GPL-3.0-or-later' || true)"
+if [ -n "$unlicensed" ]; then
+  echo "Source files without the SPDX line:" >&2
+  echo "$unlicensed" >&2
+  exit 1
+fi
 
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Unit1.h"
 
 #include "app/MenuText.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The task report over 10,000 tasks, each with a note of one to three lines, in 10 categories:
 // the time to order and paginate it, and to lay out and show one page in the preview window
 // shown at "Whole Page" in a 1280 by 1024 window. Every report kind.

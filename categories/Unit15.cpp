@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "categories/Unit15.h"
 
 #include "categories/Unit16.h"

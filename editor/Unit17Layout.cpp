@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The controls of the task editor, each at its designed place and size, and their keyboard
 // order.
 

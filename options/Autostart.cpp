@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "options/Autostart.h"
 
 #include "store/settings/ProgramInfo.h"

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The program's name, version, home page and ids are stated once, in
 # store/settings/ProgramInfo.h, for the program itself; the build reads them from there into
 # PROGRAM_NAME, PROGRAM_VERSION, PROGRAM_HOME_PAGE, PROGRAM_ID and PROGRAM_FILE_NAME.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "printing/Unit18.h"
 
 #include "printing/Unit19.h"

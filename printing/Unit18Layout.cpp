@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The controls of the print settings window, each at its designed place, and their keyboard
 // order.
 

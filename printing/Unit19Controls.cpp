@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The controls of the print preview window, each at its designed place, and how they follow
 // the window's size: the left panel keeps to the left edge and grows downwards with its
 // buttons kept at the bottom; the right panel with the page grows both ways.

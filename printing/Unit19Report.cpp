@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The task report on the preview window's page preview control: the print order, the pages,
 // and one page laid out as the control's only page.
 

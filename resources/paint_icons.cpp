@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Paints the program icon at the sizes of the desktop's icon theme, with the same painting as
 // the windows' icon, so that the menu entry and the windows show one picture:
 //

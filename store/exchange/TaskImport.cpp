@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "store/db/StoreError.h"
 #include "store/db/TableAccess.h"
 #include "store/exchange/IcalExchange.h"

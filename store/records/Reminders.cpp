@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "store/records/Reminders.h"
 
 #include "store/records/TaskWrite.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "store/records/TaskTable.h"
 
 #include "store/db/TableAccess.h"

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Reads an export of tolvek-tasks with python3-icalendar, a reader of its own, and checks
 that every VTODO carries the properties its task calls for."""
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes to a database through the store without end, for the crash test: tasks with notes
 // are added, edited and deleted, categories added, moved and deleted. Before each write it
 // prints "B <write>" and after the write returned "D <write>" (with a new row's id), each line

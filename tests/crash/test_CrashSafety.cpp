@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A writer process is killed at random moments in the middle of its writes; after each kill
 // the database must be whole, hold every write the writer saw return, and keep the store's
 // invariants.

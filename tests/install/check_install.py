@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks the organizer as it is installed, run and packaged.
 
     check_install.py tree    CONFIG   the staged install tree, its desktop entry and metadata
@@ -135,6 +136,7 @@ def check_tree(config):
             f'<release version="{config["version"]}"',
             "<description>",
             "<screenshot type=\"default\">",
+            "<project_license>GPL-3.0-or-later</project_license>",
         ):
             check(part in text, f"{metainfo.name} lacks {part}")
 
@@ -284,6 +286,14 @@ def check_package(config):
             check(library in fields["Depends"], f"Depends lacks {library}: {fields['Depends']}")
         check(len(fields["Description"].splitlines()) > 1, "the description has no long part")
         check(fields["Homepage"] == config["home_page"], f"Homepage: {fields['Homepage']}")
+
+        # The copyright file gives the licence of every file, and where its text is.
+        unpacked = Path(folder) / "unpacked"
+        run(["dpkg-deb", "-x", package, unpacked])
+        copyright = (unpacked / doc / "copyright").read_text(encoding="utf-8")
+        for part in ("Files: *\n", "License: GPL-3.0-or-later\n",
+                     "/usr/share/common-licenses/GPL-3"):
+            check(part in copyright, f"the copyright file lacks {part!r}")
 
         # Errors fail; the warnings left are known (no manual pages, an upload closing no bug).
         print(run(["lintian", "--fail-on", "error", package]), end="")

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The include check: every folder of the program includes only what its library links.
 
 The floors table is the list of organizer_floor() calls in the top CMakeLists.txt: a folder's

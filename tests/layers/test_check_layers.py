@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The include check itself, on small made-up checkouts: it passes a clean one and fails on
 each kind of fault it exists for."""
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program side of the task report's end-to-end printer test.
 //
 //   report_print_helper print QUEUE TITLE a4|landscape|custom FOLDER

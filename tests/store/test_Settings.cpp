@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "store/db/StoreError.h"
 #include "store/settings/Settings.h"
 #include "store/varUnit.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // What the reminder tests share: a fresh program folder and database, a clock the test sets,

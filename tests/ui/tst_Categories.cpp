@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The category editor and the category manager: what each shows, what each refuses, and what
 // the manager's commands leave in t_category and in its list.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The preview control's documents and pages: the recording cycle, the page store in memory
 // and in a temporary file, pages that cannot be made or stored, and fitted pictures.
 

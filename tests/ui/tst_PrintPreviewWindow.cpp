@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The print preview window: the set-up from the job, the first showing maximized, paging and
 // its buttons, the scale box and the zoom buttons, and printing page by page on PDF printers.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Report pages laid out by the preview window and looked at as images: the heading fill, the
 // rule and row lines, the column separators, done and High tasks, notes, headings by report
 // kind, the footer and the page number.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The print settings window: its state at each showing, the rules of its boxes, the size box
 // check and its messages, and the hand-over to the print preview window; and "Print..." on
 // the task list, which opens it.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The reminder popup opened by a click on a reminder balloon: its looks, the operation its
 // close carries out on the records, the row and the file, the edit that may follow, and the
 // balloon window that stands in for tray balloons.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The reminder check of the main window: when a scan announces a task, which task, what the
 // balloon shows, and how the two timers and the pause behave.
 

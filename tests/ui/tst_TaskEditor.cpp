@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The task editor in add mode: its window, keyboard order, defaults, check box reactions,
 // sound list, cancelling and what "OK" writes.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The task editor in edit mode, saves that fail, and text of every script and length.
 
 #include "app/Application.h"
