@@ -2,6 +2,7 @@
 
 #include "app/Unit1.h"
 
+#include "reminders/ReminderCheck.h"
 #include "store/DmUnit.h"
 #include "store/dates/DateText.h"
 #include "store/dates/dateUnit.h"
@@ -17,10 +18,7 @@
 // start-up.
 
 void TForm1::LoadAtStartup() {
-    const auto startReminderCheck = [this] {
-        ReminderPos = -1;
-        Timer3->start();
-    };
+    const auto startReminderCheck = [this] { Reminders->Start(); };
     try {
         Form2->FormCreate(startReminderCheck);
     } catch (const StoreError& error) {

@@ -4,7 +4,7 @@
 
 #include "store/varUnit.h"
 
-#include <QDialog>
+#include "uikit/SkinnedDialog.h"
 
 #include <vector>
 
@@ -14,13 +14,12 @@ class QTableWidget;
 class QToolBar;
 class TDM;
 class TForm16;
-class TFrameController;
 
 // The category manager: lists the categories in their order and adds, edits, deletes and
 // reorders them, writing every change to t_category at once. Adding and editing go through
 // the category editor. Shown with exec(); it takes nothing and returns nothing, so the caller
 // rebuilds whatever shows categories once it has closed.
-class TForm15 : public QDialog {
+class TForm15 : public TSkinnedDialog {
     Q_OBJECT
 
 public:
@@ -29,7 +28,6 @@ public:
     // The categories of the list, one per row in row order, while the window is shown.
     const std::vector<TMyRec1>& Categories() const { return categories_; }
 
-    TFrameController* Frame = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QAction* ToolButton1 = nullptr; // "Add"
     QAction* ToolButton2 = nullptr; // "Edit"
@@ -47,17 +45,11 @@ public:
     void VSTDblClick();
     void BitBtn1Click();
 
-    // Every close ends here, whatever closed the window.
-    void done(int result) override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void FormCreate();
     void CreateControls();
-    void FormShow();
-    void FormClose();
+    void FormShow() override;
+    void FormClose() override;
     void ShowRow(int row);
     void FocusRow(int row);
     // The focused row, or -1 when none is.

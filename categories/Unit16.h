@@ -2,29 +2,36 @@
 
 #pragma once
 
-#include <QDialog>
+#include "store/varUnit.h"
+#include "uikit/SkinnedDialog.h"
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
-class TFrameController;
 
 // The category editor: one category's name and icon, for a new category or an existing one.
 // It writes nothing; the category manager reads the results after exec() returns.
 //
-// Add: set CategoryEditorMode to 1 and exec(). Edit: set CategoryEditorMode to 0, put the
-// name into Edit1 and the icon into CategoryIcon, then exec(). Afterwards, when
-// CategoryAccepted is true, Edit1 holds the name as typed and CategoryIcon the chosen icon.
-class TForm16 : public QDialog {
+// Add: set CategoryEditorMode to 1 and exec(). Edit: PrepareEdit(category), then exec().
+// Afterwards, when CategoryAccepted is true, CategoryName() is the name as typed and
+// CategoryIcon the chosen icon.
+class TForm16 : public TSkinnedDialog {
     Q_OBJECT
 
 public:
     explicit TForm16(QWidget* parent = nullptr);
+
+    // Puts a category's name into the name box and its icon into CategoryIcon, and sets
+    // CategoryEditorMode to 0.
+    void PrepareEdit(const TMyRec1& category);
+    // The name box's text as typed (UTF-8).
+    std::string CategoryName() const;
 
     // 1: add a new category; 0: edit an existing one.
     int32_t CategoryEditorMode = 1;
@@ -33,7 +40,6 @@ public:
     // True only after the window closed through "OK".
     bool CategoryAccepted = false;
 
-    TFrameController* Frame = nullptr;
     QLabel* Label2 = nullptr;   // "Category Name:"
     QLineEdit* Edit1 = nullptr; // the name
     QLabel* Label3 = nullptr;   // "Select Icon:"
@@ -47,13 +53,10 @@ public:
 
     void setVisible(bool visible) override;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void FormCreate();
     void CreateControls();
-    void FormShow();
+    void FormShow() override;
     void SetTitle(const QString& title);
 
     QButtonGroup* icons_ = nullptr;

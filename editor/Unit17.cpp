@@ -5,9 +5,7 @@
 #include "store/dates/dateUnit.h"
 #include "store/db/StoreError.h"
 #include "store/records/TaskTable.h"
-#include "uikit/Controls.h"
 #include "uikit/DayCount.h"
-#include "uikit/FrameController.h"
 #include "uikit/MainWindowServices.h"
 #include "uikit/MessageBox.h"
 #include "uikit/Reporting.h"
@@ -21,7 +19,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTextDocument>
 #include <QTimeEdit>
@@ -44,17 +41,13 @@ template <typename Reaction> void SetChecked(QCheckBox* box, bool checked, React
 } // namespace
 
 TForm17::TForm17(TDM& dm, TMainWindowServices& mainWindow, QWidget* parent)
-    : QDialog(parent), dm_(dm), mainWindow_(mainWindow) {
-    setObjectName("Form17");
+    : TSkinnedDialog("Form17", TFrameKind::Dialog, "Add Task", parent), dm_(dm),
+      mainWindow_(mainWindow) {
     FormCreate();
 }
 
 void TForm17::FormCreate() {
     setFixedSize(408, 481);
-    UseWindowFont(this);
-    Frame = new TFrameController(this, TFrameKind::Dialog);
-    Frame->SetTitle("Add Task");
-    setWindowTitle("Add Task");
     CreateControls();
     SetTabOrder();
 
@@ -117,14 +110,6 @@ TTaskEdit TForm17::Results() const {
     if (!IsBlank(note))
         task.strNote = note;
     return task;
-}
-
-void TForm17::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // Only a show asked for by the program starts an edit; the window system showing the
-    // window again (after a desktop switch, say) changes nothing.
-    if (!event->spontaneous())
-        RunReportingErrors(this, [this] { FormShow(); });
 }
 
 void TForm17::setVisible(bool visible) {
@@ -311,13 +296,6 @@ void TForm17::BitBtn1Click() {
 
 void TForm17::BitBtn2Click() {
     close();
-}
-
-void TForm17::done(int result) {
-    const bool wasShown = isVisible();
-    QDialog::done(result);
-    if (wasShown)
-        FormClose();
 }
 
 void TForm17::FormClose() {

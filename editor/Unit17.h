@@ -5,7 +5,7 @@
 #include "store/records/TaskWrite.h"
 #include "store/varUnit.h"
 
-#include <QDialog>
+#include "uikit/SkinnedDialog.h"
 
 #include <cstdint>
 #include <optional>
@@ -23,7 +23,6 @@ class QPushButton;
 class QTimeEdit;
 class QToolButton;
 class TDM;
-class TFrameController;
 class TMainWindowServices;
 
 // The task editor: adds a task or edits one, and on "OK" writes the task and its note to the
@@ -36,7 +35,7 @@ class TMainWindowServices;
 // false nothing was written.
 //
 // While the editor is shown the main window's reminder check is paused.
-class TForm17 : public QDialog {
+class TForm17 : public TSkinnedDialog {
     Q_OBJECT
 
 public:
@@ -74,7 +73,6 @@ public:
     // Edit: the sound file selected when the editor is shown (UTF-8).
     std::string PresetSoundFile;
 
-    TFrameController* Frame = nullptr;
     QLabel* Label2 = nullptr;   // "Task:"
     QLineEdit* Edit1 = nullptr; // name
     QLabel* Label3 = nullptr;   // "Category:"
@@ -102,19 +100,14 @@ public:
     void BitBtn1Click();
     void BitBtn2Click();
 
-    // Every close ends here, whatever closed the editor.
-    void done(int result) override;
     void setVisible(bool visible) override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     void FormCreate();
     void CreateControls();
     void SetTabOrder();
-    void FormShow();
-    void FormClose();
+    void FormShow() override;
+    void FormClose() override;
     void ReadCategories();
     void FillCategories();
     void FillSounds();

@@ -2,15 +2,14 @@
 
 #pragma once
 
-#include <QDialog>
+#include "uikit/SkinnedDialog.h"
 
 class QLabel;
 class QPushButton;
-class TFrameController;
 class TMyLabel;
 
 // The about window: the program's name, its version and a link to its home page.
-class TForm12 : public QDialog {
+class TForm12 : public TSkinnedDialog {
     Q_OBJECT
 
 public:
@@ -23,8 +22,7 @@ public:
     QLabel* Label3 = nullptr;   // the notice
     TMyLabel* Label4 = nullptr; // the home page link
     QPushButton* BitBtn1 = nullptr;
-    TFrameController* Frame = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
+private:
+    void FormShow() override;
 };

@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QShowEvent>
 #include <QToolButton>
 
 #include <algorithm>
@@ -72,11 +71,8 @@ QString Centimetres(int32_t tenthsOfMillimetre) {
 
 } // namespace
 
-TForm19::TForm19(QWidget* parent) : QDialog(parent) {
-    setObjectName("Form19");
-    setWindowTitle("Preview");
-    Frame = new TFrameController(this, TFrameKind::Preview);
-    Frame->SetTitle("Preview");
+TForm19::TForm19(QWidget* parent)
+    : TSkinnedDialog("Form19", TFrameKind::Preview, "Preview", parent) {
     CreateControls();
     ConnectControls();
 }
@@ -94,12 +90,6 @@ void TForm19::ConnectControls() {
     ConnectReporting(BitBtn1, &QPushButton::clicked, this, &TForm19::BitBtn1Click);
     ConnectReporting(BitBtn2, &QPushButton::clicked, this, &TForm19::BitBtn2Click);
     connect(BitBtn3, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void TForm19::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        RunReportingErrors(this, [this] { FormShow(); });
 }
 
 void TForm19::resizeEvent(QResizeEvent* event) {

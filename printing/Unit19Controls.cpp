@@ -61,7 +61,6 @@ QToolButton* AddToolButton(QToolBar* bar, const char* name, TPreviewGlyph glyph,
 void TForm19::CreateControls() {
     resize(DesignSize);
     setMinimumSize(DesignSize);
-    UseWindowFont(this);
 
     Panel1 = new QWidget(this);
     Panel1->setObjectName("Panel1");

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-// What the task editor and the reminder popup need of the main window, handed to them when
-// they are made, so that they need not know the main window itself.
+// What the windows below the main window need of it, handed to them when they are made, so
+// that they need not know the main window itself.
 class TMainWindowServices {
 public:
     // The reminder check stops while the editor or the popup is shown and goes on after.
@@ -16,6 +16,9 @@ public:
     // Reads the task list again with the category it shows, for a change that found its task
     // gone from the file.
     virtual void ReloadTaskList() = 0;
+    // Brings the main window back from the notification area, as "Show Organizer" does;
+    // nothing when it is shown.
+    virtual void ShowOrganizer() = 0;
 
 protected:
     ~TMainWindowServices() = default;

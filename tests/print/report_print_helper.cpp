@@ -101,8 +101,7 @@ int Print(const QStringList& arguments) {
 
     TForm19 preview;
     TTaskArrays tasks(dm);
-    TForm18 settings(tasks);
-    settings.Form19 = &preview;
+    TForm18 settings(tasks, preview);
     settings.show();
     ChooseOptions(settings, arguments[4]);
 

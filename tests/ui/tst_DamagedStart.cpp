@@ -2,9 +2,11 @@
 
 #include "app/Application.h"
 #include "app/Unit1.h"
+#include "reminders/ReminderCheck.h"
 #include "store/DmUnit.h"
 #include "store/db/Backup.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/ProgramRig.h"
 #include "tests/ui/TestSupport.h"
 #include "uikit/MessageBox.h"
 
@@ -35,7 +37,7 @@ class TestDamagedStart : public QObject {
 
     std::unique_ptr<TTestHome> home_;
     std::unique_ptr<TDM> dm_;
-    std::unique_ptr<TForm1> main_;
+    TProgramRig main_;
 
     QString Db() const { return home_->DatabasePath(); }
     QStringList DamagedFiles() const {
@@ -58,7 +60,7 @@ class TestDamagedStart : public QObject {
         }
     }
     TForm1& Start() {
-        main_ = std::make_unique<TForm1>(*dm_, TStartOptions{true, true});
+        main_ = TProgramRig(*dm_, TStartOptions{true, true});
         return *main_;
     }
 
@@ -135,7 +137,7 @@ private slots:
         QCOMPARE(ShownMessageBoxes().size(), 2);
         QCOMPARE(Ids(main.Form2->AllTasks), (std::vector<int>{1, 2}));
         QCOMPARE(main.Form2->ShownTasks.size(), size_t(2));
-        QCOMPARE(main.Timer3->isActive(), true);
+        QCOMPARE(main.Reminders->Timer3->isActive(), true);
         QCOMPARE(DamagedFiles().size(), 1);
         QCOMPARE(Bytes(home_->Path() + "/db/" + DamagedFiles().front()), damaged);
         QCOMPARE(main.MenuCategories.size(), size_t(3));

@@ -13,6 +13,7 @@
 #include "store/settings/ProgramFolders.h"
 #include "store/settings/ProgramInfo.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/ProgramRig.h"
 #include "tests/ui/TestSupport.h"
 #include "uikit/MessageBox.h"
 
@@ -68,7 +69,7 @@ class TestInstalled : public QObject {
 
     std::unique_ptr<QTemporaryDir> root_;
     std::unique_ptr<TDM> dm_;
-    std::unique_ptr<TForm1> main_;
+    TProgramRig main_;
 
     QString Root() const { return root_->path(); }
     QString Share() const { return Root() + "/prefix/share/tolvek-organizer"; }
@@ -91,7 +92,7 @@ private slots:
         dm_ = std::make_unique<TDM>(ResolveProgramFolders((Root() + "/prefix/bin").toStdString()));
         dm_->DataModuleCreate();
         DM = dm_.get();
-        main_ = std::make_unique<TForm1>(*dm_, TStartOptions{true, true});
+        main_ = TProgramRig(*dm_, TStartOptions{true, true});
         ClearShownMessageBoxes();
     }
     void cleanup() {
@@ -112,7 +113,7 @@ private slots:
     }
 
     void theEditorListsTheInstalledSounds() {
-        TForm17 editor(*dm_, *main_);
+        TForm17& editor = main_.Windows().TaskEditor();
         editor.TaskEditorMode = 1;
         editor.show();
         QStringList sounds;
@@ -146,14 +147,10 @@ private slots:
 
     void everyWindowAndTheTrayIconShowTheProgramIcon() {
         const QImage icon = IconImage(ProgramIcon());
-        TForm3 reminderPopup(*main_, main_->Form2->Tasks());
-        TForm12 about;
-        TForm14 options;
-        TForm16 categoryEditor;
-        TForm15 categoryManager(*dm_, categoryEditor);
-        TForm17 taskEditor(*dm_, *main_);
-        const QList<QWidget*> windows{main_.get(),     &reminderPopup,   &about,     &options,
-                                      &categoryEditor, &categoryManager, &taskEditor};
+        TProgramWindows& all = main_.Windows();
+        const QList<QWidget*> windows{
+            main_.get(),           &all.ReminderPopup(),   &all.About(),     &all.Options(),
+            &all.CategoryEditor(), &all.CategoryManager(), &all.TaskEditor()};
         for (QWidget* window : windows)
             QVERIFY2(IconImage(window->windowIcon()) == icon, qPrintable(window->objectName()));
         QVERIFY(IconImage(main_->TrayIcon1->icon()) == icon);

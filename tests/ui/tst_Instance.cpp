@@ -5,6 +5,7 @@
 #include "app/Unit1.h"
 #include "store/DmUnit.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/ProgramRig.h"
 #include "tests/ui/TestSupport.h"
 
 #include <QDialog>
@@ -22,7 +23,7 @@ class TestInstance : public QObject {
 
     std::unique_ptr<TTestHome> home_;
     std::unique_ptr<TDM> dm_;
-    std::unique_ptr<TForm1> main_;
+    TProgramRig main_;
     std::unique_ptr<TInstanceServer> server_;
     std::vector<std::unique_ptr<QProcess>> processes_;
 
@@ -31,7 +32,7 @@ class TestInstance : public QObject {
         dm_ = std::make_unique<TDM>(home_->Path().toStdString());
         dm_->DataModuleCreate();
         DM = dm_.get();
-        main_ = std::make_unique<TForm1>(*dm_, TStartOptions{true, true});
+        main_ = TProgramRig(*dm_, TStartOptions{true, true});
         server_ = std::make_unique<TInstanceServer>(QString::fromStdString(dm_->DatabasePath()));
         connect(server_.get(), &TInstanceServer::lineReceived, main_.get(), &TForm1::RemoteRequest);
         if (!server_->Listen())

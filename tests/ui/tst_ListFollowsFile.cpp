@@ -56,9 +56,7 @@ private slots:
                                  {.id = 2, .name = "two", .category = 2},
                                  {.id = 3, .name = "three"}});
         list_ = rig_->main->Form2;
-        editor_ = rig_->editor.get();
-        rig_->main->Form17 = editor_;
-        list_->Form17 = editor_;
+        editor_ = rig_->editor;
         list_->LoadTasks(0);
         rig_->main->show();
     }
@@ -139,7 +137,7 @@ private slots:
         } else if (command == "done") {
             list_->VDTChecked(1, true);
         } else {
-            TForm3 popup(*rig_->main, list_->Tasks());
+            TForm3& popup = rig_->windows->ReminderPopup();
             popup.TaskId = 2;
             popup.RadioButton3->setChecked(true);
             popup.show();

@@ -4,9 +4,9 @@
 #include "app/MenuText.h"
 #include "app/Unit1.h"
 #include "categories/Unit15.h"
-#include "categories/Unit16.h"
 #include "store/DmUnit.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/ProgramRig.h"
 #include "tests/ui/TestSupport.h"
 #include "uikit/FrameController.h"
 #include "uikit/MessageBox.h"
@@ -50,8 +50,8 @@ private:
     std::unique_ptr<TTestHome> home_;
     std::unique_ptr<TDM> dm_;
 
-    std::unique_ptr<TForm1> Start(bool argument, bool tray = true) {
-        auto form = std::make_unique<TForm1>(*dm_, TStartOptions{argument, tray});
+    TProgramRig Start(bool argument, bool tray = true) {
+        TProgramRig form(*dm_, TStartOptions{argument, tray});
         form->ShowAtStartup();
         return form;
     }
@@ -203,9 +203,7 @@ private slots:
 
     void afterEditingCategoriesTheShownCategoryIsCheckedAtItsNewPlace() {
         auto form = Start(false);
-        TForm16 categoryEditor;
-        TForm15 manager(*dm_, categoryEditor);
-        form->Form15 = &manager;
+        TForm15& manager = form.Windows().CategoryManager();
         // The categories change behind the manager's back; the manager is only closed.
         auto closeManager = [&] {
             QTimer::singleShot(0, &manager, [&] { manager.BitBtn1->click(); });

@@ -97,8 +97,7 @@ private slots:
                                                 {.id = 4, .name = "four", .done = 1}});
         tasks_ = std::make_unique<TTaskArrays>(rig_->dm);
         tasks_->Load(0, -1, -1);
-        settings_ = std::make_unique<TForm18>(*tasks_);
-        S().Form19 = &Preview();
+        settings_ = std::make_unique<TForm18>(*tasks_, Preview());
     }
     void cleanup() {
         VerifyCleanEnd();
@@ -391,8 +390,7 @@ class TestPrintCommand : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TEditorRig> rig_;
-    std::unique_ptr<TForm18> settings_;
-    std::unique_ptr<TForm19> preview_;
+    TForm18* settings_ = nullptr;
 
     TForm2& List() { return *rig_->main->Form2; }
     void Reload(int category) {
@@ -406,23 +404,17 @@ private slots:
         InsertTasks(rig_->Db(), {{.id = 1, .name = "one", .category = 2},
                                  {.id = 2, .name = "two", .category = 2},
                                  {.id = 3, .name = "three"}});
-        settings_ = std::make_unique<TForm18>(List().Tasks());
-        preview_ = std::make_unique<TForm19>();
-        settings_->Form19 = preview_.get();
-        List().Form18 = settings_.get();
-        List().MainWindow = rig_->main.get();
+        settings_ = &rig_->windows->PrintSettings();
     }
     void cleanup() {
         VerifyCleanEnd();
-        List().Form18 = nullptr;
-        settings_.reset();
-        preview_.reset();
+        settings_ = nullptr;
         rig_.reset();
     }
 
     void oneCategoryGivesItsNameFromTheFirstRow() {
         Reload(2);
-        QTimer::singleShot(0, settings_.get(), [this] {
+        QTimer::singleShot(0, settings_, [this] {
             QVERIFY(settings_->isVisible());
             QVERIFY(!settings_->AllCategories);
             QCOMPARE(settings_->CategoryName, std::string("Work"));
@@ -434,7 +426,7 @@ private slots:
 
     void allCategories() {
         Reload(0);
-        QTimer::singleShot(0, settings_.get(), [this] {
+        QTimer::singleShot(0, settings_, [this] {
             QVERIFY(settings_->AllCategories);
             QVERIFY(settings_->CheckBox5->isChecked());
             settings_->reject();

@@ -122,7 +122,7 @@ class TestReminderPopup : public TReminderTestBase {
     // Clicks the balloon window where the user would: through the window system, so that a
     // modal window gets its say.
     void ClickBalloonWindow(Qt::MouseButton button) {
-        QTest::mouseClick(main_->Balloon->windowHandle(), button, {}, QPoint(20, 20));
+        QTest::mouseClick(main_->Reminders->Balloon->windowHandle(), button, {}, QPoint(20, 20));
     }
     QRadioButton* Choice(int choice) {
         const std::array<QRadioButton*, 4> choices{popup_->RadioButton1, popup_->RadioButton2,
@@ -132,11 +132,11 @@ class TestReminderPopup : public TReminderTestBase {
 
     // Clicks the balloon of the task announced last; the action works the popup.
     void ClickBalloon(const std::function<void()>& onPopup) {
-        OnceShown(popup_.get(), [this, onPopup] {
+        OnceShown(popup_, [this, onPopup] {
             onPopup();
             EnsurePopupClosed();
         });
-        main_->TrayIcon1BalloonHintClick();
+        main_->Reminders->TrayIcon1BalloonHintClick();
     }
     // Clicks the balloon, picks the choice (and delay) and clicks "OK".
     void CloseWith(int choice, int delay = 0) {
@@ -185,7 +185,7 @@ private slots:
         QVERIFY(popup.Frame->Image_Close());
         QVERIFY(!popup.isVisible());
 
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
         bool modal = false;
         bool onTop = false;
@@ -200,7 +200,7 @@ private slots:
             centre = popup.geometry().center();
             name = popup.Edit1->text();
             note = popup.Memo1->toPlainText();
-            timersOff = !main.Timer3->isActive() && !main.Timer4->isActive();
+            timersOff = !main.Reminders->Timer3->isActive() && !main.Reminders->Timer4->isActive();
             balloonHidden = !BalloonUp();
             ClickOk();
         });
@@ -213,8 +213,8 @@ private slots:
         QVERIFY(timersOff);
         QVERIFY(balloonHidden);
         QVERIFY(!popup.isVisible());
-        QVERIFY(main.Timer3->isActive());
-        QVERIFY(!main.Timer4->isActive());
+        QVERIFY(main.Reminders->Timer3->isActive());
+        QVERIFY(!main.Reminders->Timer4->isActive());
     }
 
     void operationOnTask_data() {
@@ -234,8 +234,8 @@ private slots:
         TForm1& main = Start(ThreeTasks());
         if (!shown)
             List().LoadTasks(2);
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 1);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 1);
         const int row = ShownRow(1);
         QCOMPARE(row >= 0, shown);
         if (shown)
@@ -271,7 +271,7 @@ private slots:
             QCOMPARE(rowsChanged.size(), 0);
         }
         QVERIFY(ShownMessageBoxes().isEmpty());
-        QVERIFY(main.Timer3->isActive());
+        QVERIFY(main.Reminders->Timer3->isActive());
     }
 
     void everyDelayOfTheList_data() {
@@ -293,7 +293,7 @@ private slots:
         Start(ThreeTasks());
         QCOMPARE(popup_->ComboBox1->count(), 11);
         QCOMPARE(popup_->ComboBox1->itemText(position), text);
-        main_->Timer3Timer();
+        main_->Reminders->Timer3Timer();
         CloseWith(Postpone, position);
         QCOMPARE(StoredState(1).when, FixedNow() + minutes / 1440.0);
         QCOMPARE(Record(1).datetimeReminder, FixedNow() + minutes / 1440.0);
@@ -302,7 +302,7 @@ private slots:
 
     void twentyFourHoursIsExactlyOneDayAfterTheClose() {
         Start(ThreeTasks());
-        main_->Timer3Timer();
+        main_->Reminders->Timer3Timer();
         const double closing = FixedNow() + 3.0 / 1440;
         ClickBalloon([&] {
             popup_->ComboBox1->setCurrentIndex(10);
@@ -317,10 +317,10 @@ private slots:
 
     void enterRightAfterOpeningPostponesFiveMinutes() {
         Start(ThreeTasks());
-        main_->Timer3Timer();
+        main_->Reminders->Timer3Timer();
         bool closed = false;
         ClickBalloon([&] {
-            QWidget* target = popup_->focusWidget() ? popup_->focusWidget() : popup_.get();
+            QWidget* target = popup_->focusWidget() ? popup_->focusWidget() : popup_;
             QTest::keyClick(target, Qt::Key_Return);
             closed = !popup_->isVisible();
         });
@@ -331,7 +331,7 @@ private slots:
 
     void closePictureRightAfterOpeningPostponesFiveMinutes() {
         Start(ThreeTasks());
-        main_->Timer3Timer();
+        main_->Reminders->Timer3Timer();
         bool closed = false;
         ClickBalloon([&] {
             QTest::mouseClick(popup_->Frame->Image_Close(), Qt::LeftButton);
@@ -344,17 +344,17 @@ private slots:
 
     void escapeLeavesThePopupOpen() {
         TForm1& main = Start(ThreeTasks());
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         bool open = false;
         bool unchanged = false;
         bool stillPaused = false;
         ClickBalloon([&] {
-            QWidget* target = popup_->focusWidget() ? popup_->focusWidget() : popup_.get();
+            QWidget* target = popup_->focusWidget() ? popup_->focusWidget() : popup_;
             QTest::keyClick(target, Qt::Key_Escape);
-            QTest::keyClick(popup_.get(), Qt::Key_Escape);
+            QTest::keyClick(popup_, Qt::Key_Escape);
             open = popup_->isVisible();
             unchanged = StoredState(1) == (TTaskState{0, 1, PastReminder()});
-            stillPaused = !main.Timer3->isActive();
+            stillPaused = !main.Reminders->Timer3->isActive();
             Choose(popup_->RadioButton2);
             ClickOk();
         });
@@ -366,7 +366,7 @@ private slots:
 
     void delayListFollowsTheChoiceAndKeepsItsPosition() {
         Start(ThreeTasks());
-        main_->Timer3Timer();
+        main_->Reminders->Timer3Timer();
         QList<bool> enabled;
         QList<int> positions;
         const auto note = [&] {
@@ -396,10 +396,10 @@ private slots:
         std::vector<TTaskRow> rows = ThreeTasks();
         rows[2].datetimeReminder = PastReminder();
         TForm1& main = Start(rows);
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         CloseWith(CancelReminder, 8);
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 3);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 3);
         bool firstChoice = false;
         bool listEnabled = false;
         int position = -1;
@@ -420,22 +420,22 @@ private slots:
 
     void postponedReminderIsAnnouncedAfterItsNewTime() {
         TForm1& main = Start({ThreeTasks().front()});
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
         CloseWith(Postpone, 0);
         const double moved = FixedNow() + 5.0 / 1440;
-        QCOMPARE(main.ReminderPos, 0);
+        QCOMPARE(main.Reminders->ReminderPos, 0);
         // The rest of this pass, then a whole pass, before the new time.
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderPos, -1);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderPos, -1);
         now_ = moved;
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(!BalloonUp());
-        QCOMPARE(main.ReminderPos, -1);
+        QCOMPARE(main.Reminders->ReminderPos, -1);
         now_ = moved + 1.0 / 86400;
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
-        QCOMPARE(main.ReminderPos, 0);
+        QCOMPARE(main.Reminders->ReminderPos, 0);
     }
 
     void taskNoLongerLoadedChangesNothing_data() {
@@ -450,7 +450,7 @@ private slots:
         const std::vector<TMyRec2> before = List().AllTasks;
         popup_->TaskId = 99;
         popup_->EditRequested = true;
-        OnceShown(popup_.get(), [&] {
+        OnceShown(popup_, [&] {
             Choose(Choice(choice));
             ClickOk();
             EnsurePopupClosed();
@@ -463,7 +463,7 @@ private slots:
             QCOMPARE(StateOf(List().AllTasks[k]), StateOf(before[k]));
             QCOMPARE(StoredState(before[k].id), StateOf(before[k]));
         }
-        QVERIFY(main.Timer3->isActive());
+        QVERIFY(main.Reminders->Timer3->isActive());
         QVERIFY(ShownMessageBoxes().isEmpty());
     }
 
@@ -477,7 +477,7 @@ private slots:
     void failingWriteClosesThePopupAndKeepsTheRecords() {
         QFETCH(int, choice);
         TForm1& main = Start(ThreeTasks());
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         const int row = ShownRow(1);
         QCOMPARE(CheckOf(row), Qt::Unchecked);
         QVERIFY(QFile::setPermissions(home_->DatabasePath(),
@@ -497,8 +497,8 @@ private slots:
         QCOMPARE(StateOf(Record(1)), unchanged);
         QCOMPARE(StateOf(List().ShownTasks[static_cast<size_t>(row)]), unchanged);
         QCOMPARE(CheckOf(row), Qt::Unchecked);
-        QVERIFY(main.Timer3->isActive());
-        QVERIFY(!main.Timer4->isActive());
+        QVERIFY(main.Reminders->Timer3->isActive());
+        QVERIFY(!main.Reminders->Timer4->isActive());
     }
 
     void editWritesNothingAndOpensTheEditorPreparedFromTheRecord() {
@@ -513,8 +513,8 @@ private slots:
         Exec(home_->DatabasePath(),
              "INSERT INTO t_note (id, idTask, strNote) VALUES (1, 1, '  call back')");
         TForm1& main = Start({});
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 1);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 1);
         const int row = ShownRow(1);
         QSignalSpy rowsChanged(&Rows(), &QAbstractItemModel::dataChanged);
 
@@ -527,7 +527,7 @@ private slots:
         ClickBalloon([&] {
             OnceShown(&editor, [&] {
                 editorShown = editor.isVisible();
-                paused = !main.Timer3->isActive() && !main.Timer4->isActive();
+                paused = !main.Reminders->Timer3->isActive() && !main.Reminders->Timer4->isActive();
                 editRequested = popup_->EditRequested;
                 writtenByPopup = StoredState(1) != TTaskState{0, 1, PastReminder()};
                 prepared << QString::number(editor.TaskEditorMode)
@@ -563,13 +563,13 @@ private slots:
         QCOMPARE(Record(1).intCategory, 2);
         QCOMPARE(rowsChanged.size(), 0);
         QCOMPARE(row, 0);
-        QVERIFY(main.Timer3->isActive());
-        QVERIFY(!main.Timer4->isActive());
-        main.Timer3Timer();
+        QVERIFY(main.Reminders->Timer3->isActive());
+        QVERIFY(!main.Reminders->Timer4->isActive());
+        main.Reminders->Timer3Timer();
         QVERIFY(!BalloonUp());
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
-        QCOMPARE(main.ReminderTaskId, 1);
+        QCOMPARE(main.Reminders->ReminderTaskId, 1);
     }
 
     void acceptedEditKeepsTheRowInPlaceWithTheNewCategory() {
@@ -583,13 +583,13 @@ private slots:
                               {.id = 4, .name = "bread", .category = 1}});
         List().LoadTasks(1);
         QCOMPARE(Ids(List().ShownTasks), (std::vector<int>{1, 2, 4}));
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 2);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 2);
         QCOMPARE(Record(2).intImg, 1);
         QSignalSpy rowsChanged(&Rows(), &QAbstractItemModel::dataChanged);
 
         ClickBalloon([&] {
-            OnceShown(editor_.get(), [&] {
+            OnceShown(editor_, [&] {
                 editor_->Edit1->setText("  walk the dog  ");
                 editor_->ComboBox1->setCurrentIndex(editor_->ComboBox1->findText("Errands"));
                 editor_->Memo1->setPlainText("  around the park");
@@ -631,8 +631,8 @@ private slots:
         QCOMPARE(rowsChanged.front().at(0).toModelIndex().row(), 1);
         QCOMPARE(List().ShownTasks[0].strName, std::string("milk"));
         QCOMPARE(Record(1).intCategory, 1);
-        QVERIFY(main.Timer3->isActive());
-        QVERIFY(!main.Timer4->isActive());
+        QVERIFY(main.Reminders->Timer3->isActive());
+        QVERIFY(!main.Reminders->Timer4->isActive());
     }
 
     void balloonClickBringsTheMainWindowBack_data() {
@@ -647,8 +647,8 @@ private slots:
         main.ShowAtStartup();
         QVERIFY(!main.MainShown);
         QCOMPARE(main.isVisible(), !trayAvailable);
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 1);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 1);
         bool shownWithPopup = false;
         ClickBalloon([&] {
             shownWithPopup = main.MainShown && main.isVisible() && !main.isMinimized();
@@ -666,12 +666,12 @@ private slots:
         rows[0].note = std::string(40, 'x') + " " + std::string(200, 'y') + "\nz\nz\nz";
         rows[2].note = "short";
         TForm1& main = Start(rows);
-        QVERIFY(!main.UsesTrayBalloons());
+        QVERIFY(!main.Reminders->UsesTrayBalloons());
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         for (int id : {1, 3}) {
-            main.Timer3Timer();
+            main.Reminders->Timer3Timer();
             QVERIFY(BalloonUp());
-            TBalloonWindow& balloon = *main.Balloon;
+            TBalloonWindow& balloon = *main.Reminders->Balloon;
             QList<QLabel*> texts;
             for (QLabel* label : balloon.findChildren<QLabel*>())
                 if (label->pixmap().isNull())
@@ -686,17 +686,17 @@ private slots:
             QVERIFY(area.right() - placed.right() <= 16);
             QVERIFY(area.bottom() - placed.bottom() <= 16);
             QVERIFY(placed.height() >= balloon.sizeHint().height());
-            main.Timer4Timer();
+            main.Reminders->Timer4Timer();
             QVERIFY(!BalloonUp());
         }
     }
 
     void balloonWindowLeftClickOpensThePopup() {
         TForm1& main = Start(ThreeTasks());
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
         bool popupShown = false;
-        OnceShown(popup_.get(), [&] {
+        OnceShown(popup_, [&] {
             popupShown = popup_->isVisible();
             EnsurePopupClosed();
         });
@@ -706,7 +706,7 @@ private slots:
         QVERIFY(BalloonUp());
 
         QString name;
-        OnceShown(popup_.get(), [&] {
+        OnceShown(popup_, [&] {
             popupShown = popup_->isVisible();
             name = popup_->Edit1->text();
             Choose(popup_->RadioButton3);
@@ -728,8 +728,8 @@ private slots:
         bool popupShown = false;
         OnceShown(&options, [&] {
             // The options window leaves the check running: a balloon comes up over it.
-            main.Timer3Timer();
-            OnceShown(popup_.get(), [&] {
+            main.Reminders->Timer3Timer();
+            OnceShown(popup_, [&] {
                 popupShown = popup_->isVisible();
                 Choose(popup_->RadioButton2);
                 ClickOk();
@@ -750,14 +750,14 @@ private slots:
         TForm1& main = Start(ThreeTasks());
         auto box = std::make_unique<QDialog>();
         OnceShown(box.get(), [&] {
-            main.Timer3Timer();
+            main.Reminders->Timer3Timer();
             box->accept();
         });
         box->exec();
         box.reset();
         QVERIFY(BalloonUp());
         bool popupShown = false;
-        OnceShown(popup_.get(), [&] {
+        OnceShown(popup_, [&] {
             popupShown = popup_->isVisible();
             ClickOk();
             EnsurePopupClosed();

@@ -58,7 +58,7 @@ private:
 private slots:
     void init() {
         rig_ = std::make_unique<TEditorRig>();
-        editor_ = rig_->editor.get();
+        editor_ = rig_->editor;
     }
     void cleanup() {
         VerifyCleanEnd();
@@ -158,15 +158,15 @@ private slots:
     }
 
     void showPausesTheReminderCheckAndCloseResumesIt() {
-        QVERIFY(rig_->main->Timer3->isActive());
-        rig_->main->Timer4->start();
+        QVERIFY(rig_->main->Reminders->Timer3->isActive());
+        rig_->main->Reminders->Timer4->start();
         rig_->ShowAdd();
-        QVERIFY(!rig_->main->Timer3->isActive());
-        QVERIFY(!rig_->main->Timer4->isActive());
+        QVERIFY(!rig_->main->Reminders->Timer3->isActive());
+        QVERIFY(!rig_->main->Reminders->Timer4->isActive());
         editor_->BitBtn2Click();
         QVERIFY(!editor_->isVisible());
-        QVERIFY(rig_->main->Timer3->isActive());
-        QVERIFY(!rig_->main->Timer4->isActive());
+        QVERIFY(rig_->main->Reminders->Timer3->isActive());
+        QVERIFY(!rig_->main->Reminders->Timer4->isActive());
     }
 
     void addResetsEveryControl() {
@@ -446,7 +446,6 @@ private slots:
         else if (way == "close picture")
             QTest::mouseClick(editor_->Frame->Image_Close(), Qt::LeftButton);
         else {
-            rig_->main->Form17 = editor_;
             rig_->main->WMCloseEditor(1);
             QVERIFY(editor_->isVisible());
             rig_->main->WMCloseEditor(0);
@@ -454,7 +453,7 @@ private slots:
         QVERIFY(!editor_->isVisible());
         QCOMPARE(editor_->result(), int(QDialog::Rejected));
         QVERIFY(!editor_->EditAccepted);
-        QVERIFY(rig_->main->Timer3->isActive());
+        QVERIFY(rig_->main->Reminders->Timer3->isActive());
         QCOMPARE(RowCount(rig_->Db(), "t_task"), 0);
         QCOMPARE(RowCount(rig_->Db(), "t_note"), 0);
     }
@@ -485,7 +484,7 @@ private slots:
         editor_->TaskEditorMode = 1;
         QTimer::singleShot(0, editor_, [this] {
             QVERIFY(editor_->isModal());
-            QVERIFY(!rig_->main->Timer3->isActive());
+            QVERIFY(!rig_->main->Reminders->Timer3->isActive());
             rig_->TypeName("modal");
             rig_->ClickOk();
             // Whatever happened, the modal run must end.
@@ -494,7 +493,7 @@ private slots:
         });
         QCOMPARE(editor_->exec(), int(QDialog::Accepted));
         QVERIFY(editor_->EditAccepted);
-        QVERIFY(rig_->main->Timer3->isActive());
+        QVERIFY(rig_->main->Reminders->Timer3->isActive());
         QCOMPARE(rig_->Task(editor_->EditTaskId, "strName").toString(), QString("modal"));
     }
 

@@ -69,7 +69,7 @@ private:
 private slots:
     void init() {
         rig_ = std::make_unique<TEditorRig>();
-        editor_ = rig_->editor.get();
+        editor_ = rig_->editor;
     }
     void cleanup() {
         VerifyCleanEnd();
@@ -107,7 +107,7 @@ private slots:
         QCOMPARE(editor_->ComboBox3->currentText(), QString("BELL.WAV"));
         QVERIFY(editor_->SpeedButton1->isEnabled());
         QVERIFY(!editor_->EditAccepted);
-        QVERIFY(!rig_->main->Timer3->isActive());
+        QVERIFY(!rig_->main->Reminders->Timer3->isActive());
     }
 
     void prepareEditWithoutDueDateOrReminderUsesTheDefaults() {
@@ -182,7 +182,7 @@ private slots:
         QCOMPARE(rig_->Task(5, "strSoundFile").toString(), QString());
         QCOMPARE(rig_->Task(5, "intMemo").toInt(), 1);
         QCOMPARE(rig_->NoteOf(5).toString(), QString("old note"));
-        QVERIFY(rig_->main->Timer3->isActive());
+        QVERIFY(rig_->main->Reminders->Timer3->isActive());
     }
 
     void editGivingANoteAddsANoteRowWithANewId() {
@@ -264,7 +264,7 @@ private slots:
         QCOMPARE(editor_->Edit1->text(), name);
         QCOMPARE(editor_->Memo1->toPlainText(), note);
         QCOMPARE(FileHash(rig_->Db()), before);
-        QVERIFY(!rig_->main->Timer3->isActive());
+        QVERIFY(!rig_->main->Reminders->Timer3->isActive());
 
         editor_->BitBtn2Click();
         QVERIFY(!editor_->EditAccepted);
@@ -314,7 +314,7 @@ private slots:
         QCOMPARE(editor_->exec(), int(QDialog::Rejected));
         QVERIFY(!editor_->EditAccepted);
         QCOMPARE(rig_->Task(5, "strName").toString(), QString("water plants"));
-        QVERIFY(rig_->main->Timer3->isActive());
+        QVERIFY(rig_->main->Reminders->Timer3->isActive());
     }
 };
 

@@ -7,6 +7,7 @@
 #include "tasklist/BitBtn.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/TaskListRig.h"
 #include "tests/ui/TestSupport.h"
 
 #include <QFile>
@@ -41,13 +42,20 @@ class TestTaskList : public QObject {
 
     std::unique_ptr<TTestHome> home_;
     std::unique_ptr<TDM> dm_;
-    std::unique_ptr<TForm2> form_;
+    std::unique_ptr<TTaskListRig> rig_;
+    TForm2* form_ = nullptr;
+
+    void MakeList() {
+        form_ = nullptr;
+        rig_ = std::make_unique<TTaskListRig>(*dm_);
+        form_ = &rig_->List();
+    }
 
     // A task list window over a fresh database holding the rows, created as the main
     // window creates it, and shown.
     TForm2& Open(const std::vector<TTaskRow>& rows) {
         InsertTasks(home_->DatabasePath(), rows);
-        form_ = std::make_unique<TForm2>(*dm_);
+        MakeList();
         form_->FormCreate([] {});
         form_->show();
         return *form_;
@@ -91,7 +99,8 @@ private slots:
 
     void cleanup() {
         VerifyCleanEnd();
-        form_.reset();
+        form_ = nullptr;
+        rig_.reset();
         dm_.reset();
         home_.reset();
     }
@@ -101,7 +110,7 @@ private slots:
     void FirstLoadShowsEveryTaskUndoneFirstAndSelectsTheFirstRow() {
         bool reminderCheckStarted = false;
         InsertTasks(home_->DatabasePath(), MixedTasks());
-        form_ = std::make_unique<TForm2>(*dm_);
+        MakeList();
         form_->FormCreate([&] { reminderCheckStarted = true; });
 
         QVERIFY(reminderCheckStarted);
@@ -181,10 +190,11 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(QByteArray(4096, 'x'));
         file.close();
-        TForm2 form(*dm_);
+        MakeList();
         bool reminderCheckStarted = false;
 
-        QVERIFY_THROWS_EXCEPTION(StoreError, form.FormCreate([&] { reminderCheckStarted = true; }));
+        QVERIFY_THROWS_EXCEPTION(StoreError,
+                                 form_->FormCreate([&] { reminderCheckStarted = true; }));
         QVERIFY(!reminderCheckStarted);
     }
 

@@ -62,9 +62,7 @@ private slots:
         Exec(Db(), "UPDATE t_task SET intMemo = 1 WHERE id = 2");
         Exec(Db(), "INSERT INTO t_note (id, idTask, strNote) VALUES (1, 2, 'note of two')");
         list_ = rig_->main->Form2;
-        editor_ = rig_->editor.get();
-        rig_->main->Form17 = editor_;
-        list_->Form17 = editor_;
+        editor_ = rig_->editor;
         Reload(0);
         // The list is laid out only inside a shown main window.
         rig_->main->show();

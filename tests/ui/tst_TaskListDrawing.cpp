@@ -6,6 +6,7 @@
 #include "tasklist/BitBtn.h"
 #include "tasklist/TaskListPainting.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/TaskListRig.h"
 #include "tests/ui/TestSupport.h"
 
 #include <QHeaderView>
@@ -84,14 +85,15 @@ class TestTaskListDrawing : public QObject {
 
     std::unique_ptr<TTestHome> home_;
     std::unique_ptr<TDM> dm_;
-    std::unique_ptr<TForm2> form_;
+    std::unique_ptr<TTaskListRig> rig_;
+    TForm2* form_ = nullptr;
     QImage shot_;
 
     // The cell of a row and column in window coordinates.
     QRect Cell(int row, int column) const {
         QTreeView* list = form_->VDT();
         const QRect cell = list->visualRect(list->model()->index(row, column));
-        return cell.translated(list->viewport()->mapTo(form_.get(), QPoint(0, 0)));
+        return cell.translated(list->viewport()->mapTo(form_, QPoint(0, 0)));
     }
 
     QColor Base() const { return form_->VDT()->palette().color(QPalette::Base); }
@@ -124,7 +126,8 @@ private slots:
         Exec(home_->DatabasePath(),
              "INSERT INTO t_category (id, strName, intImg, intPos) VALUES (4, 'Odd', 0, 4)");
 
-        form_ = std::make_unique<TForm2>(*dm_);
+        rig_ = std::make_unique<TTaskListRig>(*dm_);
+        form_ = &rig_->List();
         form_->FormCreate([] {});
         form_->show();
         shot_ = form_->grab().toImage();
@@ -133,7 +136,8 @@ private slots:
 
     void cleanup() {
         VerifyCleanEnd();
-        form_.reset();
+        form_ = nullptr;
+        rig_.reset();
         dm_.reset();
         home_.reset();
     }
@@ -298,7 +302,7 @@ private slots:
         const QImage before = shot_.copy(Cell(1, 4));
         form_->VDT()->header()->moveSection(4, 0);
         const QImage after = form_->grab().toImage();
-        QCOMPARE(Cell(1, 4).left(), form_->VDT()->viewport()->mapTo(form_.get(), QPoint()).x());
+        QCOMPARE(Cell(1, 4).left(), form_->VDT()->viewport()->mapTo(form_, QPoint()).x());
         QCOMPARE(after.copy(Cell(1, 4)), before);
     }
 
