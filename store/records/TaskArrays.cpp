@@ -5,7 +5,7 @@
 #include "store/funUnit.h"
 #include "store/records/TaskTable.h"
 
-TRowChanges TTaskArrays::Notify(TRowChanges changes) const {
+void TTaskArrays::Notify(const TRowChanges& changes) const {
     if (listener_)
         for (const TRowChange& change : changes) {
             switch (change.kind) {
@@ -23,10 +23,9 @@ TRowChanges TTaskArrays::Notify(TRowChanges changes) const {
                 break;
             }
         }
-    return changes;
 }
 
-TRowChanges TTaskArrays::Load(int32_t category, int sortColumn, int32_t sortOrder) {
+void TTaskArrays::Load(int32_t category, int sortColumn, int32_t sortOrder) {
     try {
         LoadTaskArrays(dm_, category, sortColumn, sortOrder, all_, shown_);
     } catch (const std::exception& error) {
@@ -37,11 +36,10 @@ TRowChanges TTaskArrays::Load(int32_t category, int sortColumn, int32_t sortOrde
         throw;
     }
     dm_.AllowWrites();
-    return Notify({{TRowChange::Reset}});
+    Notify({{TRowChange::Reset}});
 }
 
-TRowChanges TTaskArrays::Add(int32_t id, const TTaskEdit& saved,
-                             const std::optional<TMyRec1>& category) {
+void TTaskArrays::Add(int32_t id, const TTaskEdit& saved, const std::optional<TMyRec1>& category) {
     TMyRec2 task;
     task.id = id;
     ApplyEdit(task, saved);
@@ -49,11 +47,11 @@ TRowChanges TTaskArrays::Add(int32_t id, const TTaskEdit& saved,
     ApplyCategory(task, category, true);
     all_.push_back(task);
     shown_.push_back(std::move(task));
-    return Notify({{TRowChange::Inserted, static_cast<int>(shown_.size()) - 1}});
+    Notify({{TRowChange::Inserted, static_cast<int>(shown_.size()) - 1}});
 }
 
-TRowChanges TTaskArrays::EditFromList(int row, const TTaskEdit& saved,
-                                      const std::optional<TMyRec1>& category) {
+void TTaskArrays::EditFromList(int row, const TTaskEdit& saved,
+                               const std::optional<TMyRec1>& category) {
     TMyRec2& shown = shown_.at(static_cast<size_t>(row));
     TMyRec2 edited = shown;
     ApplyEdit(edited, saved);
@@ -65,14 +63,14 @@ TRowChanges TTaskArrays::EditFromList(int row, const TTaskEdit& saved,
             task.intPos = edited.intPos;
         }
     shown = std::move(edited);
-    return Notify({{TRowChange::Changed, row}});
+    Notify({{TRowChange::Changed, row}});
 }
 
-TRowChanges TTaskArrays::EditFromReminder(int32_t id, const TTaskEdit& saved,
-                                          const std::optional<TMyRec1>& category) {
+void TTaskArrays::EditFromReminder(int32_t id, const TTaskEdit& saved,
+                                   const std::optional<TMyRec1>& category) {
     const int position = FindTask(all_, id);
     if (position < 0)
-        return {};
+        return;
     TMyRec2 edited = all_[static_cast<size_t>(position)];
     ApplyEdit(edited, saved);
     ApplyCategory(edited, category, false);
@@ -83,16 +81,16 @@ TRowChanges TTaskArrays::EditFromReminder(int32_t id, const TTaskEdit& saved,
             shown_[row] = edited;
             changes.push_back({TRowChange::Changed, static_cast<int>(row)});
         }
-    return Notify(std::move(changes));
+    Notify(changes);
 }
 
-TRowChanges TTaskArrays::Delete(int row) {
+void TTaskArrays::Delete(int row) {
     const int32_t id = shown_.at(static_cast<size_t>(row)).id;
     DeleteTask(dm_, id);
     if (const int all = FindTask(all_, id); all >= 0)
         all_.erase(all_.begin() + all);
     shown_.erase(shown_.begin() + row);
-    return Notify({{TRowChange::Removed, row}});
+    Notify({{TRowChange::Removed, row}});
 }
 
 int TTaskArrays::RowAfterDelete(int row) const {
@@ -101,46 +99,46 @@ int TTaskArrays::RowAfterDelete(int row) const {
     return std::min(row, static_cast<int>(shown_.size()) - 1);
 }
 
-TRowChanges TTaskArrays::SetDone(int row, int32_t done) {
+void TTaskArrays::SetDone(int row, int32_t done) {
     TMyRec2& task = shown_.at(static_cast<size_t>(row));
     WriteDoneMark(dm_, task.id, done);
     task.intDone = done;
     if (const int all = FindTask(all_, task.id); all >= 0)
         all_[static_cast<size_t>(all)].intDone = done;
-    return Notify({{TRowChange::Changed, row}});
+    Notify({{TRowChange::Changed, row}});
 }
 
-template <typename Change> TRowChanges TTaskArrays::ChangeTask(int32_t id, Change change) {
+template <typename Change> void TTaskArrays::ChangeTask(int32_t id, Change change) {
     const int all = FindTask(all_, id);
     if (all < 0)
-        return {};
+        return;
     change(all_[static_cast<size_t>(all)]);
     const int row = FindTask(shown_, id);
     if (row < 0)
-        return {};
+        return;
     change(shown_[static_cast<size_t>(row)]);
-    return Notify({{TRowChange::Changed, row}});
+    Notify({{TRowChange::Changed, row}});
 }
 
-TRowChanges TTaskArrays::PostponeReminder(int32_t id, double when) {
+void TTaskArrays::PostponeReminder(int32_t id, double when) {
     if (FindTask(all_, id) < 0)
-        return {};
+        return;
     WriteReminderTime(dm_, id, when);
-    return ChangeTask(id, [when](TMyRec2& task) { task.datetimeReminder = when; });
+    ChangeTask(id, [when](TMyRec2& task) { task.datetimeReminder = when; });
 }
 
-TRowChanges TTaskArrays::CancelReminder(int32_t id) {
+void TTaskArrays::CancelReminder(int32_t id) {
     if (FindTask(all_, id) < 0)
-        return {};
+        return;
     WriteReminderOff(dm_, id);
-    return ChangeTask(id, [](TMyRec2& task) { task.intReminder = 0; });
+    ChangeTask(id, [](TMyRec2& task) { task.intReminder = 0; });
 }
 
-TRowChanges TTaskArrays::MarkDone(int32_t id) {
+void TTaskArrays::MarkDone(int32_t id) {
     if (FindTask(all_, id) < 0)
-        return {};
+        return;
     WriteDoneMark(dm_, id, 1);
-    return ChangeTask(id, [](TMyRec2& task) { task.intDone = 1; });
+    ChangeTask(id, [](TMyRec2& task) { task.intDone = 1; });
 }
 
 int TTaskArrays::SortByColumn(int column, int32_t sortOrder, std::optional<int32_t> focusedId) {

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-// What an operation did to the rows of the list (ShownTasks).
+// What an operation did to the rows of the list (ShownTasks), as the listener hears it.
 struct TRowChange {
     enum TKind { Reset, Inserted, Removed, Changed };
     TKind kind = Reset;
@@ -36,8 +36,8 @@ public:
 // i, each a copy of its AllTasks record. Nothing else writes them.
 //
 // Operations that write the database write it first: when the write throws, the records
-// are as they were. Each operation returns the rows it reset, inserted, removed or changed,
-// and tells the listener the same.
+// are as they were. Each operation tells the listener the rows it reset, inserted, removed or
+// changed, once the arrays hold the change.
 class TTaskArrays {
 public:
     explicit TTaskArrays(TDM& dm) : dm_(dm) {}
@@ -51,7 +51,7 @@ public:
     // the order of the header's sort column (-1 for none) and direction (-1 ascending, +1
     // descending). On failure both arrays are empty, the error propagates, and every write
     // is refused with it until a load succeeds.
-    TRowChanges Load(int32_t category, int sortColumn, int32_t sortOrder);
+    void Load(int32_t category, int sortColumn, int32_t sortOrder);
 
     // What follows a save of the editor reads nothing from the file: category is the task's
     // category row as the save read it, so that a file locked just after the save cannot
@@ -59,29 +59,28 @@ public:
 
     // A task the editor has just added: appended to both arrays, whatever category the list
     // shows, with its category's name, icon and position.
-    TRowChanges Add(int32_t id, const TTaskEdit& saved, const std::optional<TMyRec1>& category);
+    void Add(int32_t id, const TTaskEdit& saved, const std::optional<TMyRec1>& category);
     // The editor has just saved the task of a row: every AllTasks record with its id and the
     // row's record take all fields but the done mark and the category's name.
-    TRowChanges EditFromList(int row, const TTaskEdit& saved,
-                             const std::optional<TMyRec1>& category);
+    void EditFromList(int row, const TTaskEdit& saved, const std::optional<TMyRec1>& category);
     // The editor has just saved a task opened from a reminder: its AllTasks record takes all
     // fields but the done mark and the category's name, and every row showing it becomes a
     // copy of that record. The rows keep their places.
-    TRowChanges EditFromReminder(int32_t id, const TTaskEdit& saved,
-                                 const std::optional<TMyRec1>& category);
+    void EditFromReminder(int32_t id, const TTaskEdit& saved,
+                          const std::optional<TMyRec1>& category);
 
     // Deletes the task of a row from the database and from both arrays.
-    TRowChanges Delete(int row);
+    void Delete(int row);
     // The row that takes the focus after row was deleted: the same place, or the new last
     // row; -1 when the list is empty.
     int RowAfterDelete(int row) const;
     // Writes the done mark of a row's task, then sets it in both arrays.
-    TRowChanges SetDone(int row, int32_t done);
+    void SetDone(int row, int32_t done);
 
     // The reminder popup's operations on a task, shown or not.
-    TRowChanges PostponeReminder(int32_t id, double when);
-    TRowChanges CancelReminder(int32_t id);
-    TRowChanges MarkDone(int32_t id);
+    void PostponeReminder(int32_t id, double when);
+    void CancelReminder(int32_t id);
+    void MarkDone(int32_t id);
 
     // Orders the rows by a column header (0 to 4) in a direction (-1 ascending, +1
     // descending), which becomes SortOrder. Returns the new row of the task focusedId, -1
@@ -93,8 +92,8 @@ public:
     std::vector<TMyRec2> PrintCopies(bool onlyUncompleted) const;
 
 private:
-    template <typename Change> TRowChanges ChangeTask(int32_t id, Change change);
-    TRowChanges Notify(TRowChanges changes) const;
+    template <typename Change> void ChangeTask(int32_t id, Change change);
+    void Notify(const TRowChanges& changes) const;
 
     TDM& dm_;
     TRowListener* listener_ = nullptr;
