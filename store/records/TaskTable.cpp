@@ -4,6 +4,7 @@
 
 #include "store/db/TableAccess.h"
 #include "store/funUnit.h"
+#include "store/records/TaskWrite.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -55,23 +56,14 @@ std::vector<TMyRec2> ReadAllTasks(TDM& dm) {
 
     OpenTable(table, "t_category");
     std::unordered_map<int32_t, TMyRec1> categories;
-    const int categoryKey = table.FieldIndex("id"), categoryName = table.FieldIndex("strName"),
-              categoryImg = table.FieldIndex("intImg"), categoryPos = table.FieldIndex("intPos");
     for (table.First(); !table.Eof(); table.Next()) {
-        TMyRec1 row;
-        row.id = table.AsInteger(categoryKey);
-        row.strName = table.AsString(categoryName);
-        row.intImg = table.AsInteger(categoryImg);
-        row.intPos = table.AsInteger(categoryPos);
+        TMyRec1 row = CategoryOfRow(table);
         categories.try_emplace(row.id, std::move(row));
     }
     table.Close();
     for (TMyRec2& task : all)
-        if (auto found = categories.find(task.intCategory); found != categories.end()) {
-            task.strCategory = found->second.strName;
-            task.intImg = found->second.intImg;
-            task.intPos = found->second.intPos;
-        }
+        if (auto found = categories.find(task.intCategory); found != categories.end())
+            ApplyCategory(task, found->second, true);
     return all;
 }
 
@@ -120,14 +112,18 @@ std::vector<TMyRec1> LoadCategories(TDM& dm) {
     table.Close();
     OpenTable(table, "t_category");
     table.SetSort("intPos ASC");
-    for (table.First(); !table.Eof(); table.Next()) {
-        TMyRec1& category = categories.emplace_back();
-        category.id = table.AsInteger("id");
-        category.strName = table.AsString("strName");
-        category.intImg = table.AsInteger("intImg");
-        category.intPos = table.AsInteger("intPos");
-    }
+    for (table.First(); !table.Eof(); table.Next())
+        categories.push_back(CategoryOfRow(table));
     table.SetSort("");
     table.Close();
     return categories;
+}
+
+TMyRec1 CategoryOfRow(TTableCursor& table) {
+    TMyRec1 category;
+    category.id = table.AsInteger("id");
+    category.strName = table.AsString("strName");
+    category.intImg = table.AsInteger("intImg");
+    category.intPos = table.AsInteger("intPos");
+    return category;
 }

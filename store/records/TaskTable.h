@@ -21,3 +21,6 @@ void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder
 
 // Every category in position order.
 std::vector<TMyRec1> LoadCategories(TDM& dm);
+
+// The t_category row the cursor stands on, as the windows hold it.
+TMyRec1 CategoryOfRow(TTableCursor& table);

@@ -5,6 +5,7 @@
 #include "store/dates/dateUnit.h"
 #include "store/db/StoreError.h"
 #include "store/db/TableAccess.h"
+#include "store/records/TaskTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -166,36 +167,27 @@ std::optional<TMyRec1> ReadCategory(TDM& dm, int32_t id) {
     TTableCursor& table = dm.ADOTable1;
     OpenTable(table, "t_category");
     std::optional<TMyRec1> category;
-    if (table.Locate("id", id)) {
-        category.emplace();
-        category->id = id;
-        category->strName = table.AsString("strName");
-        category->intImg = table.AsInteger("intImg");
-        category->intPos = table.AsInteger("intPos");
-    }
+    if (table.Locate("id", id))
+        category = CategoryOfRow(table);
     table.Close();
     return category;
 }
 
-void ApplyCategory(TMyRec2& task, const std::optional<TMyRec1>& category, bool withName) {
-    if (!category)
-        return;
+void ApplyCategory(TMyRec2& task, const TMyRec1& category, bool withName) {
     if (withName)
-        task.strCategory = category->strName;
-    task.intImg = category->intImg;
-    task.intPos = category->intPos;
+        task.strCategory = category.strName;
+    task.intImg = category.intImg;
+    task.intPos = category.intPos;
+}
+
+void ApplyCategory(TMyRec2& task, const std::optional<TMyRec1>& category, bool withName) {
+    if (category)
+        ApplyCategory(task, *category, withName);
 }
 
 void ApplyEdit(TMyRec2& record, const TTaskEdit& task) {
+    static_cast<TTaskColumns&>(record) = task;
     record.strName = TrimName(task.strName);
-    record.intCategory = task.intCategory;
-    record.intPriority = task.intPriority;
-    record.intDue = task.intDue;
-    record.dateDue = task.dateDue;
-    record.intReminder = task.intReminder;
-    record.datetimeReminder = task.datetimeReminder;
-    record.intSound = task.intSound;
-    record.strSoundFile = task.strSoundFile;
     record.intMemo = task.strNote ? 1 : 0;
     record.strNote = task.strNote.value_or(std::string());
 }

@@ -10,16 +10,10 @@
 #include <string>
 
 // What the task editor saves: every column of a task row but id and intDone, and the note.
-struct TTaskEdit {
-    std::string strName;
-    int32_t intCategory = 0;
-    int32_t intPriority = 1;
-    int32_t intDue = 0;
-    double dateDue = 0;
-    int32_t intReminder = 0;
-    double datetimeReminder = 0;
-    int32_t intSound = 0;
-    std::string strSoundFile;
+// A task is Normal (intPriority 1) until it is told otherwise.
+struct TTaskEdit : TTaskColumns {
+    TTaskEdit() { intPriority = 1; }
+
     // The note as typed; none when the typed text is blank.
     std::optional<std::string> strNote;
 };
@@ -64,6 +58,7 @@ std::optional<TMyRec1> ReadCategory(TDM& dm, int32_t id);
 // Copies the icon and position of the task's category into the record, and its name too when
 // withName is set (an edit keeps the name the record was loaded with). No category leaves the
 // record alone.
+void ApplyCategory(TMyRec2& task, const TMyRec1& category, bool withName);
 void ApplyCategory(TMyRec2& task, const std::optional<TMyRec1>& category, bool withName);
 
 // Copies what the editor saved into a task record: all fields but id, intDone, strCategory
