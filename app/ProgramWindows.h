@@ -39,7 +39,6 @@ public:
     TForm16& CategoryEditor() { return categoryEditor_; }
     TForm17& TaskEditor() { return taskEditor_; }
     TForm18& PrintSettings() { return printSettings_; }
-    TForm19& PrintPreview() { return printPreview_; }
 
 private:
     void PauseReminderCheck() override;

@@ -54,15 +54,6 @@ std::unique_ptr<QIODevice> TMetafileList::MakeStream(bool tempFile) const {
     return file;
 }
 
-QString TMetafileList::FileName() const {
-    const auto* file = dynamic_cast<const QTemporaryFile*>(stream_.get());
-    return file ? file->fileName() : QString();
-}
-
-qint64 TMetafileList::StreamSize() const {
-    return stream_ ? stream_->size() : 0;
-}
-
 qint64 TMetafileList::PageEnd(int index) const {
     return index + 1 < Count() ? offsets_[index + 1] : stream_->size();
 }

@@ -44,7 +44,6 @@ public:
 
     void Close();
     void SetTableName(const std::string& table) { tableName_ = table; }
-    const std::string& TableName() const { return tableName_; }
     void Open();
     bool Active() const { return db_ != nullptr; }
 

@@ -18,6 +18,7 @@
 #include "printing/Unit19.h"
 #include "store/DmUnit.h"
 #include "store/records/TaskArrays.h"
+#include "tests/SqlFile.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -34,16 +35,12 @@
 #include <QTransform>
 #include <cstdio>
 #include <limits>
-#include <sqlite3.h>
 #include <string>
 
 namespace {
 
 void Sql(const std::string& database, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open(database.c_str(), &db);
-    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    TSqlFile(database).Exec(sql);
 }
 
 // Tasks in three categories, named so that the pages of perPage tasks look unlike each other:
