@@ -61,7 +61,7 @@ public:
     void ShowAtStartup();
     // Copies the database into its backup folder once a day, after the window is up.
     void ScheduleDailyBackup();
-    void TakeDailyBackup();
+    void MakeTodaysBackup();
 
     void LoadCategoryMenu();
     void Label6Click();

@@ -35,14 +35,14 @@ void TForm1::LoadAtStartup() {
     }
 }
 
-void TForm1::TakeDailyBackup() {
+void TForm1::MakeTodaysBackup() {
     // A file the list could not read is not copied: its copy would push a good one out.
     if (!dm_.Writable())
         return;
-    RunReportingErrors(this, [this] { ::TakeDailyBackup(dm_.DatabasePath(), FormatDate(Now())); });
+    RunReportingErrors(this, [this] { TakeDailyBackup(dm_.DatabasePath(), FormatDate(Now())); });
 }
 
 void TForm1::ScheduleDailyBackup() {
     // After the window is up, between two events, so that no write of ours is under way.
-    QTimer::singleShot(0, this, &TForm1::TakeDailyBackup);
+    QTimer::singleShot(0, this, &TForm1::MakeTodaysBackup);
 }

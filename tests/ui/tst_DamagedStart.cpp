@@ -116,7 +116,7 @@ private slots:
         QVERIFY(DamagedFiles().isEmpty());
         // Nothing is built on the file the list could not show, and no copy pushes out the good
         // one.
-        main.TakeDailyBackup();
+        main.MakeTodaysBackup();
         QCOMPARE(NewestBackup(Db().toStdString())->date, std::string("2026-12-01"));
         ClearShownMessageBoxes();
     }
