@@ -92,22 +92,8 @@ public:
     bool ListShown = false;
     int32_t ShownCategory = 0;
     std::vector<TMyRec1> MenuCategories;
-    std::array<QAction*, 10> CategoryItems{};
 
     TForm2* Form2 = nullptr;
-    QWidget* Panel1 = nullptr;
-    QMenu* cpm = nullptr;
-    QAction* All1 = nullptr;
-    QAction* EditCategory1 = nullptr;
-    TMyLabel* Label6 = nullptr;
-    TMyLabel* LabelOptions = nullptr;
-    TMyLabel* LabelHelp = nullptr;
-    TMyLabel* LabelAbout = nullptr;
-    TMyLabel* LabelExit = nullptr;
-    QSystemTrayIcon* TrayIcon1 = nullptr;
-    QMenu* TrayMenu = nullptr;
-    QAction* ShowOrganizer1 = nullptr;
-    QAction* Exit1 = nullptr;
     TFrameController* Frame = nullptr;
     TReminderCheck* Reminders = nullptr;
 
@@ -139,4 +125,20 @@ private:
     bool reloadWaiting_ = false;
     TStartOptions options_;
     TOpenedWindows windows_;
+
+    // The window's controls are its own; each has its designed name as its object name.
+    std::array<QAction*, 10> CategoryItems{};
+    QWidget* Panel1 = nullptr;
+    QMenu* cpm = nullptr;
+    QAction* All1 = nullptr;
+    QAction* EditCategory1 = nullptr;
+    TMyLabel* Label6 = nullptr;
+    TMyLabel* LabelOptions = nullptr;
+    TMyLabel* LabelHelp = nullptr;
+    TMyLabel* LabelAbout = nullptr;
+    TMyLabel* LabelExit = nullptr;
+    QSystemTrayIcon* TrayIcon1 = nullptr;
+    QMenu* TrayMenu = nullptr;
+    QAction* ShowOrganizer1 = nullptr;
+    QAction* Exit1 = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "preview/Preview.h"
 #include "printing/Unit19.h"
 #include "store/DmUnit.h"
+#include "tests/ui/WindowControls.h"
 #include "uikit/FrameController.h"
 
 #include <algorithm>
@@ -70,7 +71,7 @@ struct TShownPreview {
     }
     void Show(int page) {
         window.DrawReportPage(page);
-        window.PrintPreview1->PaperPreview()->repaint();
+        PrintPreview1(window)->PaperPreview()->repaint();
     }
 };
 
@@ -111,7 +112,7 @@ void BM_ShowPage(benchmark::State& state) {
         preview.Show(page);
     }
     state.counters["page"] = page;
-    state.counters["kB_recorded"] = preview.window.PrintPreview1->Page(1).size() / 1e3;
+    state.counters["kB_recorded"] = PrintPreview1(preview.window)->Page(1).size() / 1e3;
 }
 BENCHMARK(BM_ShowPage)
     ->ArgNames({"kind", "place"})

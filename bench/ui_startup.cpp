@@ -4,6 +4,7 @@
 #include "app/ProgramWindows.h"
 #include "bench/BenchData.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QDir>
 #include <QPaintEvent>
@@ -33,7 +34,7 @@ void BM_StartupToFirstPaint(benchmark::State& state) {
         TProgramWindows windows(dm, TStartOptions{false, false});
         TForm1& form = windows.MainWindow();
         FirstPaint paint;
-        form.Form2->VDT()->viewport()->installEventFilter(&paint);
+        VDT(*form.Form2)->viewport()->installEventFilter(&paint);
         form.ShowAtStartup();
         while (!paint.painted)
             QCoreApplication::processEvents();

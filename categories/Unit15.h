@@ -28,15 +28,6 @@ public:
     // The categories of the list, one per row in row order, while the window is shown.
     const std::vector<TMyRec1>& Categories() const { return categories_; }
 
-    QToolBar* ToolBar1 = nullptr;
-    QAction* ToolButton1 = nullptr; // "Add"
-    QAction* ToolButton2 = nullptr; // "Edit"
-    QAction* ToolButton3 = nullptr; // "Delete"
-    QAction* ToolButton5 = nullptr; // "Move up"
-    QAction* ToolButton6 = nullptr; // "Move down"
-    QTableWidget* VST = nullptr;
-    QPushButton* BitBtn1 = nullptr; // "Close"
-
     void ToolButton1Click();
     void ToolButton2Click();
     void ToolButton3Click();
@@ -58,4 +49,14 @@ private:
     TDM& dm_;
     TForm16& editor_;
     std::vector<TMyRec1> categories_;
+
+    // The window's controls are its own; each has its designed name as its object name.
+    QToolBar* ToolBar1 = nullptr;
+    QAction* ToolButton1 = nullptr; // "Add"
+    QAction* ToolButton2 = nullptr; // "Edit"
+    QAction* ToolButton3 = nullptr; // "Delete"
+    QAction* ToolButton5 = nullptr; // "Move up"
+    QAction* ToolButton6 = nullptr; // "Move down"
+    QTableWidget* VST = nullptr;
+    QPushButton* BitBtn1 = nullptr; // "Close"
 };

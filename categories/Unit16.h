@@ -40,13 +40,7 @@ public:
     // True only after the window closed through "OK".
     bool CategoryAccepted = false;
 
-    QLabel* Label2 = nullptr;   // "Category Name:"
-    QLineEdit* Edit1 = nullptr; // the name
-    QLabel* Label3 = nullptr;   // "Select Icon:"
     // Icon button n is SpeedButtons[n - 1].
-    std::array<QToolButton*, 10> SpeedButtons{};
-    QPushButton* BitBtn1 = nullptr; // "OK"
-    QPushButton* BitBtn2 = nullptr; // "Cancel"
 
     void BitBtn1Click();
     void BitBtn2Click();
@@ -60,4 +54,12 @@ private:
     void SetTitle(const QString& title);
 
     QButtonGroup* icons_ = nullptr;
+
+    // The window's controls are its own; each has its designed name as its object name.
+    QLabel* Label2 = nullptr;   // "Category Name:"
+    QLineEdit* Edit1 = nullptr; // the name
+    QLabel* Label3 = nullptr;   // "Select Icon:"
+    std::array<QToolButton*, 10> SpeedButtons{};
+    QPushButton* BitBtn1 = nullptr; // "OK"
+    QPushButton* BitBtn2 = nullptr; // "Cancel"
 };

@@ -73,26 +73,6 @@ public:
     // Edit: the sound file selected when the editor is shown (UTF-8).
     std::string PresetSoundFile;
 
-    QLabel* Label2 = nullptr;   // "Task:"
-    QLineEdit* Edit1 = nullptr; // name
-    QLabel* Label3 = nullptr;   // "Category:"
-    QComboBox* ComboBox1 = nullptr;
-    QLabel* Label4 = nullptr; // "Note:"
-    QPlainTextEdit* Memo1 = nullptr;
-    QLabel* Label5 = nullptr; // "Priority:"
-    QComboBox* ComboBox2 = nullptr;
-    QCheckBox* CheckBox1 = nullptr; // "Due Date:"
-    QDateEdit* DateTimePicker1 = nullptr;
-    QGroupBox* GroupBox1 = nullptr; // " Remainder "
-    QCheckBox* CheckBox2 = nullptr; // "Reminder:"
-    QTimeEdit* DateTimePicker2 = nullptr;
-    QDateEdit* DateTimePicker3 = nullptr;
-    QCheckBox* CheckBox3 = nullptr; // "Sound:"
-    QComboBox* ComboBox3 = nullptr;
-    QToolButton* SpeedButton1 = nullptr; // play
-    QPushButton* BitBtn1 = nullptr;      // "OK"
-    QPushButton* BitBtn2 = nullptr;      // "Cancel"
-
     void CheckBox1Click();
     void CheckBox2Click();
     void CheckBox3Click();
@@ -125,4 +105,25 @@ private:
     // that a note left alone is saved with its own bytes.
     std::string storedNote_;
     QString shownNote_;
+
+    // The window's controls are its own; each has its designed name as its object name.
+    QLabel* Label2 = nullptr;   // "Task:"
+    QLineEdit* Edit1 = nullptr; // name
+    QLabel* Label3 = nullptr;   // "Category:"
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label4 = nullptr; // "Note:"
+    QPlainTextEdit* Memo1 = nullptr;
+    QLabel* Label5 = nullptr; // "Priority:"
+    QComboBox* ComboBox2 = nullptr;
+    QCheckBox* CheckBox1 = nullptr; // "Due Date:"
+    QDateEdit* DateTimePicker1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr; // " Remainder "
+    QCheckBox* CheckBox2 = nullptr; // "Reminder:"
+    QTimeEdit* DateTimePicker2 = nullptr;
+    QDateEdit* DateTimePicker3 = nullptr;
+    QCheckBox* CheckBox3 = nullptr; // "Sound:"
+    QComboBox* ComboBox3 = nullptr;
+    QToolButton* SpeedButton1 = nullptr; // play
+    QPushButton* BitBtn1 = nullptr;      // "OK"
+    QPushButton* BitBtn2 = nullptr;      // "Cancel"
 };

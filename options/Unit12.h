@@ -17,12 +17,13 @@ public:
 
     void LinkClick();
 
+private:
+    void FormShow() override;
+
+    // The window's controls are its own; each has its designed name as its object name.
     QLabel* Image1 = nullptr;   // the banner
     QLabel* Label2 = nullptr;   // the version
     QLabel* Label3 = nullptr;   // the notice
     TMyLabel* Label4 = nullptr; // the home page link
     QPushButton* BitBtn1 = nullptr;
-
-private:
-    void FormShow() override;
 };

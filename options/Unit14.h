@@ -18,11 +18,12 @@ public:
 
     void BitBtn1Click();
 
+private:
+    void FormShow() override;
+
+    // The window's controls are its own; each has its designed name as its object name.
     QCheckBox* CheckBox1 = nullptr; // "Start with windows"
     QCheckBox* CheckBox2 = nullptr; // "Put complete tasks into bottom when sorting"
     QPushButton* BitBtn1 = nullptr; // "OK"
     QPushButton* BitBtn2 = nullptr; // "Cancel"
-
-private:
-    void FormShow() override;
 };

@@ -46,6 +46,21 @@ public:
     void BitBtn1Click(); // "Print"
     void BitBtn2Click(); // "Preview"
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void SetTabOrder();
+    void FormShow() override;
+    void HandOver(bool preview);
+    void Refuse(QLineEdit* box, const char* message);
+
+    const TTaskArrays& tasks_;
+    // The print preview window the report goes to.
+    TForm19& preview_;
+
+    // The window's controls are its own; each has its designed name as its object name.
     QGroupBox* GroupBox1 = nullptr;       // " Task Options "
     QCheckBox* CheckBox1 = nullptr;       // "Print Priority column"
     QCheckBox* CheckBox2 = nullptr;       // "Print Category column"
@@ -70,18 +85,4 @@ public:
     QPushButton* BitBtn1 = nullptr; // "Print"
     QPushButton* BitBtn2 = nullptr; // "Preview"
     QPushButton* BitBtn3 = nullptr; // "Close"
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void CreateControls();
-    void SetTabOrder();
-    void FormShow() override;
-    void HandOver(bool preview);
-    void Refuse(QLineEdit* box, const char* message);
-
-    const TTaskArrays& tasks_;
-    // The print preview window the report goes to.
-    TForm19& preview_;
 };

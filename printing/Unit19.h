@@ -56,6 +56,25 @@ public:
     int CurrentPage = 1;
     bool FirstShowDone = false;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateControls();
+    void ConnectControls();
+    void PlaceControls();
+    void SetPaper();
+    void SetOrientation();
+    void MaximizeAtFirstShow();
+    void NavigationUpdate();
+    void GoToPage(int page);
+    void PickScale(int item);
+    bool CanPrint();
+    QWidget* MessageOwner();
+
+    const TReportPictures pictures_;
+
+    // The window's controls are its own; each has its designed name as its object name.
     QWidget* Panel1 = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QToolButton* ToolButton1 = nullptr;
@@ -80,22 +99,4 @@ public:
     QPushButton* BitBtn3 = nullptr; // "Close"
     QFrame* Panel2 = nullptr;
     TPrintPreview* PrintPreview1 = nullptr;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    void CreateControls();
-    void ConnectControls();
-    void PlaceControls();
-    void SetPaper();
-    void SetOrientation();
-    void MaximizeAtFirstShow();
-    void NavigationUpdate();
-    void GoToPage(int page);
-    void PickScale(int item);
-    bool CanPrint();
-    QWidget* MessageOwner();
-
-    const TReportPictures pictures_;
 };

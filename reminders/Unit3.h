@@ -34,16 +34,6 @@ public:
     // Read by the caller after the close: "Edit the task." was chosen for a loaded task.
     bool EditRequested = false;
 
-    QLineEdit* Edit1 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
-    QRadioButton* RadioButton1 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QRadioButton* RadioButton2 = nullptr;
-    QRadioButton* RadioButton3 = nullptr;
-    QRadioButton* RadioButton4 = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-
     void RadioButton4Click();
     void BitBtn1Click();
 
@@ -61,4 +51,15 @@ private:
 
     TMainWindowServices& main_;
     TTaskArrays& tasks_;
+
+    // The window's controls are its own; each has its designed name as its object name.
+    QLineEdit* Edit1 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QRadioButton* RadioButton1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QRadioButton* RadioButton2 = nullptr;
+    QRadioButton* RadioButton3 = nullptr;
+    QRadioButton* RadioButton4 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
 };

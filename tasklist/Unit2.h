@@ -77,12 +77,6 @@ signals:
     void CategoriesChanged();
 
 public:
-    QTreeView* VDT() const { return vdt_; }
-    TBitBtn* BitBtn1() const { return bitBtn1_; } // "Add"
-    TBitBtn* BitBtn2() const { return bitBtn2_; } // "Edit"
-    TBitBtn* BitBtn3() const { return bitBtn3_; } // "Delete"
-    TBitBtn* BitBtn4() const { return bitBtn4_; } // "Print..."
-
     // Every task in id order; the reminder check scans it.
     const std::vector<TMyRec2>& AllTasks;
     // The rows of the list: row i shows entry i.
@@ -116,9 +110,10 @@ private:
     TForm18& printSettings_;
     const TMainWindowServices& mainWindow_;
     TTaskListModel model_{ShownTasks};
-    QTreeView* vdt_;
-    TBitBtn* bitBtn1_;
-    TBitBtn* bitBtn2_;
-    TBitBtn* bitBtn3_;
-    TBitBtn* bitBtn4_;
+    // The window's controls are its own; each has its designed name as its object name.
+    QTreeView* vdt_;   // VDT
+    TBitBtn* bitBtn1_; // BitBtn1 "Add"
+    TBitBtn* bitBtn2_; // BitBtn2 "Edit"
+    TBitBtn* bitBtn3_; // BitBtn3 "Delete"
+    TBitBtn* bitBtn4_; // BitBtn4 "Print..."
 };

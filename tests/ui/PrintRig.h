@@ -13,6 +13,7 @@
 #include "store/varUnit.h"
 #include "tests/ui/PreviewRig.h"
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 #include "uikit/MessageBox.h"
 
 #include <QString>
@@ -50,7 +51,7 @@ struct TPrintRig {
     void SetUp() { preview->FormShow(); }
     // The page the control holds, played at one pixel per layout unit.
     QImage Page() const {
-        TPrintPreview& control = *preview->PrintPreview1;
+        TPrintPreview& control = *PrintPreview1(*preview);
         return PlayedPage(control, 1, QSize(control.PaperWidth(), control.PaperHeight()));
     }
 };

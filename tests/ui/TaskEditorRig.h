@@ -11,6 +11,7 @@
 #include "store/DmUnit.h"
 #include "store/dates/dateUnit.h"
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 #include "uikit/MessageBox.h"
 
 #include <QCheckBox>
@@ -89,8 +90,8 @@ struct TEditorRig {
         editor->PrepareEdit(task);
         editor->show();
     }
-    void TypeName(const QString& text) const { QTest::keyClicks(editor->Edit1, text); }
-    void ClickOk() const { QTest::mouseClick(editor->BitBtn1, Qt::LeftButton); }
+    void TypeName(const QString& text) const { QTest::keyClicks(Edit1(*editor), text); }
+    void ClickOk() const { QTest::mouseClick(BitBtn1(*editor), Qt::LeftButton); }
     void Click(QCheckBox* box) const {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     }

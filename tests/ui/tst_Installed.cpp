@@ -15,6 +15,7 @@
 #include "tasklist/Unit2.h"
 #include "tests/ui/ProgramRig.h"
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 #include "uikit/MessageBox.h"
 
 #include <QComboBox>
@@ -117,8 +118,8 @@ private slots:
         editor.TaskEditorMode = 1;
         editor.show();
         QStringList sounds;
-        for (int i = 0; i < editor.ComboBox3->count(); ++i)
-            sounds.append(editor.ComboBox3->itemText(i));
+        for (int i = 0; i < ComboBox3(editor)->count(); ++i)
+            sounds.append(ComboBox3(editor)->itemText(i));
         QCOMPARE(sounds, QStringList({"Alarm.WAV", "chime.wav", "ding.wav"}));
         editor.close();
     }
@@ -153,7 +154,7 @@ private slots:
             &all.CategoryEditor(), &all.CategoryManager(), &all.TaskEditor()};
         for (QWidget* window : windows)
             QVERIFY2(IconImage(window->windowIcon()) == icon, qPrintable(window->objectName()));
-        QVERIFY(IconImage(main_->TrayIcon1->icon()) == icon);
+        QVERIFY(IconImage(TrayIcon1(*main_)->icon()) == icon);
     }
 };
 

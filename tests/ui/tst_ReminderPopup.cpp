@@ -15,6 +15,7 @@
 #include "uikit/MyImage.h"
 
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QDataStream>
 #include <QGroupBox>
@@ -78,7 +79,7 @@ class TestReminderPopup : public TReminderTestBase {
     Q_OBJECT
 
     TForm2& List() { return *main_->Form2; }
-    TTaskListModel& Rows() { return *qobject_cast<TTaskListModel*>(List().VDT()->model()); }
+    TTaskListModel& Rows() { return *qobject_cast<TTaskListModel*>(VDT(List())->model()); }
     Qt::CheckState CheckOf(int row) {
         return Rows().index(row, 0).data(Qt::CheckStateRole).value<Qt::CheckState>();
     }
@@ -118,15 +119,15 @@ class TestReminderPopup : public TReminderTestBase {
     static void Choose(QRadioButton* choice) {
         QTest::mouseClick(choice, Qt::LeftButton, {}, QPoint(6, choice->height() / 2));
     }
-    void ClickOk() { QTest::mouseClick(popup_->BitBtn1, Qt::LeftButton); }
+    void ClickOk() { QTest::mouseClick(BitBtn1(*popup_), Qt::LeftButton); }
     // Clicks the balloon window where the user would: through the window system, so that a
     // modal window gets its say.
     void ClickBalloonWindow(Qt::MouseButton button) {
         QTest::mouseClick(main_->Reminders->Balloon->windowHandle(), button, {}, QPoint(20, 20));
     }
     QRadioButton* Choice(int choice) {
-        const std::array<QRadioButton*, 4> choices{popup_->RadioButton1, popup_->RadioButton2,
-                                                   popup_->RadioButton3, popup_->RadioButton4};
+        const std::array<QRadioButton*, 4> choices{RadioButton1(*popup_), RadioButton2(*popup_),
+                                                   RadioButton3(*popup_), RadioButton4(*popup_)};
         return choices.at(static_cast<size_t>(choice - 1));
     }
 
@@ -142,7 +143,7 @@ class TestReminderPopup : public TReminderTestBase {
     void CloseWith(int choice, int delay = 0) {
         ClickBalloon([this, choice, delay] {
             Choose(Choice(choice));
-            popup_->ComboBox1->setCurrentIndex(delay);
+            ComboBox1(*popup_)->setCurrentIndex(delay);
             ClickOk();
         });
     }
@@ -169,19 +170,19 @@ private slots:
         QCOMPARE(popup.windowOpacity(), 245.0 / 255.0);
         QCOMPARE(popup.size(), QSize(292, 446));
         QCOMPARE(popup.minimumSize(), popup.maximumSize());
-        QVERIFY(popup.Edit1->isReadOnly());
-        QVERIFY(popup.Memo1->isReadOnly());
-        QCOMPARE(popup.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        QCOMPARE(popup.GroupBox1->title(), QString(" Operation "));
-        QCOMPARE(popup.RadioButton1->text(), QString("Reminder again after  "));
-        QCOMPARE(popup.RadioButton2->text(),
+        QVERIFY(Edit1(popup)->isReadOnly());
+        QVERIFY(Memo1(popup)->isReadOnly());
+        QCOMPARE(Memo1(popup)->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(GroupBox1(popup)->title(), QString(" Operation "));
+        QCOMPARE(RadioButton1(popup)->text(), QString("Reminder again after  "));
+        QCOMPARE(RadioButton2(popup)->text(),
                  QString("Cancel the task's reminder, don't remind again."));
-        QCOMPARE(popup.RadioButton3->text(),
+        QCOMPARE(RadioButton3(popup)->text(),
                  QString("The task had been done, not need to remind."));
-        QCOMPARE(popup.RadioButton4->text(), QString("Edit the task."));
-        QVERIFY(!popup.ComboBox1->isEditable());
-        QCOMPARE(popup.BitBtn1->text(), QString("OK"));
-        QVERIFY(popup.BitBtn1->isDefault());
+        QCOMPARE(RadioButton4(popup)->text(), QString("Edit the task."));
+        QVERIFY(!ComboBox1(popup)->isEditable());
+        QCOMPARE(BitBtn1(popup)->text(), QString("OK"));
+        QVERIFY(BitBtn1(popup)->isDefault());
         QVERIFY(popup.Frame->Image_Close());
         QVERIFY(!popup.isVisible());
 
@@ -198,8 +199,8 @@ private slots:
             modal = popup.isModal();
             onTop = popup.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
             centre = popup.geometry().center();
-            name = popup.Edit1->text();
-            note = popup.Memo1->toPlainText();
+            name = Edit1(popup)->text();
+            note = Memo1(popup)->toPlainText();
             timersOff = !main.Reminders->Timer3->isActive() && !main.Reminders->Timer4->isActive();
             balloonHidden = !BalloonUp();
             ClickOk();
@@ -291,8 +292,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, minutes);
         Start(ThreeTasks());
-        QCOMPARE(popup_->ComboBox1->count(), 11);
-        QCOMPARE(popup_->ComboBox1->itemText(position), text);
+        QCOMPARE(ComboBox1(*popup_)->count(), 11);
+        QCOMPARE(ComboBox1(*popup_)->itemText(position), text);
         main_->Reminders->Timer3Timer();
         CloseWith(Postpone, position);
         QCOMPARE(StoredState(1).when, FixedNow() + minutes / 1440.0);
@@ -305,7 +306,7 @@ private slots:
         main_->Reminders->Timer3Timer();
         const double closing = FixedNow() + 3.0 / 1440;
         ClickBalloon([&] {
-            popup_->ComboBox1->setCurrentIndex(10);
+            ComboBox1(*popup_)->setCurrentIndex(10);
             // The user took a while to decide.
             now_ = closing;
             ClickOk();
@@ -355,7 +356,7 @@ private slots:
             open = popup_->isVisible();
             unchanged = StoredState(1) == (TTaskState{0, 1, PastReminder()});
             stillPaused = !main.Reminders->Timer3->isActive();
-            Choose(popup_->RadioButton2);
+            Choose(RadioButton2(*popup_));
             ClickOk();
         });
         QVERIFY(open);
@@ -370,19 +371,19 @@ private slots:
         QList<bool> enabled;
         QList<int> positions;
         const auto note = [&] {
-            enabled << popup_->ComboBox1->isEnabled();
-            positions << popup_->ComboBox1->currentIndex();
+            enabled << ComboBox1(*popup_)->isEnabled();
+            positions << ComboBox1(*popup_)->currentIndex();
         };
         ClickBalloon([&] {
             note();
-            popup_->ComboBox1->setCurrentIndex(4);
-            Choose(popup_->RadioButton2);
+            ComboBox1(*popup_)->setCurrentIndex(4);
+            Choose(RadioButton2(*popup_));
             note();
-            Choose(popup_->RadioButton3);
+            Choose(RadioButton3(*popup_));
             note();
-            Choose(popup_->RadioButton4);
+            Choose(RadioButton4(*popup_));
             note();
-            Choose(popup_->RadioButton1);
+            Choose(RadioButton1(*popup_));
             note();
             ClickOk();
         });
@@ -405,17 +406,17 @@ private slots:
         int position = -1;
         QString name;
         ClickBalloon([&] {
-            firstChoice = popup_->RadioButton1->isChecked();
-            listEnabled = popup_->ComboBox1->isEnabled();
-            position = popup_->ComboBox1->currentIndex();
-            name = popup_->Edit1->text();
+            firstChoice = RadioButton1(*popup_)->isChecked();
+            listEnabled = ComboBox1(*popup_)->isEnabled();
+            position = ComboBox1(*popup_)->currentIndex();
+            name = Edit1(*popup_)->text();
             ClickOk();
         });
         QVERIFY(firstChoice);
         QVERIFY(listEnabled);
         QCOMPARE(position, 0);
         QCOMPARE(name, QString("milk"));
-        QCOMPARE(popup_->ComboBox1->currentText(), QString("  5 minutes"));
+        QCOMPARE(ComboBox1(*popup_)->currentText(), QString("  5 minutes"));
     }
 
     void postponedReminderIsAnnouncedAfterItsNewTime() {
@@ -531,20 +532,20 @@ private slots:
                 editRequested = popup_->EditRequested;
                 writtenByPopup = StoredState(1) != TTaskState{0, 1, PastReminder()};
                 prepared << QString::number(editor.TaskEditorMode)
-                         << QString::number(editor.EditTaskId) << editor.Edit1->text()
-                         << editor.Memo1->toPlainText() << editor.ComboBox1->currentText()
-                         << editor.ComboBox2->currentText()
-                         << QString::number(editor.CheckBox1->isChecked())
-                         << editor.DateTimePicker1->date().toString(Qt::ISODate)
-                         << QString::number(editor.CheckBox2->isChecked())
-                         << editor.DateTimePicker3->date().toString(Qt::ISODate)
-                         << editor.DateTimePicker2->time().toString("HH:mm:ss")
-                         << QString::number(editor.CheckBox3->isChecked())
-                         << editor.ComboBox3->currentText();
-                QTest::mouseClick(editor.BitBtn2, Qt::LeftButton);
+                         << QString::number(editor.EditTaskId) << Edit1(editor)->text()
+                         << Memo1(editor)->toPlainText() << ComboBox1(editor)->currentText()
+                         << ComboBox2(editor)->currentText()
+                         << QString::number(CheckBox1(editor)->isChecked())
+                         << DateTimePicker1(editor)->date().toString(Qt::ISODate)
+                         << QString::number(CheckBox2(editor)->isChecked())
+                         << DateTimePicker3(editor)->date().toString(Qt::ISODate)
+                         << DateTimePicker2(editor)->time().toString("HH:mm:ss")
+                         << QString::number(CheckBox3(editor)->isChecked())
+                         << ComboBox3(editor)->currentText();
+                QTest::mouseClick(BitBtn2(editor), Qt::LeftButton);
                 EnsureEditorClosed();
             });
-            Choose(popup_->RadioButton4);
+            Choose(RadioButton4(*popup_));
             ClickOk();
         });
         QVERIFY(editorShown);
@@ -590,14 +591,14 @@ private slots:
 
         ClickBalloon([&] {
             OnceShown(editor_, [&] {
-                editor_->Edit1->setText("  walk the dog  ");
-                editor_->ComboBox1->setCurrentIndex(editor_->ComboBox1->findText("Errands"));
-                editor_->Memo1->setPlainText("  around the park");
-                editor_->ComboBox2->setCurrentIndex(0);
-                QTest::mouseClick(editor_->BitBtn1, Qt::LeftButton);
+                Edit1(*editor_)->setText("  walk the dog  ");
+                ComboBox1(*editor_)->setCurrentIndex(ComboBox1(*editor_)->findText("Errands"));
+                Memo1(*editor_)->setPlainText("  around the park");
+                ComboBox2(*editor_)->setCurrentIndex(0);
+                QTest::mouseClick(BitBtn1(*editor_), Qt::LeftButton);
                 EnsureEditorClosed();
             });
-            Choose(popup_->RadioButton4);
+            Choose(RadioButton4(*popup_));
             ClickOk();
         });
         QVERIFY(editor_->EditAccepted);
@@ -708,8 +709,8 @@ private slots:
         QString name;
         OnceShown(popup_, [&] {
             popupShown = popup_->isVisible();
-            name = popup_->Edit1->text();
-            Choose(popup_->RadioButton3);
+            name = Edit1(*popup_)->text();
+            Choose(RadioButton3(*popup_));
             ClickOk();
             EnsurePopupClosed();
         });
@@ -731,7 +732,7 @@ private slots:
             main.Reminders->Timer3Timer();
             OnceShown(popup_, [&] {
                 popupShown = popup_->isVisible();
-                Choose(popup_->RadioButton2);
+                Choose(RadioButton2(*popup_));
                 ClickOk();
                 EnsurePopupClosed();
             });

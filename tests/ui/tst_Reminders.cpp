@@ -13,6 +13,7 @@
 #include "uikit/Sound.h"
 
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QDataStream>
 #include <QGuiApplication>
@@ -45,7 +46,7 @@ class TestReminders : public TReminderTestBase {
     Q_OBJECT
 
     const std::vector<TMyRec2>& All() { return main_->Form2->AllTasks; }
-    TTaskListModel& Rows() { return *qobject_cast<TTaskListModel*>(main_->Form2->VDT()->model()); }
+    TTaskListModel& Rows() { return *qobject_cast<TTaskListModel*>(VDT(*main_->Form2)->model()); }
 
     // The balloon window's title and text labels (the remaining label holds the icon).
     QLabel* BalloonLabel(int index) const {
@@ -259,7 +260,7 @@ private slots:
         QTimer::singleShot(0, editor_, [&] {
             timersOff = !main.Reminders->Timer3->isActive() && !main.Reminders->Timer4->isActive();
             balloonHidden = !BalloonUp();
-            QTest::mouseClick(editor_->BitBtn2, Qt::LeftButton);
+            QTest::mouseClick(BitBtn2(*editor_), Qt::LeftButton);
             if (editor_->isVisible())
                 editor_->reject();
         });
@@ -279,7 +280,7 @@ private slots:
             std::find_if(main.Form2->ShownTasks.begin(), main.Form2->ShownTasks.end(),
                          [](const TMyRec2& task) { return task.id == 1; }) -
             main.Form2->ShownTasks.begin());
-        main.Form2->VDT()->setCurrentIndex(Rows().index(row, 0));
+        VDT(*main.Form2)->setCurrentIndex(Rows().index(row, 0));
         QueueMessageBoxAnswer(QMessageBox::Yes);
         main.Form2->BitBtn3Click();
         QCOMPARE(Ids(All()), std::vector<int>{2});
@@ -289,7 +290,7 @@ private slots:
         QTimer::singleShot(0, popup_, [&] {
             popupShown = popup_->isVisible();
             if (popupShown) {
-                popup_->RadioButton4->setChecked(true);
+                RadioButton4(*popup_)->setChecked(true);
                 popup_->close();
             }
         });
