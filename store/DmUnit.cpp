@@ -2,6 +2,7 @@
 
 #include "store/Schema.h"
 #include "store/StoreError.h"
+#include "store/TaskUid.h"
 
 #include <filesystem>
 
@@ -21,6 +22,13 @@ void TDM::DataModuleCreate() {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec) && !ec)
         CreateDatabase(path);
+    // A file of an older version gets its tasks' UIDs here. One that cannot be read or written
+    // now is reported by the load or the write that needs it; its tasks answer with their
+    // legacy UIDs meanwhile.
+    try {
+        BringTaskUidsInStep(*this);
+    } catch (const StoreError&) {
+    }
 }
 
 std::string TDM::SoundFolder() const {

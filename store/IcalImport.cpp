@@ -1,6 +1,7 @@
 #include "store/IcalExchange.h"
 
 #include "store/IcalHandle.h"
+#include "store/IcalTodo.h"
 #include "store/StoreError.h"
 #include "store/dateUnit.h"
 
@@ -230,10 +231,14 @@ std::string NameOf(icalcomponent* todo, const std::optional<std::string>& note) 
     return "Untitled task";
 }
 
+} // namespace
+
 TImportedTask ReadTodo(icalcomponent* todo) {
     TImportedTask item;
     item.task = NewTaskEdit();
     TTaskEdit& task = item.task;
+    if (const char* uid = icalcomponent_get_uid(todo))
+        item.uid = uid;
 
     const char* description = icalcomponent_get_description(todo);
     if (description && !IsBlank(description))
@@ -265,6 +270,8 @@ TImportedTask ReadTodo(icalcomponent* todo) {
     ReadReminder(todo, task);
     return item;
 }
+
+namespace {
 
 void CollectTodos(icalcomponent* component, std::vector<TImportedTask>& tasks) {
     if (icalcomponent_isa(component) == ICAL_VTODO_COMPONENT) {
