@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "app/InstanceServer.h"
 #include "app/Unit1.h"
 #include "app/common/Reporting.h"
@@ -16,6 +17,8 @@
 #include <QSystemTrayIcon>
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> answered = AnswerWithoutStarting(argc, argv))
+        return *answered;
     TApplication application(argc, argv);
 
     TDM dataModule(ResolveProgramFolders(TApplication::applicationDirPath().toStdString()));
