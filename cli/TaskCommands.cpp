@@ -40,11 +40,7 @@ int SortKind(const std::string& sort) {
 }
 
 std::string Quoted(const TMyRec2& task) {
-    std::string name = task.strName;
-    for (char& c : name)
-        if (c == '\n' || c == '\r' || c == '\t')
-            c = ' ';
-    return "task " + std::to_string(task.id) + " (" + name + ")";
+    return "task " + std::to_string(task.id) + " (" + AsOneLine(task.strName) + ")";
 }
 
 } // namespace

@@ -53,13 +53,6 @@ std::string Padded(const std::string& text, size_t width) {
     return text + std::string(width - std::min(width, Width(text)), ' ');
 }
 
-std::string OneLine(const std::string& text) {
-    std::string line = ValidUtf8(text);
-    std::replace_if(
-        line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
-    return line;
-}
-
 struct TField {
     enum TKind { Number, Text, Flag };
     const char* key;
@@ -91,78 +84,59 @@ std::array<TField, 10> Fields(const TMyRec2& task, const std::string& uid) {
     }};
 }
 
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (char c : ValidUtf8(text)) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
-}
-
-std::string TsvText(const std::string& text) {
+// The text with a backslash, a line feed, a carriage return and a tab escaped by a backslash,
+// and for JSON also a double quote and the other control characters.
+std::string Escaped(const std::string& text, bool json) {
     std::string out;
     for (char c : ValidUtf8(text)) {
-        switch (c) {
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
+        const auto code = static_cast<unsigned char>(c);
+        if (c == '\\' || (json && c == '"')) {
+            out += '\\';
+            out += c;
+        } else if (c == '\n' || c == '\r' || c == '\t') {
+            out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+        } else if (json && code < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", code);
+            out += escaped;
+        } else {
             out += c;
         }
     }
     return out;
 }
 
+std::string JsonString(const std::string& text) {
+    std::string quoted(1, '"');
+    quoted += Escaped(text, true);
+    quoted += '"';
+    return quoted;
+}
+
 } // namespace
+
+std::string AsOneLine(const std::string& text) {
+    std::string line = ValidUtf8(text);
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
+    return line;
+}
 
 void WriteTable(const std::vector<TMyRec2>& tasks, std::ostream& out) {
     size_t idWidth = 1, categoryWidth = 1;
     for (const TMyRec2& task : tasks) {
         idWidth = std::max(idWidth, std::to_string(task.id).size());
-        categoryWidth = std::max(categoryWidth, Width(OneLine(task.strCategory)));
+        categoryWidth = std::max(categoryWidth, Width(AsOneLine(task.strCategory)));
     }
     for (const TMyRec2& task : tasks) {
         const std::string id = std::to_string(task.id);
         out << std::string(idWidth - id.size(), ' ') << id << "  "
             << (task.intDone == 1 ? "[x]" : "[ ]") << "  "
             << (task.intPriority == 0 ? "High  " : "Normal") << "  "
-            << Padded(OneLine(task.strCategory), categoryWidth) << "  "
+            << Padded(AsOneLine(task.strCategory), categoryWidth) << "  "
             << Padded(task.intDue == 1 ? FormatDate(task.dateDue) : "-", 10) << "  "
             << Padded(task.intReminder == 1 ? FormatDateMinute(task.datetimeReminder) : "-", 16)
-            << "  " << OneLine(task.strName) << "\n";
+            << "  " << AsOneLine(task.strName) << "\n";
     }
 }
 
@@ -193,7 +167,8 @@ void WriteTsv(const std::vector<TMyRec2>& tasks, const TTaskUids& uids, std::ost
     for (const TMyRec2& task : tasks) {
         first = true;
         for (const TField& field : Fields(task, uids.at(task.id)))
-            out << (std::exchange(first, false) ? "" : "\t") << TsvText(field.value.value_or(""));
+            out << (std::exchange(first, false) ? "" : "\t")
+                << Escaped(field.value.value_or(""), false);
         out << "\n";
     }
 }

@@ -77,6 +77,19 @@ template <typename Assign> void EditTaskRow(TDM& dm, int32_t id, Assign assign) 
     table.Close();
 }
 
+// The fields a task record and an edit both have, by the same names: all but the note.
+template <typename From, typename To> void CopySharedFields(const From& from, To& to) {
+    to.strName = from.strName;
+    to.intCategory = from.intCategory;
+    to.intPriority = from.intPriority;
+    to.intDue = from.intDue;
+    to.dateDue = from.dateDue;
+    to.intReminder = from.intReminder;
+    to.datetimeReminder = from.datetimeReminder;
+    to.intSound = from.intSound;
+    to.strSoundFile = from.strSoundFile;
+}
+
 } // namespace
 
 TTaskEdit NewTaskEdit() {
@@ -208,30 +221,15 @@ void ApplyCategory(TMyRec2& task, const std::optional<TMyRec1>& category, bool w
 }
 
 void ApplyEdit(TMyRec2& record, const TTaskEdit& task) {
+    CopySharedFields(task, record);
     record.strName = TrimName(task.strName);
-    record.intCategory = task.intCategory;
-    record.intPriority = task.intPriority;
-    record.intDue = task.intDue;
-    record.dateDue = task.dateDue;
-    record.intReminder = task.intReminder;
-    record.datetimeReminder = task.datetimeReminder;
-    record.intSound = task.intSound;
-    record.strSoundFile = task.strSoundFile;
     record.intMemo = task.strNote ? 1 : 0;
     record.strNote = task.strNote.value_or(std::string());
 }
 
 TTaskEdit TaskEditOf(const TMyRec2& record) {
     TTaskEdit task;
-    task.strName = record.strName;
-    task.intCategory = record.intCategory;
-    task.intPriority = record.intPriority;
-    task.intDue = record.intDue;
-    task.dateDue = record.dateDue;
-    task.intReminder = record.intReminder;
-    task.datetimeReminder = record.datetimeReminder;
-    task.intSound = record.intSound;
-    task.strSoundFile = record.strSoundFile;
+    CopySharedFields(record, task);
     if (record.intMemo == 1)
         task.strNote = record.strNote;
     return task;

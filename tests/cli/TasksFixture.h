@@ -64,6 +64,19 @@ protected:
     }
     std::vector<TMyRec2> Tasks() { return Tasks(Database()); }
 
+    // Runs each command line and expects it refused: exit status 1, nothing on standard
+    // output, and one line on standard error that holds the reason.
+    void
+    ExpectRefused(const std::vector<std::pair<std::vector<std::string>, std::string>>& refusals) {
+        for (const auto& [arguments, reason] : refusals) {
+            const TRun run = Run(arguments);
+            EXPECT_EQ(run.status, 1) << arguments[0] << " " << arguments[1];
+            EXPECT_TRUE(OneLine(run.err)) << run.err;
+            EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+            EXPECT_EQ(run.out, "");
+        }
+    }
+
     // Plays the running organizer: listens where it would for that database.
     void ListenAsOrganizer() {
         listener_.emplace();

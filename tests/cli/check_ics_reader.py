@@ -5,28 +5,11 @@ import datetime
 import os
 import re
 import sqlite3
-import subprocess
-import sys
 import tempfile
 
 import icalendar
 
-TOOL = sys.argv[1]
-results = {"passed": 0, "failed": 0}
-
-
-def check(what, condition):
-    results["passed" if condition else "failed"] += 1
-    if not condition:
-        print("FAILED:", what)
-
-
-def run(env, *arguments):
-    done = subprocess.run([TOOL, *arguments], env=env, capture_output=True, text=True)
-    if done.returncode != 0:
-        sys.exit(f"tolvek-tasks {' '.join(arguments)} failed: {done.stderr}")
-    return done.stdout
-
+from tool_checks import check, finish, run
 
 with tempfile.TemporaryDirectory() as home:
     # New York's zone with its clock changes, written as a rule that needs no zone files.
@@ -95,5 +78,4 @@ for number, (todo, want) in enumerate(zip(todos, expected), start=1):
     if action == "DISPLAY":
         check(f"{number}: a display alarm says something", "DESCRIPTION" in alarms[0])
 
-print(f"{results['passed']} passed, {results['failed']} failed")
-sys.exit(1 if results["failed"] else 0)
+finish()

@@ -8,26 +8,11 @@ import io
 import json
 import os
 import sqlite3
-import subprocess
-import sys
 import tempfile
 
-TOOL = sys.argv[1]
+from tool_checks import check, finish, run
+
 KEYS = ["id", "uid", "name", "category", "priority", "done", "due", "reminder", "sound", "note"]
-results = {"passed": 0, "failed": 0}
-
-
-def check(what, condition):
-    results["passed" if condition else "failed"] += 1
-    if not condition:
-        print("FAILED:", what)
-
-
-def run(env, *arguments):
-    done = subprocess.run([TOOL, *arguments], env=env, capture_output=True, timeout=30)
-    if done.returncode != 0:
-        sys.exit(f"tolvek-tasks {' '.join(arguments)} failed: {done.stderr.decode()}")
-    return done.stdout
 
 
 def unescaped(field):
@@ -114,5 +99,4 @@ for task, row in zip(listed, table[1:]):
     check(f"tsv {task['id']}: ten fields", len(row) == 10)
     check(f"tsv {task['id']}: the same values as json", [unescaped(f) for f in row] == want)
 
-print(f"{results['passed']} passed, {results['failed']} failed")
-sys.exit(1 if results["failed"] else 0)
+finish()

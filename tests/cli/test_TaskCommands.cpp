@@ -101,7 +101,7 @@ TEST_F(TaskCommandsTest, EditChangesWhatItIsToldAndNothingElse) {
 
 TEST_F(TaskCommandsTest, RefusalsSayWhyExitOneAndChangeNothing) {
     const std::vector<TMyRec2> before = Tasks();
-    const std::vector<std::pair<std::vector<std::string>, std::string>> refused{
+    ExpectRefused({
         {{"done", "1", "7"}, "There is no task 7."},
         {{"delete", "uid:nobody"}, "No task has the UID \"nobody\"."},
         {{"show", "9"}, "There is no task 9."},
@@ -113,14 +113,7 @@ TEST_F(TaskCommandsTest, RefusalsSayWhyExitOneAndChangeNothing) {
         {{"edit", "2", "--sound", "../sound/ding.wav"}, "There is no sound"},
         {{"edit", "2", "--sound", (Home() / "sound" / "ding.wav").string()}, "There is no sound"},
         {{"edit", "2", "--sound", "chime.wav"}, "there are alarm.wav, ding.wav."},
-    };
-    for (const auto& [arguments, reason] : refused) {
-        const TRun run = Run(arguments);
-        EXPECT_EQ(run.status, 1) << arguments[0] << " " << arguments[1];
-        EXPECT_TRUE(OneLine(run.err)) << run.err;
-        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
-        EXPECT_EQ(run.out, "");
-    }
+    });
     const std::vector<TMyRec2> after = Tasks();
     ASSERT_EQ(after.size(), before.size());
     for (size_t i = 0; i < after.size(); ++i) {

@@ -102,7 +102,7 @@ TEST_F(TasksCommandTest, RefusalsExitOneWithAMessageAndWriteNothing) {
             << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:1\r\nEND:VEVENT\r\n"
                "END:VCALENDAR\r\n";
     }
-    const std::vector<std::pair<std::vector<std::string>, std::string>> refused{
+    ExpectRefused({
         {{"add", "x", "--category", "Nope"}, "Nope"},
         {{"add", " \t "}, "empty"},
         {{"list", "--category", "Nope"}, "Nope"},
@@ -112,14 +112,7 @@ TEST_F(TasksCommandTest, RefusalsExitOneWithAMessageAndWriteNothing) {
         {{"import", TOLVEK_TASKS}, "not an iCalendar file"},
         {{"import", (folder_ / "missing.ics").string()}, "No such file"},
         {{"import", DataFile("phone.ics"), "--category", "Nope"}, "Nope"},
-    };
-    for (const auto& [arguments, reason] : refused) {
-        const TRun run = Run(arguments);
-        EXPECT_EQ(run.status, 1) << arguments[0] << " " << arguments[1];
-        EXPECT_TRUE(OneLine(run.err)) << run.err;
-        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
-        EXPECT_EQ(run.out, "");
-    }
+    });
     EXPECT_EQ(Tasks().size(), 1u);
     EXPECT_EQ(Run({"list"}).out.find("Nope"), std::string::npos);
 }

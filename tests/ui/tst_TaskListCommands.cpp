@@ -87,6 +87,8 @@ private slots:
         QCOMPARE(added.intDone, 0);
         QCOMPARE(list_->AllTasks.back().strName, added.strName);
         QCOMPARE(rig_->Task(5, "strName").toString(), QString("five"));
+        // The new task has its UID for life from the start: a random UUID.
+        QCOMPARE(Scalar(Db(), "SELECT length(strUid) FROM t_uid WHERE idTask = 5").toInt(), 36);
     }
 
     void addWhileAnotherCategoryIsShownListsTheTaskUntilTheNextReload() {
@@ -200,6 +202,7 @@ private slots:
     }
 
     void deleteAsksThenRemovesTaskNoteAndRow() {
+        Exec(Db(), "INSERT INTO t_uid (idTask, strUid) VALUES (2, 'uid of two')");
         list_->VDT()->setCurrentIndex(Rows().index(1, 0)); // "two"
         QueueMessageBoxAnswer(QMessageBox::No);
         list_->BitBtn3Click();
@@ -215,6 +218,7 @@ private slots:
         QCOMPARE(CurrentRow(), 1);
         QCOMPARE(RowCount(Db(), "t_task"), 3);
         QCOMPARE(RowCount(Db(), "t_note"), 0);
+        QCOMPARE(RowCount(Db(), "t_uid"), 0);
     }
 
     void deletingTheLastRowFocusesTheNewLastAndTheOnlyRowLeavesNothing() {
