@@ -58,18 +58,25 @@ void ListTasks(TDM& dm, const TArguments& args, std::ostream& out) {
                   [kind](const TMyRec2& a, const TMyRec2& b) { return CompareTasks(a, b, kind); });
     }
     const std::string format = args.format.value_or("table");
-    if (format == "table")
+    if (format == "table") {
         WriteTable(tasks, out);
-    else if (format == "json")
-        WriteJson(tasks, ReadTaskUids(dm), out);
+        return;
+    }
+    // A task that another program deleted between the two reads is left out.
+    const TTaskUids uids = ReadTaskUids(dm);
+    std::erase_if(tasks, [&](const TMyRec2& task) { return !uids.contains(task.id); });
+    if (format == "json")
+        WriteJson(tasks, uids, out);
     else
-        WriteTsv(tasks, ReadTaskUids(dm), out);
+        WriteTsv(tasks, uids, out);
 }
 
 void ShowTask(TDM& dm, const TArguments& args, std::ostream& out) {
+    const TTaskUids uids = ReadTaskUids(dm);
     const std::vector<TMyRec2> tasks = ReadAllTasks(dm);
     const TMyRec2& task = tasks[NamedTasks(dm, tasks, args.operands).front()];
-    WriteTask(task, ReadTaskUids(dm).at(task.id), out);
+    const auto uid = uids.find(task.id);
+    WriteTask(task, uid != uids.end() ? uid->second : std::string(), out);
 }
 
 void MarkTasks(TDM& dm, const TArguments& args, std::ostream& out) {
