@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "app/InstanceServer.h"
 #include "app/ProgramWindows.h"
 #include "store/DmUnit.h"
@@ -9,6 +10,8 @@
 #include <QSystemTrayIcon>
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> answered = AnswerWithoutStarting(argc, argv))
+        return *answered;
     TApplication application(argc, argv);
 
     TDM dataModule(ResolveProgramFolders(TApplication::applicationDirPath().toStdString()));

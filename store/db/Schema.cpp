@@ -47,6 +47,15 @@ INSERT INTO t_category (id, strName, intImg, intPos) VALUES
 
 } // namespace
 
+// Beside t_task rather than in it, so that the task table keeps the columns every reader of the
+// file knows; a file made before the table existed gets it when it is next opened or written.
+const char* const TaskUidTableSql = R"sql(
+CREATE TABLE IF NOT EXISTS t_uid (
+    idTask INTEGER PRIMARY KEY,
+    strUid TEXT    NOT NULL DEFAULT ''
+);
+)sql";
+
 void CreateDatabase(const std::string& path) {
     namespace fs = std::filesystem;
     const fs::path target(path);
@@ -62,6 +71,8 @@ void CreateDatabase(const std::string& path) {
     char* error = nullptr;
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, SchemaSql, nullptr, nullptr, &error);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, TaskUidTableSql, nullptr, nullptr, &error);
     std::string message = error ? error : (db ? sqlite3_errmsg(db) : "out of memory");
     sqlite3_free(error);
     sqlite3_close_v2(db);

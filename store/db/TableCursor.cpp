@@ -258,6 +258,42 @@ void TTableCursor::Rollback() {
     sqlite3_close_v2(db);
 }
 
+template <typename Work> auto TTableCursor::OnConnection(Work work) {
+    Close();
+    sqlite3* db = transaction_ ? transaction_ : Connect();
+    struct TOwnConnection {
+        sqlite3* db;
+        ~TOwnConnection() { sqlite3_close_v2(db); }
+    } own{transaction_ ? nullptr : db};
+    return work(db);
+}
+
+bool TTableCursor::HasTable(const std::string& table) {
+    return OnConnection([&](sqlite3* db) {
+        Statement query(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?",
+                        nullptr);
+        int rc = SQLITE_ERROR;
+        if (query.Prepared()) {
+            sqlite3_bind_text(query.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+            rc = sqlite3_step(query.get());
+        }
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            throw StoreError("Cannot read the tables of " + databasePath_ + ": " +
+                                 sqlite3_errmsg(db) + ".",
+                             FileDamaged(db));
+        return rc == SQLITE_ROW;
+    });
+}
+
+void TTableCursor::Execute(const std::string& sql) {
+    OnConnection([&](sqlite3* db) {
+        if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw StoreError("Cannot write to the database " + databasePath_ + ": " +
+                                 sqlite3_errmsg(db) + ".",
+                             FileDamaged(db));
+    });
+}
+
 void TTableCursor::RequireActive(const char* operation) const {
     if (!db_)
         throw StoreError(std::string("Cannot ") + operation + ": table " + tableName_ +

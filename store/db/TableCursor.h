@@ -87,6 +87,13 @@ public:
     void StartTransaction();
     void Commit();
     void Rollback();
+
+    // Whether the database has a table of that name. Closes the cursor; inside a transaction
+    // it asks on the transaction's connection.
+    bool HasTable(const std::string& table);
+    // Runs SQL that returns no rows (a CREATE TABLE IF NOT EXISTS, say) the way HasTable asks.
+    // Throws StoreError.
+    void Execute(const std::string& sql);
     // Test seam: runs right after every commit that took, as another program taking the file
     // at that moment would.
     void SetAfterCommit(std::function<void()> hook) { afterCommit_ = std::move(hook); }
@@ -99,6 +106,8 @@ private:
     enum class EditMode { Browse, Append, Edit };
 
     sqlite3* Connect();
+    // Runs work on the transaction's connection, or on one of its own that it then closes.
+    template <typename Work> auto OnConnection(Work work);
     TStatementCache* Cache();
     void ForgetStatements();
     void RequireActive(const char* operation) const;

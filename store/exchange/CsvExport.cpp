@@ -37,21 +37,18 @@ void AppendRecord(std::string& out, std::initializer_list<std::string> fields) {
 } // namespace
 
 std::string ExportCsv(TDM& dm, int32_t category) {
-    using std::to_string;
     std::string out;
-    AppendRecord(out, {"id", "strName", "intCategory", "intPriority", "intDone", "intDue",
-                       "dateDue", "intReminder", "datetimeReminder", "intSound", "strSoundFile",
-                       "intMemo", "strCategory", "strNote"});
+    AppendRecord(out,
+                 {"Name", "Category", "Priority", "Done", "Due date", "Reminder", "Sound", "Note"});
     for (const TMyRec2& task : ReadAllTasks(dm)) {
         if (category > 0 && task.intCategory != category)
             continue;
-        AppendRecord(out,
-                     {to_string(task.id), task.strName, to_string(task.intCategory),
-                      to_string(task.intPriority), to_string(task.intDone), to_string(task.intDue),
-                      task.intDue == 1 ? FormatDate(task.dateDue) : "", to_string(task.intReminder),
-                      task.intReminder == 1 ? FormatDateMinute(task.datetimeReminder) : "",
-                      to_string(task.intSound), task.strSoundFile, to_string(task.intMemo),
-                      task.strCategory, task.strNote});
+        AppendRecord(
+            out,
+            {task.strName, task.strCategory, task.intPriority == 0 ? "High" : "Normal",
+             task.intDone == 1 ? "yes" : "no", task.intDue == 1 ? FormatDate(task.dateDue) : "",
+             task.intReminder == 1 ? FormatDateMinute(task.datetimeReminder) : "",
+             task.intSound == 1 ? task.strSoundFile : "", task.intMemo == 1 ? task.strNote : ""});
     }
     return out;
 }

@@ -8,7 +8,8 @@
 #include <string>
 
 // The tasks of the category (all of them for 0), in id order, as CSV (RFC 4180) in UTF-8
-// without a byte-order mark: a header row with the columns of t_task in their order, then
-// strCategory (the category's name) and strNote. Dates are YYYY-MM-DD and reminder times
-// YYYY-MM-DD HH:MM, left empty while the task has no due date or no reminder.
+// without a byte-order mark, for a spreadsheet: a header row "Name", "Category", "Priority"
+// ("High" or "Normal"), "Done" ("yes" or "no"), "Due date" (YYYY-MM-DD), "Reminder"
+// (YYYY-MM-DD HH:MM), "Sound" (the file's name) and "Note", then a row a task, with an empty
+// cell where a task has no due date, reminder, sound or note.
 std::string ExportCsv(TDM& dm, int32_t category);

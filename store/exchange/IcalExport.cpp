@@ -5,8 +5,10 @@
 #include "store/dates/dateUnit.h"
 #include "store/db/StoreError.h"
 #include "store/exchange/IcalHandle.h"
+#include "store/exchange/IcalTodo.h"
 #include "store/instance/InstanceSocket.h"
 #include "store/records/TaskTable.h"
+#include "store/records/TaskUid.h"
 
 #include <cstdio>
 
@@ -67,10 +69,10 @@ icalcomponent* MakeAlarm(const TMyRec2& task) {
     return alarm;
 }
 
-icalcomponent* MakeTodo(const TMyRec2& task, const std::string& pathHash, icaltimetype stamp) {
+} // namespace
+
+icalcomponent* MakeTodo(const TMyRec2& task, const std::string& uid, icaltimetype stamp) {
     icalcomponent* todo = icalcomponent_new(ICAL_VTODO_COMPONENT);
-    const std::string uid =
-        "task-" + std::to_string(task.id) + "-" + pathHash + "@tolvek-organizer";
     icalcomponent_add_property(todo, icalproperty_new_uid(uid.c_str()));
     icalcomponent_add_property(todo, icalproperty_new_dtstamp(stamp));
     icalcomponent_add_property(todo, icalproperty_new_summary(task.strName.c_str()));
@@ -96,11 +98,9 @@ icalcomponent* MakeTodo(const TMyRec2& task, const std::string& pathHash, icalti
     return todo;
 }
 
-} // namespace
-
 std::string ExportIcal(TDM& dm, int32_t category) {
     const std::vector<TMyRec2> tasks = ReadAllTasks(dm);
-    const std::string pathHash = DatabasePathHash(dm.DatabasePath());
+    const std::unordered_map<int32_t, std::string> uids = ReadTaskUids(dm);
     const icaltimetype stamp = UtcTime(Now());
 
     TIcalComponent calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
@@ -109,7 +109,7 @@ std::string ExportIcal(TDM& dm, int32_t category) {
                                icalproperty_new_prodid("-//Tolvek Organizer//Tasks//EN"));
     for (const TMyRec2& task : tasks)
         if (category <= 0 || task.intCategory == category)
-            icalcomponent_add_component(calendar.get(), MakeTodo(task, pathHash, stamp));
+            icalcomponent_add_component(calendar.get(), MakeTodo(task, uids.at(task.id), stamp));
 
     char* text = icalcomponent_as_ical_string_r(calendar.get());
     if (!text)

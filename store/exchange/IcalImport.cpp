@@ -5,6 +5,7 @@
 #include "store/dates/dateUnit.h"
 #include "store/db/StoreError.h"
 #include "store/exchange/IcalHandle.h"
+#include "store/exchange/IcalTodo.h"
 
 #include <cctype>
 #include <cerrno>
@@ -232,10 +233,14 @@ std::string NameOf(icalcomponent* todo, const std::optional<std::string>& note) 
     return "Untitled task";
 }
 
+} // namespace
+
 TImportedTask ReadTodo(icalcomponent* todo) {
     TImportedTask item;
     item.task = NewTaskEdit();
     TTaskEdit& task = item.task;
+    if (const char* uid = icalcomponent_get_uid(todo))
+        item.uid = uid;
 
     const char* description = icalcomponent_get_description(todo);
     if (description && !IsBlank(description))
@@ -267,6 +272,8 @@ TImportedTask ReadTodo(icalcomponent* todo) {
     ReadReminder(todo, task);
     return item;
 }
+
+namespace {
 
 void CollectTodos(icalcomponent* component, std::vector<TImportedTask>& tasks) {
     if (icalcomponent_isa(component) == ICAL_VTODO_COMPONENT) {

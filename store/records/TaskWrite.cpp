@@ -6,6 +6,7 @@
 #include "store/db/StoreError.h"
 #include "store/db/TableAccess.h"
 #include "store/records/TaskTable.h"
+#include "store/records/TaskUid.h"
 
 #include <algorithm>
 #include <cmath>
@@ -102,7 +103,7 @@ std::string TrimName(const std::string& text) {
     return std::string(begin, end);
 }
 
-int32_t AppendTaskRows(TDM& dm, const TTaskEdit& task, int32_t done) {
+int32_t AppendTaskRows(TDM& dm, const TTaskEdit& task, int32_t done, const std::string& uid) {
     RequireName(task);
     TTableCursor& table = dm.ADOTable1;
     OpenTable(table, "t_task");
@@ -115,7 +116,22 @@ int32_t AppendTaskRows(TDM& dm, const TTaskEdit& task, int32_t done) {
     table.Close();
     if (task.strNote)
         WriteNote(dm, id, task.strNote);
+    WriteTaskUid(dm, id, uid.empty() ? NewTaskUid() : uid);
     return id;
+}
+
+void RewriteTaskRows(TDM& dm, int32_t id, const TTaskEdit& task, std::optional<int32_t> done) {
+    RequireName(task);
+    TTableCursor& table = dm.ADOTable1;
+    OpenTable(table, "t_task");
+    LocateTask(table, id);
+    table.Edit();
+    AssignColumns(table, task);
+    if (done)
+        table.SetInteger("intDone", *done);
+    table.Post();
+    table.Close();
+    WriteNote(dm, id, task.strNote);
 }
 
 int32_t InsertTask(TDM& dm, const TTaskEdit& task, std::optional<TMyRec1>* category) {
@@ -128,31 +144,38 @@ int32_t InsertTask(TDM& dm, const TTaskEdit& task, std::optional<TMyRec1>* categ
 }
 
 void UpdateTask(TDM& dm, int32_t id, const TTaskEdit& task, std::optional<TMyRec1>* category) {
-    RequireName(task);
-    InTransaction(dm, [&](TTableCursor& table) {
-        OpenTable(table, "t_task");
-        LocateTask(table, id);
-        table.Edit();
-        AssignColumns(table, task);
-        table.Post();
-        table.Close();
-        WriteNote(dm, id, task.strNote);
+    InTransaction(dm, [&](TTableCursor&) {
+        RewriteTaskRows(dm, id, task, std::nullopt);
         ReadSavedCategory(dm, task.intCategory, category);
     });
 }
 
 void DeleteTask(TDM& dm, int32_t id) {
+    DeleteTasks(dm, {id});
+}
+
+void DeleteTasks(TDM& dm, const std::vector<int32_t>& ids) {
     InTransaction(dm, [&](TTableCursor& table) {
-        OpenTable(table, "t_task");
-        LocateTask(table, id);
-        table.Delete();
-        table.Close();
-        WriteNote(dm, id, std::nullopt);
+        for (int32_t id : ids) {
+            OpenTable(table, "t_task");
+            LocateTask(table, id);
+            table.Delete();
+            table.Close();
+            WriteNote(dm, id, std::nullopt);
+            DeleteTaskUid(dm, id);
+        }
     });
 }
 
 void WriteDoneMark(TDM& dm, int32_t id, int32_t done) {
     EditTaskRow(dm, id, [&](TTableCursor& table) { table.SetInteger("intDone", done); });
+}
+
+void WriteDoneMarks(TDM& dm, const std::vector<int32_t>& ids, int32_t done) {
+    InTransaction(dm, [&](TTableCursor&) {
+        for (int32_t id : ids)
+            WriteDoneMark(dm, id, done);
+    });
 }
 
 void WriteReminderTime(TDM& dm, int32_t id, double when) {
@@ -190,4 +213,12 @@ void ApplyEdit(TMyRec2& record, const TTaskEdit& task) {
     record.strName = TrimName(task.strName);
     record.intMemo = task.strNote ? 1 : 0;
     record.strNote = task.strNote.value_or(std::string());
+}
+
+TTaskEdit TaskEditOf(const TMyRec2& record) {
+    TTaskEdit task;
+    static_cast<TTaskColumns&>(task) = record;
+    if (record.intMemo == 1)
+        task.strNote = record.strNote;
+    return task;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // What the task editor saves: every column of a task row but id and intDone, and the note.
 // A task is Normal (intPriority 1) until it is told otherwise.
@@ -33,21 +34,29 @@ std::string TrimName(const std::string& text);
 // A task's name must hold more than spaces and control characters (StoreError otherwise). A
 // change to a task the database no longer holds throws TaskGoneError.
 
-// Adds a task (not done) and its note; returns the new task's id. When asked, reads the
-// task's category row in the same transaction, so that what follows a save that took needs
-// nothing more from the file.
+// Adds a task (not done), its note and a new UID; returns the new task's id. When asked,
+// reads the task's category row in the same transaction, so that what follows a save that took
+// needs nothing more from the file.
 int32_t InsertTask(TDM& dm, const TTaskEdit& task, std::optional<TMyRec1>* category = nullptr);
-// Adds a task with that done mark and its note inside the caller's transaction (see
-// InTransaction), so that many tasks go in together; returns the new task's id.
-int32_t AppendTaskRows(TDM& dm, const TTaskEdit& task, int32_t done);
+// Adds a task with that done mark, its note and its UID (a new random one when uid is empty)
+// inside the caller's transaction (see InTransaction), so that many tasks go in together;
+// returns the new task's id.
+int32_t AppendTaskRows(TDM& dm, const TTaskEdit& task, int32_t done, const std::string& uid = {});
+// Rewrites a task as UpdateTask does, and its done mark when one is given, inside the caller's
+// transaction.
+void RewriteTaskRows(TDM& dm, int32_t id, const TTaskEdit& task, std::optional<int32_t> done);
 // Rewrites a task but its done mark, and adds, changes or deletes its note to match; reads the
 // category row as InsertTask does.
 void UpdateTask(TDM& dm, int32_t id, const TTaskEdit& task,
                 std::optional<TMyRec1>* category = nullptr);
-// Deletes a task and its note.
+// Deletes a task, its note and its UID.
 void DeleteTask(TDM& dm, int32_t id);
+// Deletes the tasks as DeleteTask does, all of them or none.
+void DeleteTasks(TDM& dm, const std::vector<int32_t>& ids);
 // Writes the done mark of a task (1 done, 0 not done).
 void WriteDoneMark(TDM& dm, int32_t id, int32_t done);
+// Writes the done mark of each of the tasks, all of them or none.
+void WriteDoneMarks(TDM& dm, const std::vector<int32_t>& ids, int32_t done);
 // Moves a task's reminder to another time; the reminder stays on.
 void WriteReminderTime(TDM& dm, int32_t id, double when);
 // Turns a task's reminder off; its time is kept.
@@ -64,3 +73,6 @@ void ApplyCategory(TMyRec2& task, const std::optional<TMyRec1>& category, bool w
 // Copies what the editor saved into a task record: all fields but id, intDone, strCategory
 // and the category's icon and position.
 void ApplyEdit(TMyRec2& record, const TTaskEdit& task);
+// The other way: what saving the record's task unchanged would save. The note is the record's
+// while intMemo is 1.
+TTaskEdit TaskEditOf(const TMyRec2& record);

@@ -67,6 +67,13 @@ void ExpectWhole(const TSqlFile& db) {
     EXPECT_TRUE(
         db.Rows("SELECT idTask FROM t_note WHERE idTask NOT IN (SELECT id FROM t_task)").empty())
         << "a note without its task";
+    EXPECT_TRUE(db.Rows("SELECT id FROM t_task WHERE id NOT IN (SELECT idTask FROM t_uid)").empty())
+        << "a task without its UID";
+    EXPECT_TRUE(
+        db.Rows("SELECT idTask FROM t_uid WHERE idTask NOT IN (SELECT id FROM t_task)").empty())
+        << "a UID without its task";
+    EXPECT_TRUE(db.Rows("SELECT strUid FROM t_uid GROUP BY strUid HAVING COUNT(*) > 1").empty())
+        << "two tasks with one UID";
     const auto positions = db.Rows("SELECT intPos FROM t_category ORDER BY intPos");
     for (size_t k = 0; k < positions.size(); ++k)
         EXPECT_EQ(positions[k][0], std::to_string(k + 1)) << "positions are not 1 to n";

@@ -88,6 +88,8 @@ private slots:
         QCOMPARE(added.intDone, 0);
         QCOMPARE(list_->AllTasks.back().strName, added.strName);
         QCOMPARE(rig_->Task(5, "strName").toString(), QString("five"));
+        // The new task has its UID for life from the start: a random UUID.
+        QCOMPARE(Scalar(Db(), "SELECT length(strUid) FROM t_uid WHERE idTask = 5").toInt(), 36);
     }
 
     void addWhileAnotherCategoryIsShownListsTheTaskUntilTheNextReload() {
@@ -201,6 +203,7 @@ private slots:
     }
 
     void deleteAsksThenRemovesTaskNoteAndRow() {
+        Exec(Db(), "INSERT INTO t_uid (idTask, strUid) VALUES (2, 'uid of two')");
         VDT(*list_)->setCurrentIndex(Rows().index(1, 0)); // "two"
         QueueMessageBoxAnswer(QMessageBox::No);
         list_->BitBtn3Click();
@@ -216,6 +219,7 @@ private slots:
         QCOMPARE(CurrentRow(), 1);
         QCOMPARE(RowCount(Db(), "t_task"), 3);
         QCOMPARE(RowCount(Db(), "t_note"), 0);
+        QCOMPARE(RowCount(Db(), "t_uid"), 0);
     }
 
     void deletingTheLastRowFocusesTheNewLastAndTheOnlyRowLeavesNothing() {
