@@ -19,6 +19,8 @@ Commands:
       Add a task, in the first category when none is named. Dates are local time.
   export --format ics|csv [--category NAME] [-o FILE]
       Write the tasks as iCalendar or CSV, to standard output unless FILE is given.
+      A CSV text cell that begins with =, +, -, @, a tab or a carriage return gets a
+      leading ' so that a spreadsheet keeps it as text instead of running a formula.
   import FILE.ics [--category NAME]
       Add the to-dos of an iCalendar file, all or none. A to-do goes into the first of
       its categories that exists, else into a new one of its first category's name while

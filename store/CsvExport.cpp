@@ -4,6 +4,7 @@
 #include "store/TaskTable.h"
 
 #include <initializer_list>
+#include <string_view>
 
 namespace {
 
@@ -19,6 +20,15 @@ std::string Field(const std::string& text) {
             quoted += '"';
     }
     return quoted + "\"";
+}
+
+// A spreadsheet takes a cell that begins with one of these for a formula (a tab or a carriage
+// return may hide one): such a text cell goes out with a leading apostrophe, so that it stays
+// text when opened there.
+std::string Text(const std::string& text) {
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos)
+        return "'" + text;
+    return text;
 }
 
 void AppendRecord(std::string& out, std::initializer_list<std::string> fields) {
@@ -44,12 +54,12 @@ std::string ExportCsv(TDM& dm, int32_t category) {
         if (category > 0 && task.intCategory != category)
             continue;
         AppendRecord(out,
-                     {to_string(task.id), task.strName, to_string(task.intCategory),
+                     {to_string(task.id), Text(task.strName), to_string(task.intCategory),
                       to_string(task.intPriority), to_string(task.intDone), to_string(task.intDue),
                       task.intDue == 1 ? FormatDate(task.dateDue) : "", to_string(task.intReminder),
                       task.intReminder == 1 ? FormatDateMinute(task.datetimeReminder) : "",
-                      to_string(task.intSound), task.strSoundFile, to_string(task.intMemo),
-                      task.strCategory, task.strNote});
+                      to_string(task.intSound), Text(task.strSoundFile), to_string(task.intMemo),
+                      Text(task.strCategory), Text(task.strNote)});
     }
     return out;
 }

@@ -4,6 +4,8 @@
 #include "store/TableAccess.h"
 #include "store/TaskTable.h"
 
+#include <filesystem>
+
 namespace {
 
 constexpr size_t MaxCategories = 10;
@@ -54,6 +56,20 @@ private:
     std::optional<int32_t> fallback_;
 };
 
+// A task's sound is a file of the sound folder, as the editor sets it: a sound the file names
+// keeps its name only when the sound folder has a file of that name, else the task has none.
+void KeepSoundOfSoundFolder(const TDM& dm, TTaskEdit& task) {
+    if (task.strSoundFile.empty())
+        return;
+    const std::filesystem::path name(task.strSoundFile);
+    std::error_code ec;
+    if (name == name.filename() && name != "." && name != ".." &&
+        std::filesystem::is_regular_file(dm.SoundFile(task.strSoundFile), ec))
+        return;
+    task.intSound = 0;
+    task.strSoundFile.clear();
+}
+
 } // namespace
 
 TImportResult ImportTasks(TDM& dm, const std::vector<TImportedTask>& tasks,
@@ -64,6 +80,7 @@ TImportResult ImportTasks(TDM& dm, const std::vector<TImportedTask>& tasks,
         for (const TImportedTask& imported : tasks) {
             TTaskEdit task = imported.task;
             task.intCategory = choice.For(imported.categories);
+            KeepSoundOfSoundFolder(dm, task);
             result.taskIds.push_back(AppendTaskRows(dm, task, imported.intDone));
         }
     });
