@@ -89,11 +89,11 @@ bool Connect(int fd, const sockaddr_un& address, std::chrono::steady_clock::time
 std::string DatabasePathHash(const std::string& databasePath) {
     // A link to the file or to a folder above it names the same database.
     std::error_code ec;
-    std::filesystem::path path = std::filesystem::weakly_canonical(databasePath, ec);
-    if (ec)
-        path = std::filesystem::absolute(databasePath, ec);
+    std::filesystem::path path = std::filesystem::absolute(databasePath, ec);
     if (ec)
         path = databasePath;
+    if (std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec); !ec)
+        path = resolved;
     uint64_t hash = 0xcbf29ce484222325ULL;
     for (unsigned char c : path.lexically_normal().string()) {
         hash ^= c;

@@ -50,13 +50,17 @@ void CreateDatabase(const std::string& path) {
     namespace fs = std::filesystem;
     const fs::path target(path);
     std::error_code ec;
-    if (target.has_parent_path())
-        CreatePrivateFolders(target.parent_path().string());
     const fs::path partial = target.string() + ".new";
-    fs::remove(partial, ec);
-    // The tasks are the user's own: the file is made 0600 before SQLite opens it (an empty
-    // file is an empty database), and its journals take the same mode from it.
-    CreatePrivateFile(partial.string());
+    try {
+        if (target.has_parent_path())
+            CreatePrivateFolders(target.parent_path().string());
+        fs::remove(partial, ec);
+        // The tasks are the user's own: the file is made 0600 before SQLite opens it (an
+        // empty file is an empty database), and its journals take the same mode from it.
+        CreatePrivateFile(partial.string());
+    } catch (const StoreError& error) {
+        throw StoreError("Cannot create the database " + path + ": " + error.what());
+    }
 
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(partial.string().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
