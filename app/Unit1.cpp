@@ -51,7 +51,11 @@ TForm1::TForm1(TDM& dm, const TStartOptions& options, QWidget* parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // A copy still being made is waited for; its outcome is not reported any more.
+    if (backupThread_.joinable())
+        backupThread_.join();
+}
 
 void TForm1::FormCreate() {
     ReadSettings(SettingsFilePath());
@@ -63,6 +67,7 @@ void TForm1::FormCreate() {
     Panel1->setObjectName("Panel1");
     Form2 = new TForm2(dm_, Panel1);
     Form2->hide();
+    connect(Form2, &TForm2::TasksLoaded, this, &TForm1::StartReminderCheck);
     RunReportingErrors(this, [&] { LoadAtStartup(); });
 
     Frame = new TFrameController(this, TFrameKind::Main);

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <array>
+#include <thread>
 #include <vector>
 
 class QAction;
@@ -43,7 +44,8 @@ public:
     bool TrayIcon1Startup() const { return !options_.startedWithArgument; }
     // Shows the window unless the program was started with an argument.
     void ShowAtStartup();
-    // Copies the database into its backup folder once a day, after the window is up.
+    // Copies the database into its backup folder once a day, after the window is up. The copy
+    // and its integrity check run off the window's thread; DailyBackupFinished follows.
     void ScheduleDailyBackup();
     void TakeDailyBackup();
 
@@ -68,6 +70,9 @@ public:
     // shown and resume it when they close.
     void PauseReminderCheck() override;
     void ResumeReminderCheck() override;
+    // Starts the check once the records are loaded, the first time they are: a start whose
+    // load failed begins it at the first load that succeeds.
+    void StartReminderCheck();
     int32_t CategoryShown() const override { return ShownCategory; }
     void ReloadTaskList() override;
     void Timer3Timer();
@@ -115,6 +120,10 @@ public:
     // The balloon window used where the tray shows no balloons.
     TBalloonWindow* Balloon = nullptr;
 
+signals:
+    // The daily copy was made, was not needed, or failed (and was reported).
+    void DailyBackupFinished();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -137,10 +146,18 @@ private:
     void FormClose();
     void CheckLoadedCategoryItem();
     void LoadAtStartup();
+    void OfferBackupForLostDatabase();
+    bool OfferSoundBackup(const QString& problem);
+    void DailyBackupDone(const QString& failure, bool damaged);
+    void ReportBackupFailure(const QString& failure, bool damaged);
     void ShowFromAnotherStart();
     void ReloadFromOutside();
 
     TDM& dm_;
     bool reloadWaiting_ = false;
+    bool reminderCheckStarted_ = false;
+    // Whether this run has told of a database that failed its integrity check.
+    bool damageTold_ = false;
+    std::thread backupThread_;
     TStartOptions options_;
 };

@@ -41,6 +41,14 @@ void TForm1::ResumeReminderCheck() {
     Timer3->start();
 }
 
+void TForm1::StartReminderCheck() {
+    if (reminderCheckStarted_)
+        return;
+    reminderCheckStarted_ = true;
+    ReminderPos = -1;
+    Timer3->start();
+}
+
 void TForm1::Timer3Timer() {
     Timer3->stop();
     const std::vector<TMyRec2>& tasks = Form2->AllTasks;

@@ -69,6 +69,8 @@ public:
 signals:
     // Tasks came in with categories of their own: the category menu reads them again.
     void CategoriesChanged();
+    // LoadTasks read the records without an error.
+    void TasksLoaded();
 
 public:
     // The task editor the commands show, once it exists.
