@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and runs every test; then builds the store and its tests
-# again with the address and undefined behaviour sanitizers and runs those. A compiler warning
-# in the build, or a C++ file that clang-format would lay out otherwise, fails the run as a
-# failing test would.
+# again with the address and undefined behaviour sanitizers and runs those, with a bounded fuzz
+# run of tolvek-tasks import. A compiler warning in the build, or a C++ file that clang-format
+# would lay out otherwise, fails the run as a failing test would.
 #
 #   ./test.sh              the suite, and the store's tests under the sanitizers
 #   ./test.sh --sanitize   the whole suite under the sanitizers as well
@@ -55,7 +55,8 @@ if $whole_sanitized; then
   check_warnings
   (cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)")
 else
-  cmake --build build-sanitize -j "$(nproc)" --target store_tests crash_tests crash_writer 2>&1 \
+  cmake --build build-sanitize -j "$(nproc)" \
+    --target store_tests crash_tests crash_writer tolvek-tasks import_fuzz 2>&1 \
     | tee "$log"
   check_warnings
   (cd build-sanitize && ctest --output-on-failure -j "$(nproc)" -L store)

@@ -2,20 +2,19 @@
 
 #include "app/InstanceServer.h"
 
+#include "store/db/StoreError.h"
 #include "store/instance/InstanceSocket.h"
 
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 
 namespace {
 
 // A running program answers at once; a wait much longer would only delay a start that has to
 // go on by itself.
 constexpr int ConnectWaitMs = 500;
-
-QString SocketPath(const QString& databasePath) {
-    return QString::fromStdString(InstanceSocketPath(databasePath.toStdString()));
-}
 
 bool SomeoneListens(const QString& socketPath) {
     QLocalSocket probe;
@@ -26,12 +25,34 @@ bool SomeoneListens(const QString& socketPath) {
 } // namespace
 
 TInstanceServer::TInstanceServer(const QString& databasePath, QObject* parent)
-    : QObject(parent), socketPath_(SocketPath(databasePath)), server_(new QLocalServer(this)) {
+    : QObject(parent), databasePath_(databasePath), server_(new QLocalServer(this)),
+      watch_(new QTimer(this)) {
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server_, &QLocalServer::newConnection, this, &TInstanceServer::AcceptClients);
+    watch_->setInterval(WatchIntervalMs);
+    connect(watch_, &QTimer::timeout, this, &TInstanceServer::KeepListening);
 }
 
 bool TInstanceServer::Listen() {
+    problem_.clear();
+    try {
+        socketPath_ = QString::fromStdString(InstanceSocketPath(databasePath_.toStdString(), true));
+    } catch (const StoreError& error) {
+        problem_ = QString::fromUtf8(error.what());
+        return false;
+    }
+    if (!ListenAtSocket())
+        return false;
+    watch_->start();
+    return true;
+}
+
+bool TInstanceServer::ListenAtSocket() {
+    // A socket another user made is neither used nor removed.
+    if (const std::string why = WhyNotOwnSocket(socketPath_.toStdString()); !why.empty()) {
+        problem_ = QString::fromStdString(why);
+        return false;
+    }
     if (server_->listen(socketPath_))
         return true;
     if (server_->serverError() != QAbstractSocket::AddressInUseError || SomeoneListens(socketPath_))
@@ -41,22 +62,50 @@ bool TInstanceServer::Listen() {
     return server_->listen(socketPath_);
 }
 
+void TInstanceServer::KeepListening() {
+    if (server_->isListening() && QFileInfo::exists(socketPath_))
+        return;
+    // Out of file descriptors, the failed accept closed the server and removed its file; or
+    // someone removed the file. Tried again at every tick until it works.
+    server_->close();
+    ListenAtSocket();
+}
+
 void TInstanceServer::AcceptClients() {
     while (QLocalSocket* client = server_->nextPendingConnection()) {
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        connect(client, &QLocalSocket::readyRead, this, [this, client] {
-            while (client->canReadLine()) {
-                const QString line = QString::fromUtf8(client->readLine()).trimmed();
-                if (!line.isEmpty())
-                    emit lineReceived(line);
-            }
-        });
+        connect(client, &QLocalSocket::readyRead, this, [this, client] { ReadLines(client); });
     }
 }
 
+void TInstanceServer::ReadLines(QLocalSocket* client) {
+    while (client->canReadLine()) {
+        const QByteArray line = client->readLine();
+        if (line.size() > MaxLineLength + 1) {
+            client->abort();
+            return;
+        }
+        const QString text = QString::fromUtf8(line).trimmed();
+        if (!text.isEmpty())
+            emit lineReceived(text);
+    }
+    // No message is this long: what has no line break by now is not one, and is not kept
+    // (searching an ever longer buffer for the break would cost more at every read).
+    if (client->bytesAvailable() > MaxLineLength)
+        client->abort();
+}
+
 bool HandOverToRunningProgram(const QString& databasePath, const QString& line) {
+    std::string path;
+    try {
+        path = InstanceSocketPath(databasePath.toStdString());
+    } catch (const StoreError&) {
+        return false;
+    }
+    if (!WhyNotOwnSocket(path).empty())
+        return false;
     QLocalSocket socket;
-    socket.connectToServer(SocketPath(databasePath));
+    socket.connectToServer(QString::fromStdString(path));
     if (!socket.waitForConnected(ConnectWaitMs))
         return false;
     if (!line.isEmpty()) {

@@ -6,10 +6,13 @@
 #include <QString>
 
 class QLocalServer;
+class QLocalSocket;
+class QTimer;
 
 // One program per database. The running program listens on a local socket named after its
-// database (InstanceSocketPath); a second start on the same database hands over to it and
-// exits, and the command-line tools tell it to reload. Every message is one line of text.
+// database (InstanceSocketPath), in a folder only its user can reach; a second start on the
+// same database hands over to it and exits, and the command-line tools tell it to reload.
+// Every message is one short line of text.
 class TInstanceServer : public QObject {
     Q_OBJECT
 
@@ -17,18 +20,33 @@ public:
     explicit TInstanceServer(const QString& databasePath, QObject* parent = nullptr);
 
     // Starts listening. A socket left behind by a program that was killed is taken over;
-    // false when a running program answers on it (or the socket cannot be made).
+    // false when a running program answers on it or the socket cannot be made. When the
+    // socket's folder or file is not the user's own, Problem says so and nothing is made.
+    // Once listening, the server listens again whenever it stops (a connection it could not
+    // accept closes Qt's server) or its socket file is gone.
     bool Listen();
+    QString Problem() const { return problem_; }
+
+    // The longest line a client may send: a longer one closes its connection.
+    static constexpr qint64 MaxLineLength = 256;
+    // How often the server checks that it still listens.
+    static constexpr int WatchIntervalMs = 1000;
 
 signals:
     // A line a client sent, without its line break.
     void lineReceived(const QString& line);
 
 private:
+    bool ListenAtSocket();
     void AcceptClients();
+    void ReadLines(QLocalSocket* client);
+    void KeepListening();
 
+    QString databasePath_;
     QString socketPath_;
+    QString problem_;
     QLocalServer* server_;
+    QTimer* watch_;
 };
 
 // Hands this start over to a program already running on the database, sending it the line

@@ -5,6 +5,7 @@
 #include "app/InstanceServer.h"
 #include "app/ProgramWindows.h"
 #include "store/DmUnit.h"
+#include "uikit/MessageBox.h"
 #include "uikit/Reporting.h"
 
 #include <QSystemTrayIcon>
@@ -21,9 +22,13 @@ int main(int argc, char* argv[]) {
     if (HandOverToRunningProgram(database, argc > 1 ? QString() : QStringLiteral("show")))
         return 0;
     TInstanceServer instanceServer(database);
-    instanceServer.Listen();
+    // Without a socket of its own the program still runs: only the hand-over is lost.
+    if (!instanceServer.Listen() && !instanceServer.Problem().isEmpty())
+        ShowErrorBox(nullptr, instanceServer.Problem() +
+                                  "\n\nAnother start on the same data or tolvek-tasks cannot "
+                                  "reach this program while it runs.");
+    // The main window makes the database at its start, where it can ask about a lost one.
     DM = &dataModule;
-    RunReportingErrors(nullptr, [&] { dataModule.DataModuleCreate(); });
 
     TStartOptions start;
     start.startedWithArgument = argc > 1;

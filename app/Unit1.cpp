@@ -55,7 +55,11 @@ TForm1::TForm1(TDM& dm, TTaskArrays& tasks, const TStartOptions& options,
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // A copy still being made is waited for; its outcome is not reported any more.
+    if (backupThread_.joinable())
+        backupThread_.join();
+}
 
 void TForm1::FormCreate() {
     ReadSettings(SettingsFilePath());
@@ -67,6 +71,7 @@ void TForm1::FormCreate() {
     Panel1->setObjectName("Panel1");
     Form2 = new TForm2(dm_, tasks_, windows_.taskEditor, windows_.printSettings, *this, Panel1);
     Form2->hide();
+    connect(Form2, &TForm2::TasksLoaded, Reminders, &TReminderCheck::Start);
     RunReportingErrors(this, [&] { LoadAtStartup(); });
 
     Frame = new TFrameController(this, TFrameKind::Main);

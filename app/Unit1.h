@@ -7,6 +7,7 @@
 
 #include <QWidget>
 #include <array>
+#include <thread>
 #include <vector>
 
 class QAction;
@@ -59,7 +60,8 @@ public:
     bool TrayIcon1Startup() const { return !options_.startedWithArgument; }
     // Shows the window unless the program was started with an argument.
     void ShowAtStartup();
-    // Copies the database into its backup folder once a day, after the window is up.
+    // Copies the database into its backup folder once a day, after the window is up. The copy
+    // and its integrity check run off the window's thread; DailyBackupFinished follows.
     void ScheduleDailyBackup();
     void MakeTodaysBackup();
 
@@ -97,6 +99,10 @@ public:
     TFrameController* Frame = nullptr;
     TReminderCheck* Reminders = nullptr;
 
+signals:
+    // The daily copy was made, was not needed, or failed (and was reported).
+    void DailyBackupFinished();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -117,12 +123,19 @@ private:
     void FormClose();
     void CheckLoadedCategoryItem();
     void LoadAtStartup();
+    void OfferBackupForLostDatabase();
+    bool OfferSoundBackup(const QString& problem);
+    void DailyBackupDone(const QString& failure, bool damaged);
+    void ReportBackupFailure(const QString& failure, bool damaged);
     void ShowFromAnotherStart();
     void ReloadFromOutside();
 
     TDM& dm_;
     TTaskArrays& tasks_;
     bool reloadWaiting_ = false;
+    // Whether this run has told of a database that failed its integrity check.
+    bool damageTold_ = false;
+    std::thread backupThread_;
     TStartOptions options_;
     TOpenedWindows windows_;
 

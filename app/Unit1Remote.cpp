@@ -34,21 +34,22 @@ void TForm1::ShowFromAnotherStart() {
 }
 
 void TForm1::ReloadFromOutside() {
-    // Never under a window that works on the records (the editor, the popup, a message box)
-    // or an open menu: the reload waits until they are closed.
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
-        if (!reloadWaiting_) {
-            reloadWaiting_ = true;
-            QTimer::singleShot(200, this, [this] {
-                reloadWaiting_ = false;
-                ReloadFromOutside();
-            });
-        }
+    // Lines that come together (a script adding many tasks, a client repeating itself) are
+    // one reload. Never under a window that works on the records (the editor, the popup, a
+    // message box) or an open menu: the reload waits until they are closed.
+    if (reloadWaiting_)
         return;
-    }
-    RunReportingErrors(this, [this] {
-        LoadCategoryMenu();
-        CheckLoadedCategoryItem();
-        Form2->LoadTasks(Form2->LoadedCategory);
+    reloadWaiting_ = true;
+    QTimer::singleShot(100, this, [this] {
+        reloadWaiting_ = false;
+        if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+            ReloadFromOutside();
+            return;
+        }
+        RunReportingErrors(this, [this] {
+            LoadCategoryMenu();
+            CheckLoadedCategoryItem();
+            Form2->LoadTasks(Form2->LoadedCategory);
+        });
     });
 }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "cli/Arguments.h"
 
 const char* const UsageText =
@@ -27,6 +28,8 @@ Commands:
       Delete tasks without asking; --dry-run only shows which.
   export --format ics|csv [--category NAME] [-o FILE]
       Write the tasks as iCalendar or CSV, to standard output unless FILE is given.
+      A CSV text cell that begins with =, +, -, @, a tab or a carriage return gets a
+      leading ' so that a spreadsheet keeps it as text instead of running a formula.
   import FILE.ics|- [--category NAME]
       Bring in the to-dos of an iCalendar file (- reads standard input), all or none. A
       to-do with the UID of a task updates that task; any other becomes a new task, in the

@@ -39,6 +39,15 @@ QString AutostartExec(const QString& executablePath) {
     }
     return "\"" + quoted + "\" /ws";
 }
+
+// The same program as Exec, as a plain string value: without it installed the desktop skips
+// the entry instead of failing to start it at every log-in.
+QString AutostartTryExec(const QString& executablePath) {
+    QString value;
+    for (const QChar c : QFileInfo(executablePath).absoluteFilePath())
+        value += c == '\\' ? QString("\\\\") : QString(c);
+    return value;
+}
 #endif
 
 } // namespace
@@ -54,10 +63,12 @@ void AddAutostartEntry(const QString& executablePath) {
 #else
     // The same icon as the menu entry's, so that the desktop's list of programs started at
     // log-on shows the program as the menu does.
-    const QByteArray text = QString("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n"
-                                    "Icon=%3\nTerminal=false\nX-GNOME-Autostart-enabled=true\n")
-                                .arg(EntryName, AutostartExec(executablePath), ProgramFileName)
-                                .toUtf8();
+    const QByteArray text =
+        QString("[Desktop Entry]\nType=Application\nName=%1\nTryExec=%2\nExec=%3\n"
+                "Icon=%4\nTerminal=false\nX-GNOME-Autostart-enabled=true\n")
+            .arg(EntryName, AutostartTryExec(executablePath), AutostartExec(executablePath),
+                 ProgramFileName)
+            .toUtf8();
     // Written whole or not at all, so that a failure leaves no entry half written.
     QSaveFile entry(AutostartEntryPath());
     if (!QDir().mkpath(QFileInfo(AutostartEntryPath()).path()) ||

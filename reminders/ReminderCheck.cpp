@@ -38,6 +38,9 @@ TReminderCheck::TReminderCheck(TDM& dm, TTaskArrays& tasks, TForm3& reminderPopu
 }
 
 void TReminderCheck::Start() {
+    if (started_)
+        return;
+    started_ = true;
     ReminderPos = -1;
     Timer3->start();
 }

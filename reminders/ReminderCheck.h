@@ -34,7 +34,9 @@ public:
                    QSystemTrayIcon& trayIcon, bool trayAvailable, TMainWindowServices& mainWindow,
                    QWidget* window);
 
-    // The first scan comes 10 s from now, from the first task.
+    // The first scan comes 10 s from now, from the first task. Only the first call starts
+    // the check: it is made at every load of the records that succeeds, so a start whose load
+    // failed begins the check at the first load that does.
     void Start();
     void PauseReminderCheck();
     void ResumeReminderCheck();
@@ -57,6 +59,8 @@ public:
     TBalloonWindow* Balloon = nullptr;
 
 private:
+    bool started_ = false;
+
     void ShowBalloon(const QString& fullTitle, const QString& fullText);
     void HideBalloon();
 

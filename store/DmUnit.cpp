@@ -2,6 +2,7 @@
 
 #include "store/DmUnit.h"
 
+#include "store/db/Backup.h"
 #include "store/db/Schema.h"
 #include "store/db/StoreError.h"
 #include "store/records/TaskUid.h"
@@ -20,10 +21,18 @@ TDM::TDM(const std::string& programFolder) : TDM(TProgramFolders{programFolder, 
 void TDM::DataModuleCreate() {
     const std::string& path = ADOTable1.DatabasePath();
     // A first start has no database yet: give it one with a few categories, so that the
-    // first task can be saved. An existing file is never replaced.
+    // first task can be saved. An existing file is never replaced, and a file that is gone
+    // while its backups or damaged copies are still there is lost, not new: an empty file
+    // in its place would hide that.
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec) && !ec)
+    if (!std::filesystem::exists(path, ec) && !ec) {
+        if (DatabaseWasHere(path))
+            throw StoreError("The database " + path +
+                             " is missing, but its backups or damaged copies are in " +
+                             std::filesystem::path(path).parent_path().string() +
+                             ". Start Tolvek Organizer to restore a backup.");
         CreateDatabase(path);
+    }
     // A file of an older version gets its tasks' UIDs here. One that cannot be read or written
     // now is reported by the load or the write that needs it; its tasks answer with their
     // legacy UIDs meanwhile.
@@ -38,7 +47,9 @@ std::string TDM::SoundFolder() const {
 }
 
 std::string TDM::SoundFile(const std::string& name) const {
-    return (std::filesystem::path(SoundFolder()) / name).string();
+    // A task's sound is a file of the sound folder: a name that reaches elsewhere (a path
+    // from an older import, say) is cut to its file name.
+    return (std::filesystem::path(SoundFolder()) / std::filesystem::path(name).filename()).string();
 }
 
 std::string TDM::HelpFile() const {

@@ -18,8 +18,9 @@ public:
     // One folder that holds db/, sound/ and help/, as a program run from its checkout has.
     explicit TDM(const std::string& programFolder);
 
-    // Creates the database when the file is missing (throws StoreError when it cannot), and
-    // brings the tasks' UIDs in step with the tasks when it can (see BringTaskUidsInStep).
+    // Creates the database when the file is missing and no database was ever there
+    // (DatabaseWasHere); throws StoreError when it cannot or when one was. Then brings the
+    // tasks' UIDs in step with the tasks when it can (see BringTaskUidsInStep).
     void DataModuleCreate();
 
     // The key for a new row of the table the cursor has open: 1 for an empty table,

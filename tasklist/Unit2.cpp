@@ -103,6 +103,7 @@ void TForm2::LoadTasks(int32_t category) {
     if (!ShownTasks.empty())
         FocusRow(0);
     LoadedCategory = category;
+    emit TasksLoaded();
 }
 
 void TForm2::VDTHeaderClick(int column) {

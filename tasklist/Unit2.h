@@ -75,6 +75,8 @@ public:
 signals:
     // Tasks came in with categories of their own: the category menu reads them again.
     void CategoriesChanged();
+    // LoadTasks read the records without an error.
+    void TasksLoaded();
 
 public:
     // Every task in id order; the reminder check scans it.

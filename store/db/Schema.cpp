@@ -2,6 +2,7 @@
 
 #include "store/db/Schema.h"
 
+#include "store/db/PrivateFiles.h"
 #include "store/db/StoreError.h"
 
 #include <filesystem>
@@ -60,14 +61,20 @@ void CreateDatabase(const std::string& path) {
     namespace fs = std::filesystem;
     const fs::path target(path);
     std::error_code ec;
-    if (target.has_parent_path())
-        fs::create_directories(target.parent_path(), ec);
     const fs::path partial = target.string() + ".new";
-    fs::remove(partial, ec);
+    try {
+        if (target.has_parent_path())
+            CreatePrivateFolders(target.parent_path().string());
+        fs::remove(partial, ec);
+        // The tasks are the user's own: the file is made 0600 before SQLite opens it (an
+        // empty file is an empty database), and its journals take the same mode from it.
+        CreatePrivateFile(partial.string());
+    } catch (const StoreError& error) {
+        throw StoreError("Cannot create the database " + path + ": " + error.what());
+    }
 
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(partial.string().c_str(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int rc = sqlite3_open_v2(partial.string().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     char* error = nullptr;
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, SchemaSql, nullptr, nullptr, &error);

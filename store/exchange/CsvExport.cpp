@@ -6,6 +6,7 @@
 #include "store/records/TaskTable.h"
 
 #include <initializer_list>
+#include <string_view>
 
 namespace {
 
@@ -21,6 +22,15 @@ std::string Field(const std::string& text) {
             quoted += '"';
     }
     return quoted + "\"";
+}
+
+// A spreadsheet takes a cell that begins with one of these for a formula (a tab or a carriage
+// return may hide one): such a text cell goes out with a leading apostrophe, so that it stays
+// text when opened there.
+std::string Text(const std::string& text) {
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos)
+        return "'" + text;
+    return text;
 }
 
 void AppendRecord(std::string& out, std::initializer_list<std::string> fields) {
@@ -43,12 +53,13 @@ std::string ExportCsv(TDM& dm, int32_t category) {
     for (const TMyRec2& task : ReadAllTasks(dm)) {
         if (category > 0 && task.intCategory != category)
             continue;
-        AppendRecord(
-            out,
-            {task.strName, task.strCategory, task.intPriority == 0 ? "High" : "Normal",
-             task.intDone == 1 ? "yes" : "no", task.intDue == 1 ? FormatDate(task.dateDue) : "",
-             task.intReminder == 1 ? FormatDateMinute(task.datetimeReminder) : "",
-             task.intSound == 1 ? task.strSoundFile : "", task.intMemo == 1 ? task.strNote : ""});
+        AppendRecord(out,
+                     {Text(task.strName), Text(task.strCategory),
+                      task.intPriority == 0 ? "High" : "Normal", task.intDone == 1 ? "yes" : "no",
+                      task.intDue == 1 ? FormatDate(task.dateDue) : "",
+                      task.intReminder == 1 ? FormatDateMinute(task.datetimeReminder) : "",
+                      task.intSound == 1 ? Text(task.strSoundFile) : "",
+                      task.intMemo == 1 ? Text(task.strNote) : ""});
     }
     return out;
 }

@@ -11,5 +11,7 @@
 // without a byte-order mark, for a spreadsheet: a header row "Name", "Category", "Priority"
 // ("High" or "Normal"), "Done" ("yes" or "no"), "Due date" (YYYY-MM-DD), "Reminder"
 // (YYYY-MM-DD HH:MM), "Sound" (the file's name) and "Note", then a row a task, with an empty
-// cell where a task has no due date, reminder, sound or note.
+// cell where a task has no due date, reminder, sound or note. A text cell that begins with =,
+// +, -, @, a tab or a carriage return gets a leading ' so that a spreadsheet does not take it
+// for a formula.
 std::string ExportCsv(TDM& dm, int32_t category);

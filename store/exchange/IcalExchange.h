@@ -23,8 +23,8 @@ struct TImportedTask {
 };
 
 // The to-dos of iCalendar text. Throws StoreError, naming sourceName, when the text is not
-// iCalendar, ends before its last component is closed, is damaged, or holds no to-do; it
-// then reads nothing.
+// iCalendar, ends before its last component is closed, is damaged, nests its components
+// more than 64 deep, or holds no to-do; it then reads nothing.
 std::vector<TImportedTask> ReadIcalText(const std::string& text, const std::string& sourceName);
 // The to-dos of an iCalendar file, as ReadIcalText; also throws when the file cannot be read.
 std::vector<TImportedTask> ReadIcalFile(const std::string& path);
@@ -53,8 +53,8 @@ struct TImportResult {
 // none). It goes into the first of its categories that exists (by name, see
 // FindCategoryByName); when none does, into a new category of its first name (icon 1, next
 // position) while there are fewer than 10; otherwise into fallbackCategory, or the first
-// category by position when that is 0. Throws StoreError when fallbackCategory names no
-// category.
+// category by position when that is 0. A to-do's sound is kept only when the sound folder
+// has a file of its name. Throws StoreError when fallbackCategory names no category.
 TImportResult ImportTasks(TDM& dm, const std::vector<TImportedTask>& tasks,
                           int32_t fallbackCategory);
 

@@ -54,6 +54,10 @@ std::optional<std::string> FirstError(icalcomponent* component, icalparameter_xl
     return std::nullopt;
 }
 
+// How deep components may nest. Real calendars go three deep (VCALENDAR, VTODO, VALARM);
+// libical walks its tree recursively, so a file nested thousands deep would overflow the stack.
+constexpr size_t MaxNesting = 64;
+
 // The parser closes the innermost component at any END line, whatever name follows, so a
 // file cut inside its last line, or one whose components cross, would pass as whole: this
 // keeps the names of the open components and checks that each END names the innermost one.
@@ -68,6 +72,11 @@ public:
             return true;
         const std::string word = Upper(text.substr(0, colon)), name = Upper(text.substr(colon + 1));
         if (word == "BEGIN") {
+            if (open_.size() == MaxNesting)
+                throw StoreError(source_ + " nests its components more than " +
+                                 std::to_string(MaxNesting) +
+                                 " deep: it is not a calendar "
+                                 "this program reads.");
             open_.push_back(name);
         } else if (word == "END") {
             if (open_.empty() || open_.back() != name)
@@ -77,12 +86,15 @@ public:
         return true;
     }
 
+    explicit TNesting(std::string source) : source_(std::move(source)) {}
+
 private:
     static std::string Upper(std::string text) {
         for (char& c : text)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         return text;
     }
+    std::string source_;
     std::vector<std::string> open_;
 };
 
@@ -95,12 +107,17 @@ std::vector<TIcalComponent> ParseComponents(const std::string& text, const std::
     icalparser* parser = icalparser_new();
     icalparser_set_gen_data(parser, &lines);
     std::vector<TIcalComponent> roots;
-    TNesting nesting;
+    TNesting nesting(source);
     bool crossed = false;
-    for (bool more = true; more && !crossed;) {
+    std::optional<StoreError> tooDeep;
+    for (bool more = true; more && !crossed && !tooDeep;) {
         char* line = icalparser_get_line(parser, NextLine);
-        crossed = line && !nesting.Follow(line);
-        if (icalcomponent* root = crossed ? nullptr : icalparser_add_line(parser, line))
+        try {
+            crossed = line && !nesting.Follow(line);
+        } catch (const StoreError& error) {
+            tooDeep = error;
+        }
+        if (icalcomponent* root = crossed || tooDeep ? nullptr : icalparser_add_line(parser, line))
             roots.emplace_back(root);
         more = line != nullptr;
         icalmemory_free_buffer(line);
@@ -108,6 +125,8 @@ std::vector<TIcalComponent> ParseComponents(const std::string& text, const std::
     // What the parser still holds stays its own, and goes with it.
     const bool unfinished = icalparser_clean(parser) != nullptr;
     icalparser_free(parser);
+    if (tooDeep)
+        throw *tooDeep;
     if (crossed)
         throw StoreError(source + " is damaged: a component ends that is not the one open, or "
                                   "the file is cut inside its last line.");
@@ -203,8 +222,9 @@ void ReadReminder(icalcomponent* todo, TTaskEdit& task) {
             icalproperty* attach = icalcomponent_get_first_property(alarm, ICAL_ATTACH_PROPERTY);
             icalattach* sound = attach ? icalproperty_get_attach(attach) : nullptr;
             if (sound && icalattach_get_is_url(sound)) {
+                // The file's name only: ImportTasks keeps it when the sound folder has it.
                 const std::string url = icalattach_get_url(sound);
-                task.strSoundFile = PercentDecoded(url.substr(url.find_last_of('/') + 1));
+                task.strSoundFile = std::filesystem::path(PercentDecoded(url)).filename().string();
             }
         }
         return;

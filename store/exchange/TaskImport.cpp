@@ -9,6 +9,7 @@
 #include "store/records/TaskTable.h"
 #include "store/records/TaskUid.h"
 
+#include <filesystem>
 #include <tuple>
 #include <unordered_map>
 
@@ -98,6 +99,20 @@ auto Reminder(const TTaskEdit& task) {
                            sound ? task.strSoundFile : std::string());
 }
 
+// A task's sound is a file of the sound folder, as the editor sets it: a sound the file names
+// keeps its name only when the sound folder has a file of that name, else the task has none.
+void KeepSoundOfSoundFolder(const TDM& dm, TTaskEdit& task) {
+    if (task.strSoundFile.empty())
+        return;
+    const std::filesystem::path name(task.strSoundFile);
+    std::error_code ec;
+    if (name == name.filename() && name != "." && name != ".." &&
+        std::filesystem::is_regular_file(dm.SoundFile(task.strSoundFile), ec))
+        return;
+    task.intSound = 0;
+    task.strSoundFile.clear();
+}
+
 // The task as the to-do leaves it, and whether that differs from the task as it is.
 struct TUpdate {
     TTaskEdit task;
@@ -107,7 +122,8 @@ struct TUpdate {
 
 // Every field that the to-do says otherwise than the task's export comes from the to-do; the
 // rest, and what the mapping does not carry (a due date switched off, say), stays as it is.
-TUpdate Update(const TMyRec2& current, const TImportedTask& file, TCategoryChoice& choice) {
+TUpdate Update(const TDM& dm, const TMyRec2& current, const TImportedTask& file,
+               TCategoryChoice& choice) {
     const TImportedTask seen = AsExported(current);
     TUpdate update{TaskEditOf(current), current.intDone};
     TTaskEdit& task = update.task;
@@ -133,8 +149,10 @@ TUpdate Update(const TMyRec2& current, const TImportedTask& file, TCategoryChoic
             return;
         task.datetimeReminder = file.task.datetimeReminder;
         task.intSound = file.task.intSound;
-        if (task.intSound == 1)
+        if (task.intSound == 1) {
             task.strSoundFile = file.task.strSoundFile;
+            KeepSoundOfSoundFolder(dm, task);
+        }
     });
     if (!file.categories.empty() && !choice.Names(file.categories, current.intCategory))
         if (const std::optional<int32_t> named = choice.Named(file.categories))
@@ -164,6 +182,7 @@ TImportResult ImportTasks(TDM& dm, const std::vector<TImportedTask>& tasks,
             if (match == byUid.end()) {
                 TTaskEdit task = imported.task;
                 task.intCategory = choice.For(imported.categories);
+                KeepSoundOfSoundFolder(dm, task);
                 const int32_t id = AppendTaskRows(dm, task, imported.intDone, imported.uid);
                 result.taskIds.push_back(id);
                 TMyRec2& record = known[id];
@@ -175,7 +194,7 @@ TImportResult ImportTasks(TDM& dm, const std::vector<TImportedTask>& tasks,
                 continue;
             }
             TMyRec2& current = known.at(match->second);
-            const TUpdate update = Update(current, imported, choice);
+            const TUpdate update = Update(dm, current, imported, choice);
             if (!update.changed) {
                 ++result.unchanged;
                 continue;

@@ -2,6 +2,10 @@
 
 #include "store/instance/InstanceSocket.h"
 
+#include "store/db/PrivateFiles.h"
+#include "store/db/StoreError.h"
+#include "store/settings/ProgramFolders.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +17,7 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #endif
@@ -84,10 +89,13 @@ bool Connect(int fd, const sockaddr_un& address, std::chrono::steady_clock::time
 } // namespace
 
 std::string DatabasePathHash(const std::string& databasePath) {
+    // A link to the file or to a folder above it names the same database.
     std::error_code ec;
     std::filesystem::path path = std::filesystem::absolute(databasePath, ec);
     if (ec)
         path = databasePath;
+    if (std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec); !ec)
+        path = resolved;
     uint64_t hash = 0xcbf29ce484222325ULL;
     for (unsigned char c : path.lexically_normal().string()) {
         hash ^= c;
@@ -98,16 +106,45 @@ std::string DatabasePathHash(const std::string& databasePath) {
     return hex;
 }
 
-std::string InstanceSocketPath(const std::string& databasePath) {
-    std::string folder = Environment("XDG_RUNTIME_DIR");
-    if (folder.empty())
-        folder = Environment("TMPDIR");
-    if (folder.empty())
-        folder = "/tmp";
-    return (std::filesystem::path(folder) /
+std::string InstanceSocketFolder(bool create) {
+    namespace fs = std::filesystem;
+    const std::string runtime = Environment("XDG_RUNTIME_DIR");
+    if (fs::path(runtime).is_absolute() && WhyNotPrivateFolder(runtime).empty())
+        return runtime;
+    const std::string cacheHome = Environment("XDG_CACHE_HOME");
+    const fs::path cache = fs::path(cacheHome).is_absolute()
+                               ? fs::path(cacheHome)
+                               : fs::path(CurrentFolderEnvironment().home) / ".cache";
+    const std::string folder = (cache / "tolvek-organizer").lexically_normal().string();
+    std::error_code ec;
+    const bool present = fs::exists(fs::symlink_status(folder, ec));
+    if (!present && !create)
+        return folder;
+    if (!present)
+        CreatePrivateFolders(folder);
+    if (const std::string why = WhyNotPrivateFolder(folder); !why.empty())
+        throw StoreError(why);
+    return folder;
+}
+
+std::string InstanceSocketPath(const std::string& databasePath, bool create) {
+    return (std::filesystem::path(InstanceSocketFolder(create)) /
             ("tolvek-organizer-" + DatabasePathHash(databasePath) + ".sock"))
         .string();
 }
+
+#ifdef _WIN32
+std::string WhyNotOwnSocket(const std::string&) {
+    return "";
+}
+#else
+std::string WhyNotOwnSocket(const std::string& socketPath) {
+    struct stat info {};
+    if (::lstat(socketPath.c_str(), &info) == 0 && info.st_uid != ::geteuid())
+        return "The socket " + socketPath + " belongs to another user.";
+    return "";
+}
+#endif
 
 #ifdef _WIN32
 
@@ -118,7 +155,14 @@ bool NotifyRunningProgram(const std::string&, const std::string&) {
 #else
 
 bool NotifyRunningProgram(const std::string& databasePath, const std::string& line) {
-    const std::string path = InstanceSocketPath(databasePath);
+    std::string path;
+    try {
+        path = InstanceSocketPath(databasePath);
+    } catch (const StoreError&) {
+        return false;
+    }
+    if (!WhyNotOwnSocket(path).empty())
+        return false;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path)

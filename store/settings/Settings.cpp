@@ -2,6 +2,7 @@
 
 #include "store/settings/Settings.h"
 
+#include "store/db/PrivateFiles.h"
 #include "store/db/StoreError.h"
 #include "store/db/TextCompare.h"
 #include "store/varUnit.h"
@@ -21,6 +22,13 @@
 #endif
 
 namespace {
+
+// The platform's line end; either is read.
+#ifdef _WIN32
+const char* const LineEnd = "\r\n";
+#else
+const char* const LineEnd = "\n";
+#endif
 
 std::string Trim(const std::string& s) {
     const size_t begin = s.find_first_not_of(" \t\r\n");
@@ -158,9 +166,23 @@ void WriteProfileString(const std::string& path, const std::string& section, con
 
     std::ostringstream text;
     for (const std::string& line : lines)
-        text << line << "\r\n";
+        text << line << LineEnd;
     const std::string partial = path + ".new";
     std::error_code ec;
+    std::filesystem::remove(partial, ec);
+    try {
+        // A new account has no settings folder yet.
+        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+        if (!folder.empty() && !std::filesystem::exists(folder, ec))
+            CreatePrivateFolders(folder.string());
+        CreatePrivateFile(partial);
+        // A file the user opened to others stays so; a new one is the user's alone.
+        const auto status = std::filesystem::status(path, ec);
+        if (!ec && std::filesystem::is_regular_file(status))
+            std::filesystem::permissions(partial, status.permissions(), ec);
+    } catch (const StoreError&) {
+        throw StoreError("Unable to write to " + path);
+    }
     {
         std::ofstream out(partial, std::ios::binary | std::ios::trunc);
         out << text.str();

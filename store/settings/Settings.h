@@ -22,9 +22,10 @@ bool ReadProfileBool(const std::string& path, const std::string& section, const 
 // The file is never created here.
 void ReadSettings(const std::string& path);
 
-// Sets a key of a profile file, creating the file, the section or the key as needed and
-// keeping every other line as it was. The file is replaced whole, so it is never left half
-// written; throws StoreError "Unable to write to <path>" when it cannot be written.
+// Sets a key of a profile file, creating the folder (0700), the file (0600), the section or
+// the key as needed and keeping every other line as it was, with the platform's line ends. An
+// existing file keeps its mode. The file is replaced whole, so it is never left half written;
+// throws StoreError "Unable to write to <path>" when it cannot be written.
 void WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value);
 

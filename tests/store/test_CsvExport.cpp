@@ -92,4 +92,29 @@ TEST_F(CsvExportTest, ACategoryGivesItsTasksOnlyAndAnEmptyOneTheHeader) {
     EXPECT_EQ(ReadCsv(ExportCsv(Dm(), 3)).size(), 1u);
 }
 
+TEST_F(CsvExportTest, ACellASpreadsheetWouldTakeForAFormulaStaysText) {
+    Exec("UPDATE t_category SET strName = '@SUM(A1)' WHERE id = 1");
+    const std::vector<std::string> names = {
+        "=HYPERLINK(\"http://x\";\"click\")", "+1", "-2", "@cmd", "plain - text", "a=b"};
+    const std::vector<std::string> notes = {"-note", "\tnote", "\r=note", "+", "note -", "n@"};
+    for (size_t k = 0; k < names.size(); ++k) {
+        TTaskEdit task = NewTaskEdit();
+        task.strName = names[k];
+        task.intCategory = 1;
+        task.strNote = notes[k];
+        InsertTask(Dm(), task);
+    }
+    const auto records = ReadCsv(ExportCsv(Dm(), 0));
+    ASSERT_EQ(records.size(), names.size() + 1);
+    for (size_t k = 0; k < names.size(); ++k) {
+        const std::string mark = k < 4 ? "'" : "";
+        EXPECT_EQ(records[k + 1][0], mark + names[k]);
+        EXPECT_EQ(records[k + 1][1], "'@SUM(A1)");
+        EXPECT_EQ(records[k + 1][7], mark + notes[k]);
+    }
+    // The cells the program words itself are never marked.
+    EXPECT_EQ(records[1][2], "Normal");
+    EXPECT_EQ(records[1][3], "no");
+}
+
 } // namespace

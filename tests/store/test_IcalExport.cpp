@@ -12,6 +12,7 @@
 #include "store/records/TaskUid.h"
 
 #include <cmath>
+#include <fstream>
 
 namespace {
 
@@ -93,6 +94,11 @@ TEST_F(IcalExportTest, RoundTripIntoAnEmptyDatabaseKeepsEveryField) {
     AddEveryKind();
     const std::vector<TMyRec2> before = ReadAllTasks(Dm());
     OtherDatabase other(folder_ / "other");
+    // The sounds are files of the other program's sound folder too.
+    std::filesystem::create_directories(other.Dm().SoundFolder());
+    for (const TMyRec2& task : before)
+        if (!task.strSoundFile.empty())
+            std::ofstream(other.Dm().SoundFile(task.strSoundFile)) << "RIFF";
     const std::vector<TMyRec2> after = ImportInto(other.Dm(), ExportIcal(Dm(), 0));
 
     ASSERT_EQ(after.size(), before.size());

@@ -80,6 +80,9 @@ TEST_F(IcalImportTest, DesktopCalendarZonesRelativeAlarmsAndFoldedLines) {
 }
 
 TEST_F(IcalImportTest, WebTaskServerUtcTimesAudioAlarmsAndSeveralCategories) {
+    // The sound the file names is one the sound folder has.
+    std::filesystem::create_directories(folder_ / "sound");
+    std::ofstream(folder_ / "sound" / "Bell Ring.wav") << "RIFF";
     const std::vector<TMyRec2> tasks = ImportFile("web_task_server.ics");
     ASSERT_EQ(tasks.size(), 3u);
     const TMyRec2& parcel = tasks[0];
@@ -223,6 +226,60 @@ TEST_F(IcalImportTest, TenThousandTodosGoInTogether) {
     EXPECT_EQ(result.taskIds.back(), 10000);
     EXPECT_EQ(Rows(), "10000/10000/6");
     EXPECT_EQ(Query("SELECT strNote FROM t_note WHERE idTask = 9999"), "note 9998");
+}
+
+TEST_F(IcalImportTest, ASoundIsAFileOfTheSoundFolderOrNone) {
+    std::filesystem::create_directories(folder_ / "sound");
+    std::ofstream(folder_ / "sound" / "ding.wav") << "RIFF";
+    std::filesystem::create_directories(folder_ / "sound" / "folder.wav");
+    const auto alarm = [](const std::string& attach) {
+        return "BEGIN:VALARM\r\nACTION:AUDIO\r\nTRIGGER;VALUE=DATE-TIME:20300101T090000\r\n"
+               "ATTACH:" +
+               attach + "\r\nEND:VALARM\r\n";
+    };
+    const std::vector<TImportedTask> todos =
+        ReadIcalText(Calendar(Todo("elsewhere", alarm("file:///home/someone/sounds/ding.wav")) +
+                              Todo("fifo", alarm("file:///tmp/fifo")) +
+                              Todo("device", alarm("file:///x/%2Fdev%2Fzero")) +
+                              Todo("climbing", alarm("file:///x/..%2F..%2Fetc%2Fpasswd")) +
+                              Todo("a folder", alarm("file:///folder.wav"))),
+                     "sounds.ics");
+    ImportTasks(Dm(), todos, 0);
+    const std::vector<TMyRec2> tasks = ReadAllTasks(Dm());
+    ASSERT_EQ(tasks.size(), 5u);
+    EXPECT_EQ(tasks[0].strSoundFile, "ding.wav");
+    EXPECT_EQ(tasks[0].intSound, 1);
+    for (size_t k = 1; k < tasks.size(); ++k) {
+        EXPECT_EQ(tasks[k].strSoundFile, "") << tasks[k].strName;
+        EXPECT_EQ(tasks[k].intSound, 0) << tasks[k].strName;
+        EXPECT_EQ(tasks[k].intReminder, 1) << tasks[k].strName;
+    }
+    // Whatever a task holds, its sound is looked for in the sound folder only.
+    EXPECT_EQ(Dm().SoundFile("/dev/zero"), Dm().SoundFolder() + "/zero");
+}
+
+TEST_F(IcalImportTest, ComponentsNestedDeeperThanSixtyFourAreRefusedWhole) {
+    const auto nested = [](size_t depth) {
+        std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + Todo("inside");
+        for (size_t k = 0; k < depth; ++k)
+            text += "BEGIN:X-A\r\n";
+        for (size_t k = 0; k < depth; ++k)
+            text += "END:X-A\r\n";
+        return text + "END:VCALENDAR\r\n";
+    };
+    // 64 components open at once, the calendar itself included, are read.
+    EXPECT_EQ(ReadIcalText(nested(63), "deep.ics").size(), 1u);
+    try {
+        ReadIcalText(nested(64), "deeper.ics");
+        FAIL() << "no error";
+    } catch (const StoreError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "deeper.ics nests its components more than 64 deep: it is not a calendar this "
+                  "program reads.");
+    }
+    // Nesting this deep once overflowed the stack.
+    EXPECT_THROW(ReadIcalText(nested(300000), "deepest.ics"), StoreError);
+    EXPECT_EQ(Rows(), "0/0/3");
 }
 
 } // namespace

@@ -3,14 +3,13 @@
 #include "store/db/StoreError.h"
 #include "store/settings/Settings.h"
 #include "store/varUnit.h"
+#include "tests/store/AsNobody.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
-#include <pwd.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -80,7 +79,7 @@ TEST_F(SettingsTest, WritingCreatesTheFileAndReadsBack) {
     StartWithWindows = false;
     DoneBottom = 0;
     WriteSettings(path_);
-    EXPECT_EQ(ReadAll(path_), "[general]\r\nStart=0\r\nDoneBottom=0\r\n");
+    EXPECT_EQ(ReadAll(path_), "[general]\nStart=0\nDoneBottom=0\n");
     Read();
     EXPECT_FALSE(StartWithWindows);
     EXPECT_EQ(DoneBottom, 0);
@@ -90,12 +89,13 @@ TEST_F(SettingsTest, WritingAKeyKeepsEveryOtherLine) {
     Write("; mine\n[other]\nStart=7\n\n[GENERAL]\nstart=0\nColour=blue\n\n[last]\nx=1\n");
     WriteProfileString(path_, "general", "Start", "1");
     WriteProfileString(path_, "general", "DoneBottom", "1");
-    EXPECT_EQ(ReadAll(path_), "; mine\r\n[other]\r\nStart=7\r\n\r\n[GENERAL]\r\nStart=1\r\n"
-                              "Colour=blue\r\nDoneBottom=1\r\n\r\n[last]\r\nx=1\r\n");
+    EXPECT_EQ(ReadAll(path_), "; mine\n[other]\nStart=7\n\n[GENERAL]\nStart=1\n"
+                              "Colour=blue\nDoneBottom=1\n\n[last]\nx=1\n");
 }
 
 TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReported) {
-    const std::string blocked = (folder_ / "missing-folder" / "tolvekOrganizer.ini").string();
+    Write("a file where the folder would be");
+    const std::string blocked = (fs::path(path_) / "tolvekOrganizer.ini").string();
     try {
         WriteSettings(blocked);
         FAIL() << "no error";
@@ -118,20 +118,7 @@ std::optional<bool> RefusedWithoutReadRight(const std::string& path) {
     };
     if (::geteuid() != 0)
         return attempt();
-    const passwd* nobody = ::getpwnam("nobody");
-    if (!nobody)
-        return std::nullopt;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
-            ::_exit(3);
-        ::_exit(attempt() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) == 3)
-        return std::nullopt;
-    return WEXITSTATUS(status) == 0;
+    return AsNobody(attempt);
 }
 
 TEST_F(SettingsTest, AFileThatCannotBeReadIsNeverReplaced) {
@@ -146,6 +133,45 @@ TEST_F(SettingsTest, AFileThatCannotBeReadIsNeverReplaced) {
     EXPECT_TRUE(*refused);
     EXPECT_EQ(ReadAll(path_), "[other]\nkept=1\n[general]\nStart=1\n");
     EXPECT_FALSE(fs::exists(path_ + ".new"));
+}
+
+fs::perms Mode(const fs::path& path) {
+    return fs::status(path).permissions() & fs::perms::mask;
+}
+
+TEST_F(SettingsTest, ANewAccountGetsItsPrivateConfigFolderAndFile) {
+    // ~/.config does not exist yet on a new account.
+    const fs::path config = folder_ / "home" / ".config";
+    const std::string path = (config / "tolvekOrganizer.ini").string();
+    DoneBottom = 0;
+    WriteSettings(path);
+    EXPECT_EQ(ReadAll(path), "[general]\nStart=1\nDoneBottom=0\n");
+    EXPECT_EQ(Mode(config), fs::perms::owner_all);
+    EXPECT_EQ(Mode(folder_ / "home"), fs::perms::owner_all);
+    EXPECT_EQ(Mode(path), fs::perms::owner_read | fs::perms::owner_write);
+    const std::optional<bool> readable = NobodyCanRead(path);
+    if (!readable)
+        GTEST_SKIP() << "no second user could be had";
+    EXPECT_FALSE(*readable);
+}
+
+TEST_F(SettingsTest, TheSettingsAreTheUsersAloneAndAnExistingFileKeepsItsMode) {
+    WriteSettings(path_);
+    EXPECT_EQ(Mode(path_), fs::perms::owner_read | fs::perms::owner_write);
+    // Another user reaches the folder but not the file.
+    fs::permissions(folder_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                 fs::perms::others_read | fs::perms::others_exec);
+    const std::optional<bool> readable = NobodyCanRead(path_);
+    if (!readable)
+        GTEST_SKIP() << "no second user could be had";
+    EXPECT_FALSE(*readable);
+
+    const fs::perms opened = fs::perms::owner_read | fs::perms::owner_write |
+                             fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(path_, opened);
+    DoneBottom = 0;
+    WriteSettings(path_);
+    EXPECT_EQ(Mode(path_), opened);
 }
 
 TEST_F(SettingsTest, TheFileLivesInTheConfigFolder) {

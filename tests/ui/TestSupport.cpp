@@ -66,6 +66,7 @@ TTestHome::TTestHome() {
     QDir(dir_.path()).mkpath("config");
     qputenv("TOLVEK_HOME", dir_.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (dir_.path() + "/config").toUtf8());
+    qputenv("XDG_CACHE_HOME", (dir_.path() + "/cache").toUtf8());
 }
 
 void Exec(const QString& path, const QString& sql) {

@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-// Points the program folder (TOLVEK_HOME) and the settings folder (XDG_CONFIG_HOME) at a
-// fresh temporary folder, so that a test never touches a real user's data.
+// Points the program folder (TOLVEK_HOME), the settings folder (XDG_CONFIG_HOME) and the cache
+// (XDG_CACHE_HOME) at a fresh temporary folder, so that a test never touches a real user's
+// data.
 class TTestHome {
 public:
     TTestHome();

@@ -4,6 +4,7 @@
 #include "app/InstanceServer.h"
 #include "app/Unit1.h"
 #include "store/DmUnit.h"
+#include "store/instance/InstanceSocket.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/ProgramRig.h"
 #include "tests/ui/TestSupport.h"
@@ -13,8 +14,13 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <QLocalSocket>
 #include <csignal>
 #include <memory>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 // One program per database: the real program started beside a main window made here, which
 // plays the program already running.
@@ -70,6 +76,7 @@ private slots:
         home_ = std::make_unique<TTestHome>();
         // Sockets of this test only, in its own folder.
         qputenv("XDG_RUNTIME_DIR", home_->Path().toUtf8());
+        qputenv("XDG_CACHE_HOME", (home_->Path() + "/cache").toUtf8());
     }
     void cleanup() {
         VerifyCleanEnd();
@@ -193,6 +200,81 @@ private slots:
         QVERIFY(main.Form2->AllTasks.empty());
         editor.close();
         QTRY_COMPARE(main.Form2->AllTasks.size(), size_t(1));
+    }
+
+    void aSecondStartThroughALinkReachesTheSameProgram() {
+        TForm1& main = Run();
+        QTemporaryDir other;
+        const QString link = other.path() + "/link";
+        QVERIFY(QFile::link(home_->Path(), link));
+        QProcess& second = Start(link, false);
+        QVERIFY(EndsWithin(second, 1000));
+        QTRY_VERIFY(main.MainShown);
+    }
+
+    void aSocketFolderOpenToOthersIsNeverUsedAndSaidSo() {
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString folder = home_->Path() + "/cache/tolvek-organizer";
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
+        TInstanceServer server(home_->DatabasePath());
+        QVERIFY(!server.Listen());
+        QVERIFY2(server.Problem().contains("can be written by other users"),
+                 qPrintable(server.Problem()));
+        QVERIFY(!HandOverToRunningProgram(home_->DatabasePath(), "show"));
+        QCOMPARE(QDir(folder).entryList(QDir::System | QDir::Files), QStringList());
+    }
+
+    void theServerListensAgainAfterAConnectionItCouldNotAccept() {
+        Run();
+        QSignalSpy lines(server_.get(), &TInstanceServer::lineReceived);
+        const std::string database = dm_->DatabasePath();
+        const std::string path = InstanceSocketPath(database);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        const int client = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(client >= 0);
+        // No file descriptor is left for the server to accept the connection with.
+        rlimit saved{};
+        ::getrlimit(RLIMIT_NOFILE, &saved);
+        const int lowestFree = ::dup(0);
+        ::close(lowestFree);
+        rlimit tight = saved;
+        tight.rlim_cur = static_cast<rlim_t>(lowestFree);
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+        const int connected =
+            ::connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        QTest::qWait(200);
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+        ::close(client);
+        QCOMPARE(connected, 0);
+
+        QTRY_VERIFY(NotifyRunningProgram(database, "reload"));
+        QTRY_VERIFY(lines.count() > 0);
+        // A socket file someone removed is made again.
+        QVERIFY(QFile::remove(QString::fromStdString(path)));
+        QTRY_VERIFY(NotifyRunningProgram(database, "reload"));
+    }
+
+    void reloadsThatComeTogetherAreOneAndAnEndlessLineIsCutOff() {
+        TForm1& main = Run();
+        QSignalSpy loads(main.Form2, &TForm2::TasksLoaded);
+        const QString path = QString::fromStdString(InstanceSocketPath(dm_->DatabasePath()));
+        QLocalSocket client;
+        client.connectToServer(path);
+        QVERIFY(client.waitForConnected(1000));
+        client.write(QByteArray("reload\n").repeated(2000));
+        QVERIFY(client.waitForBytesWritten(1000));
+        QTRY_COMPARE(loads.count(), 1);
+        QTest::qWait(400);
+        QCOMPARE(loads.count(), 1);
+
+        QLocalSocket endless;
+        endless.connectToServer(path);
+        QVERIFY(endless.waitForConnected(1000));
+        endless.write(QByteArray(64 * 1024, 'x'));
+        QTRY_COMPARE(endless.state(), QLocalSocket::UnconnectedState);
     }
 };
 

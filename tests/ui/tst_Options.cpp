@@ -83,13 +83,15 @@ private slots:
         QTest::keyClick(BitBtn1(*options_), Qt::Key_Return);
         QVERIFY(!options_->isVisible());
         QCOMPARE(DoneBottom, 0);
-        QCOMPARE(IniText(), QByteArray("[general]\r\nStart=1\r\nDoneBottom=0\r\n"));
+        QCOMPARE(IniText(), QByteArray("[general]\nStart=1\nDoneBottom=0\n"));
         QFile entry(AutostartEntryPath());
         QVERIFY(AutostartEntryPath().startsWith(home_->Path()));
         QVERIFY(entry.open(QIODevice::ReadOnly));
         const QString text = entry.readAll();
         QVERIFY(text.contains("Name=Tolvek Organizer\n"));
         QVERIFY(text.contains("Exec=\"" + QCoreApplication::applicationFilePath() + "\" /ws\n"));
+        // Once the program is uninstalled, the desktop skips the entry.
+        QVERIFY(text.contains("TryExec=" + QCoreApplication::applicationFilePath() + "\n"));
         QVERIFY(text.contains("Icon=tolvek-organizer\n"));
         QCOMPARE(Validate(AutostartEntryPath()), QString());
 
@@ -99,7 +101,7 @@ private slots:
         QTest::mouseClick(BitBtn1(*options_), Qt::LeftButton);
         QVERIFY(!StartWithWindows);
         QCOMPARE(DoneBottom, 1);
-        QCOMPARE(IniText(), QByteArray("[general]\r\nStart=0\r\nDoneBottom=1\r\n"));
+        QCOMPARE(IniText(), QByteArray("[general]\nStart=0\nDoneBottom=1\n"));
         QVERIFY(!QFile::exists(AutostartEntryPath()));
         // Removing an entry that is not there is no error.
         options_->show();
@@ -107,16 +109,33 @@ private slots:
         QVERIFY(ShownMessageBoxes().isEmpty());
     }
 
+    void okOnANewAccountMakesTheSettingsFolder() {
+        // A new account has no ~/.config yet.
+        const QString config = home_->Path() + "/config";
+        QVERIFY(QDir(config).removeRecursively());
+        StartWithWindows = false;
+        options_->show();
+        QTest::mouseClick(BitBtn1(*options_), Qt::LeftButton);
+        QVERIFY(ShownMessageBoxes().isEmpty());
+        QVERIFY(!options_->isVisible());
+        QCOMPARE(IniText(), QByteArray("[general]\nStart=0\nDoneBottom=1\n"));
+        QCOMPARE(QFile::permissions(config) & 0x0077, QFileDevice::Permissions());
+        QCOMPARE(QFile::permissions(Ini()) & 0x0077, QFileDevice::Permissions());
+    }
+
     void theAutostartEntryNamesAnyExecutablePathSoThatItStaysValid() {
         AddAutostartEntry(home_->Path() + "/My \"odd\" $folder\\50%/bin/tolvek-organizer");
         QVERIFY(EntryText().contains(
             "Exec=\"" + home_->Path() +
             "/My \\\\\"odd\\\\\" \\\\$folder\\\\\\\\50%%/bin/tolvek-organizer\" /ws\n"));
+        QVERIFY(EntryText().contains("TryExec=" + home_->Path() +
+                                     "/My \"odd\" $folder\\\\50%/bin/tolvek-organizer\n"));
         QCOMPARE(Validate(AutostartEntryPath()), QString());
         // A path relative to the working folder is made absolute: log-on starts elsewhere.
         AddAutostartEntry("bin/tolvek-organizer");
         QVERIFY(EntryText().contains("Exec=\"" + QDir::currentPath() +
                                      "/bin/tolvek-organizer\" /ws\n"));
+        QVERIFY(EntryText().contains("TryExec=" + QDir::currentPath() + "/bin/tolvek-organizer\n"));
     }
 
     void cancelEscAndTheClosePictureChangeNothing() {
@@ -139,7 +158,11 @@ private slots:
     }
 
     void aSettingsFileThatCannotBeWrittenKeepsTheWindowOpen() {
-        qputenv("XDG_CONFIG_HOME", (home_->Path() + "/no/such/folder").toUtf8());
+        // A file stands where the settings folder would be made.
+        QFile blocker(home_->Path() + "/blocker");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        qputenv("XDG_CONFIG_HOME", (home_->Path() + "/blocker/config").toUtf8());
         options_->show();
         CheckBox2(*options_)->setChecked(false);
         QueueMessageBoxAnswer(QMessageBox::Ok);

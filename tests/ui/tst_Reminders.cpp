@@ -23,7 +23,14 @@
 #include <QSoundEffect>
 #include <QTreeView>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <algorithm>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -343,6 +350,35 @@ private slots:
         QCOMPARE(SoundPlayer().source(), QUrl::fromLocalFile(home_->Path() + "/sound/bell.wav"));
         SoundPlayer().stop();
         SoundPlayer().setSource(QUrl());
+    }
+
+    void aSoundThatIsNoRegularFileNeverHoldsUpTheWindow() {
+        QVERIFY(QDir(home_->Path()).mkpath("sound"));
+        const QString fifo = home_->Path() + "/sound/fifo.wav";
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        // Should the window wait on the FIFO, a writer frees it after 3 s, and the test fails.
+        std::thread writer([&fifo] {
+            std::this_thread::sleep_for(std::chrono::seconds(3));
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        PlaySoundFile(fifo);
+        const qint64 waited = clock.elapsed();
+        QVERIFY(::unlink(QFile::encodeName(fifo).constData()) == 0);
+        writer.join();
+        QVERIFY2(waited < 1000, qPrintable(QString("waited %1 ms").arg(waited)));
+        QCOMPARE(SoundPlayer().source(), QUrl());
+        // A task that names a file outside the sound folder plays nothing from there.
+        Exec(home_->DatabasePath(), "INSERT INTO t_task (id, strName, intReminder, "
+                                    "datetimeReminder, intSound, strSoundFile) VALUES "
+                                    "(1, 'old import', 1, 0, 1, '/dev/zero')");
+        TForm1& main = Start({});
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 1);
+        QCOMPARE(SoundPlayer().source(), QUrl());
     }
 };
 
