@@ -376,6 +376,33 @@ private slots:
         QCOMPARE(Control().Zoom(), 100);
     }
 
+    void enterAfterAZoomChangePrintsNothingAndEscCloses() {
+        Job().Tasks = Tasks(120);
+        ShowRestored();
+        TJobRecorder recorder(Control());
+        // "Print all" pressed once with the mouse, then the scale changed: the focus is on the
+        // page, where Enter means nothing.
+        QTest::mouseClick(P().BitBtn2, Qt::LeftButton);
+        QCOMPARE(recorder.jobs.size(), 3);
+        for (int item : {2, 9}) {
+            P().ComboBox1->setCurrentIndex(item);
+            emit P().ComboBox1->activated(item);
+            QVERIFY(P().focusWidget() == &Control());
+            QTest::keyClick(&Control(), Qt::Key_Return);
+            QTest::keyClick(&Control(), Qt::Key_Enter, Qt::KeypadModifier);
+        }
+        // After the zoom buttons too: the window has no default button.
+        P().ToolButton1->click();
+        QTest::keyClick(&Control(), Qt::Key_Return);
+        QCOMPARE(recorder.jobs.size(), 3);
+        for (QPushButton* button : {P().BitBtn1, P().BitBtn2, P().BitBtn3})
+            QVERIFY(!button->isDefault());
+        QVERIFY(P().isVisible());
+        QTest::keyClick(&Control(), Qt::Key_Escape);
+        QVERIFY(!P().isVisible());
+        QCOMPARE(P().result(), int(QDialog::Rejected));
+    }
+
     void theControlsOwnZoomLeavesTheScaleBox() {
         ShowRestored();
         Control().setFocus();
