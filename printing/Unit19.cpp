@@ -258,20 +258,15 @@ void TForm19::BitBtn1Click() {
         PrintPreview1->PrintAllPages();
 }
 
-// Every page is a print job of its own, in page order. The control holds the page on view, so
-// that one is printed as it is; the view comes back to it afterwards, so that the page box,
-// the page buttons and a later "Print current" all still mean the page on view.
+// Every page is a print job of its own, in page order; the page the control holds is printed
+// as it is. Afterwards the view shows the last page printed, while CurrentPage, the page box
+// and the page buttons stay as they were.
 void TForm19::BitBtn2Click() {
     if (!CanPrint())
         return;
-    int held = CurrentPage;
     for (int page = 1; page <= Layout.PageCount; ++page) {
-        if (page != held) {
+        if (page != heldPage_)
             DrawReportPage(page);
-            held = page;
-        }
         PrintPreview1->PrintAllPages();
     }
-    if (held != CurrentPage)
-        DrawReportPage(CurrentPage);
 }

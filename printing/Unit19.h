@@ -99,4 +99,7 @@ private:
     QWidget* MessageOwner();
 
     const TReportPictures pictures_;
+    // The report page the control holds, 0 for none. After "Print all" it is the last page
+    // printed, whatever CurrentPage says.
+    int heldPage_ = 0;
 };

@@ -61,7 +61,9 @@ void TForm19::PaginateReport() {
 }
 
 void TForm19::DrawReportPage(int page) {
+    heldPage_ = 0;
     RecordPage(*PrintPreview1, [&](QPainter&) {
         DrawPageContents(*PrintPreview1, Layout, PrintJob, pictures_, PageTexts(), page);
     });
+    heldPage_ = page;
 }
