@@ -24,6 +24,19 @@ QSize Tenths(const TPaperInfo& info) {
                  ConvertUnits(info.Height, info.Units, mmLoMetric, 96, 96));
 }
 
+// A page size of exactly the paper's size: the nearest standard one (ISO B4's 353 mm for our
+// 354) would cut the bottom of the page laid out. Qt keeps a few standard sizes as whole points
+// more than half a point off their millimetres (C3, C6/5, A5 Extra); those are given by the
+// paper's own points instead.
+QPageSize ExactPageSize(const QSizeF& size, QPageSize::Unit unit, const QString& name) {
+    const QPageSize exact(size, unit, name, QPageSize::ExactMatch);
+    const qreal pointsPerUnit = unit == QPageSize::Inch ? 72 : 72 / 25.4;
+    const QSize points(qRound(size.width() * pointsPerUnit), qRound(size.height() * pointsPerUnit));
+    if (exact.sizePoints() == points)
+        return exact;
+    return QPageSize(points, name, QPageSize::ExactMatch);
+}
+
 QList<QPageSize> PrinterPageSizes(const QPrinter& printer) {
     if (printer.outputFormat() != QPrinter::NativeFormat)
         return {};
@@ -80,12 +93,11 @@ QPageSize TPrintPreview::PrinterPageSize(QPrinter& printer) {
                 return size;
     }
     if (paperType_ == pCustom)
-        return QPageSize(QSizeF(portraitTenths) / 10, QPageSize::Millimeter, formName_,
-                         QPageSize::ExactMatch);
+        return ExactPageSize(QSizeF(portraitTenths) / 10, QPageSize::Millimeter, formName_);
     const TPaperInfo& info = PaperInfo(paperType_);
     if (info.Units == mmHiEnglish)
-        return QPageSize(QSizeF(info.Width, info.Height) / 1000, QPageSize::Inch, formName_);
-    return QPageSize(QSizeF(info.Width, info.Height) / 10, QPageSize::Millimeter, formName_);
+        return ExactPageSize(QSizeF(info.Width, info.Height) / 1000, QPageSize::Inch, formName_);
+    return ExactPageSize(QSizeF(info.Width, info.Height) / 10, QPageSize::Millimeter, formName_);
 }
 
 void TPrintPreview::ApplyPrinterOptions() {

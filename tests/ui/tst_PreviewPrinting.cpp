@@ -64,6 +64,7 @@ private slots:
     void landscapeA4GivesALandscapeA4Page();
     void customPaperGivesItsSizeAndFormName();
     void unchangedPaperReusesTheFormName();
+    void everyPaperTypeIsPrintedOnItsOwnSize();
     void drawingLandsOnThePaper_data();
     void drawingLandsOnThePaper();
     void rangeWithProgress();
@@ -173,6 +174,37 @@ void TestPreviewPrinting::unchangedPaperReusesTheFormName() {
     preview.PrintAllPages();
     preview.SetOrientation(poLandscape);
     QCOMPARE(preview.FormName(), QString("100mm x 100mm"));
+}
+
+// The page the printer gets is the page laid out, from the paper table, also where a standard
+// size lies within a millimetre of it (B4 is 250 by 354 mm here, 250 by 353 mm for ISO).
+void TestPreviewPrinting::everyPaperTypeIsPrintedOnItsOwnSize() {
+    TPrintPreview preview;
+    preview.SetUnits(mmPixel);
+    QStringList wrong;
+    for (int type = 0; type < pCustom; ++type) {
+        preview.SetPaperType(static_cast<TPaperType>(type));
+        RecordPages(preview, 1, [](QPainter& canvas, int) { canvas.drawLine(0, 0, 10, 10); });
+        const QString name = QString("paper-%1").arg(type);
+        const auto printer = PdfPrinter(name);
+        preview.SetPrinter(printer.get());
+        preview.PrintAllPages();
+        const QSizeF printed = PdfInfo(Pdf(name)).size;
+        const QSizeF laidOut(preview.PaperWidth() * 72.0 / preview.logicalDpiX(),
+                             preview.PaperHeight() * 72.0 / preview.logicalDpiY());
+        const TPaperInfo& info = PaperInfo(static_cast<TPaperType>(type));
+        const qreal perInch = info.Units == mmHiEnglish ? 1000 : 254;
+        const QSizeF table(info.Width * 72 / perInch, info.Height * 72 / perInch);
+        if (!Near(printed.width(), laidOut.width()) || !Near(printed.height(), laidOut.height()) ||
+            !Near(printed.width(), table.width()) || !Near(printed.height(), table.height()))
+            wrong << QString("type %1: printed %2 x %3, laid out %4 x %5 points")
+                         .arg(type)
+                         .arg(printed.width())
+                         .arg(printed.height())
+                         .arg(laidOut.width())
+                         .arg(laidOut.height());
+    }
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join('\n')));
 }
 
 void TestPreviewPrinting::drawingLandsOnThePaper_data() {
