@@ -241,20 +241,17 @@ QWidget* TForm19::MessageOwner() {
     return isVisible() ? this : nullptr;
 }
 
-bool TForm19::CanPrint() {
-    if (!PrintPreview1->HasPrinter()) {
-        ShowErrorBox(MessageOwner(), "Can not find printer, job canceled!");
+bool TForm19::PrinterBusy() {
+    if (PrintPreview1->DocumentState() == dsIdle)
         return false;
-    }
-    if (PrintPreview1->DocumentState() != dsIdle) {
-        ShowErrorBox(MessageOwner(), "Printer is busy, job canceled!");
-        return false;
-    }
+    ShowErrorBox(MessageOwner(), "Printer is busy, job canceled!");
     return true;
 }
 
 void TForm19::BitBtn1Click() {
-    if (CanPrint())
+    if (!PrintPreview1->HasPrinter())
+        SaveInsteadOfPrinting(false);
+    else if (!PrinterBusy())
         PrintPreview1->PrintAllPages();
 }
 
@@ -262,7 +259,11 @@ void TForm19::BitBtn1Click() {
 // as it is. Afterwards the view shows the last page printed, while CurrentPage, the page box
 // and the page buttons stay as they were.
 void TForm19::BitBtn2Click() {
-    if (!CanPrint())
+    if (!PrintPreview1->HasPrinter()) {
+        SaveInsteadOfPrinting(true);
+        return;
+    }
+    if (PrinterBusy())
         return;
     for (int page = 1; page <= Layout.PageCount; ++page) {
         if (page != heldPage_)

@@ -10,6 +10,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QPrinter;
 class QPushButton;
 class QToolBar;
 class QToolButton;
@@ -95,8 +96,14 @@ private:
     void NavigationUpdate();
     void GoToPage(int page);
     void PickScale(int item);
-    bool CanPrint();
     QWidget* MessageOwner();
+    bool PrinterBusy();
+    // Without a printer: the message, then, when the user wants them, the pages the command
+    // would have printed as one PDF file: the page on view, or the whole report.
+    void SaveInsteadOfPrinting(bool wholeReport);
+    void PrintToPdf(QPrinter& pdf, bool wholeReport);
+    // Every page of the report as one document on the control, to be printed as one job.
+    void DrawWholeReport();
 
     const TReportPictures pictures_;
     // The report page the control holds, 0 for none. After "Print all" it is the last page

@@ -445,14 +445,15 @@ private slots:
 
     void printingNeedsAPrinterThatIsFree() {
         rig_->SetUp();
-        if (!Control().HasPrinter()) {
-            for (QPushButton* button : {P().BitBtn1, P().BitBtn2}) {
-                ClearShownMessageBoxes();
-                QueueMessageBoxAnswer(QMessageBox::Ok);
-                button->click();
-                QCOMPARE(ShownMessageBoxes(),
-                         QStringList{"Error: Can not find printer, job canceled!"});
-            }
+        QVERIFY(!Control().HasPrinter());
+        for (QPushButton* button : {P().BitBtn1, P().BitBtn2}) {
+            ClearShownMessageBoxes();
+            QueueMessageBoxAnswer(QMessageBox::Ok);
+            QueueMessageBoxAnswer(QMessageBox::No);
+            button->click();
+            QCOMPARE(ShownMessageBoxes(),
+                     (QStringList{"Error: Can not find printer, job canceled!",
+                                  "Confirm: Save the report as a PDF file instead?"}));
         }
         TJobRecorder recorder(Control());
         Control().BeginDoc();
