@@ -91,7 +91,8 @@ QString TSpoolJob::Submit() {
                                    device_.docName().toUtf8().constData(), count, options);
     cupsFreeOptions(count, options);
     if (job == 0)
-        return QString::fromUtf8(cupsLastErrorString());
+        return "The printer " + queue_ +
+               " did not take the print job: " + QString::fromUtf8(cupsLastErrorString());
 #endif
     return QString();
 }

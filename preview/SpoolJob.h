@@ -19,7 +19,8 @@ public:
     // What the pages are drawn on.
     QPrinter& Device() { return device_; }
     // Hands the drawn file to the queue, on a sheet of the page size the printer was given;
-    // the spooler's message when it refuses the job, else empty.
+    // when the spooler refuses the job, what to tell the user with the spooler's own words,
+    // else empty.
     QString Submit();
 
 private:
