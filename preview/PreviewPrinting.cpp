@@ -71,9 +71,10 @@ void TPrintPreview::ChooseSystemPrinter() {
         if (!printers.isEmpty())
             info = printers.first();
     }
-    if (defaultPrinter_ && defaultPrinter_->printerName() != info.printerName())
-        formName_.clear();
+    if (defaultPrinter_ && defaultPrinter_->printerName() == info.printerName())
+        return;
     defaultPrinter_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    formName_.clear();
 }
 
 QPrinter& TPrintPreview::JobDevice() {
