@@ -13,13 +13,6 @@
 
 namespace {
 
-std::vector<TMyRec2> Tasks(int count) {
-    std::vector<TMyRec2> tasks;
-    for (int id = 1; id <= count; ++id)
-        tasks.push_back(Task(id, "Task " + std::to_string(id)));
-    return tasks;
-}
-
 bool Dark(QRgb pixel) {
     return qGray(pixel) < 128;
 }
@@ -74,7 +67,7 @@ private slots:
     void init() {
         rig_ = std::make_unique<TPrintRig>();
         TPrintJob& job = P().PrintJob;
-        job.Tasks = Tasks(30);
+        job.Tasks = NumberedTasks(30);
         job.AllCategories = false;
         job.CategoryName = "Work";
         job.PrintNotes = false;

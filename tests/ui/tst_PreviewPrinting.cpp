@@ -1,10 +1,10 @@
 // Printing from the preview control, on printers it is handed: PDF files read back with
 // pdfinfo, pdftotext and pdftoppm. The machine's own printers are kept out of sight.
 
+#include "tests/ui/PdfTools.h"
 #include "tests/ui/PreviewRig.h"
 
 #include <QPrinterInfo>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -12,14 +12,6 @@
 #include <cmath>
 
 namespace {
-
-QString Run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(20000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 // What pdfinfo tells of a file: its page count and the first page's size in points.
 struct TPdfInfo {
@@ -30,7 +22,7 @@ struct TPdfInfo {
 
 TPdfInfo PdfInfo(const QString& path) {
     TPdfInfo info;
-    for (const QString& line : Run("pdfinfo", {path}).split('\n')) {
+    for (const QString& line : RunTool("pdfinfo", {path}).split('\n')) {
         if (line.startsWith("Pages:"))
             info.pages = line.mid(6).trimmed().toInt();
         if (line.startsWith("Page size:")) {
@@ -45,8 +37,8 @@ TPdfInfo PdfInfo(const QString& path) {
 // One page of the file as pixels at the given resolution.
 QImage PdfPage(const QString& path, int page, int dpi) {
     const QString stem = path + QString("-page%1").arg(page);
-    Run("pdftoppm", {"-png", "-r", QString::number(dpi), "-f", QString::number(page), "-l",
-                     QString::number(page), "-singlefile", path, stem});
+    RunTool("pdftoppm", {"-png", "-r", QString::number(dpi), "-f", QString::number(page), "-l",
+                         QString::number(page), "-singlefile", path, stem});
     return QImage(stem + ".png");
 }
 
@@ -230,7 +222,7 @@ void TestPreviewPrinting::drawingLandsOnThePaper() {
     preview.SetPrinter(printer.get());
     preview.PrintAllPages();
     // Vector text stays text.
-    QVERIFY(Run("pdftotext", {Pdf("lands"), "-"}).contains("Tolvek page text"));
+    QVERIFY(RunTool("pdftotext", {Pdf("lands"), "-"}).contains("Tolvek page text"));
     // At 254 pixels per inch a pixel is a tenth of a millimetre.
     const QImage page = PdfPage(Pdf("lands"), 1, 254);
     QCOMPARE(page.width(), 2100);
@@ -388,7 +380,7 @@ void TestPreviewPrinting::throughABitmap() {
     const auto printer = PdfPrinter("bitmap");
     preview.SetPrinter(printer.get());
     preview.PrintAllPages();
-    QVERIFY(!Run("pdftotext", {Pdf("bitmap"), "-"}).contains("Tolvek"));
+    QVERIFY(!RunTool("pdftotext", {Pdf("bitmap"), "-"}).contains("Tolvek"));
     const QImage page = PdfPage(Pdf("bitmap"), 1, 254);
     const QRect box = InkBounds(page.copy(0, 0, 400, 300));
     QVERIFY(std::abs(box.left() - 100) <= 3 && std::abs(box.top() - 100) <= 3);

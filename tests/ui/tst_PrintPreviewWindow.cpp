@@ -5,6 +5,7 @@
 #include "app/common/FrameController.h"
 #include "app/common/FrameGlyphs.h"
 #include "app/common/MyImage.h"
+#include "tests/ui/PdfTools.h"
 #include "tests/ui/PrintRig.h"
 
 #include <QComboBox>
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -22,30 +22,6 @@
 #include <QToolButton>
 
 namespace {
-
-std::vector<TMyRec2> Tasks(int count) {
-    std::vector<TMyRec2> tasks;
-    for (int id = 1; id <= count; ++id)
-        tasks.push_back(Task(id, "Task " + std::to_string(id)));
-    return tasks;
-}
-
-QString PdfText(const QString& path) {
-    QProcess process;
-    process.start("pdftotext", {"-layout", path, "-"});
-    process.waitForFinished(20000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int PdfPages(const QString& path) {
-    QProcess process;
-    process.start("pdfinfo", {path});
-    process.waitForFinished(20000);
-    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n'))
-        if (line.startsWith("Pages:"))
-            return line.mid(6).trimmed().toInt();
-    return 0;
-}
 
 // A PDF printer that keeps every job it is given: each job's file is moved aside when the
 // control has printed it.
@@ -69,7 +45,8 @@ struct TJobRecorder {
         QStringList numbers;
         for (const QString& job : jobs) {
             const QString text = PdfText(job).simplified();
-            numbers.append(PdfPages(job) == 1 ? text.section(' ', -1) : QString("pages"));
+            numbers.append(PdfPageSizes(job).size() == 1 ? text.section(' ', -1)
+                                                         : QString("pages"));
         }
         return numbers;
     }
@@ -108,7 +85,7 @@ private slots:
     }
     void init() {
         rig_ = std::make_unique<TPrintRig>();
-        Job().Tasks = Tasks(3);
+        Job().Tasks = NumberedTasks(3);
         // 43 tasks to a page.
         Job().PrintNotes = false;
     }
@@ -215,14 +192,14 @@ private slots:
     }
 
     void setUpShowsPageOneAtWholePage() {
-        Job().Tasks = Tasks(100);
+        Job().Tasks = NumberedTasks(100);
         ShowRestored();
         P().ToolButton8->click();
         P().ComboBox1->setCurrentIndex(2);
         P().ComboBox1Change();
         QCOMPARE(Control().Zoom(), 100);
         // A new hand-over starts again from page 1 at "Whole Page".
-        Job().Tasks = Tasks(60);
+        Job().Tasks = NumberedTasks(60);
         P().FormShow();
         QCOMPARE(P().Label4->text(), QString("Total Pages: 2"));
         QCOMPARE(P().Edit1->text(), QString("1"));
@@ -262,7 +239,7 @@ private slots:
     }
 
     void pageButtons() {
-        Job().Tasks = Tasks(120);
+        Job().Tasks = NumberedTasks(120);
         rig_->SetUp();
         QCOMPARE(P().Layout.PageCount, 3);
         QVERIFY(PageButtons(false, false, true, true));
@@ -377,7 +354,7 @@ private slots:
     }
 
     void enterAfterAZoomChangePrintsNothingAndEscCloses() {
-        Job().Tasks = Tasks(120);
+        Job().Tasks = NumberedTasks(120);
         ShowRestored();
         TJobRecorder recorder(Control());
         // "Print all" pressed once with the mouse, then the scale changed: the focus is on the
@@ -414,7 +391,7 @@ private slots:
     void printAllPrintsEveryPageAsAJobOfItsOwn() {
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
             QSKIP("pdftotext (Debian package poppler-utils) is not installed");
-        Job().Tasks = Tasks(200);
+        Job().Tasks = NumberedTasks(200);
         rig_->SetUp();
         QCOMPARE(P().Layout.PageCount, 5);
         P().ToolButton8->click();

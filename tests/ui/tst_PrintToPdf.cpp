@@ -6,16 +6,15 @@
 #include "printing/SaveFileName.h"
 #include "printing/Unit18.h"
 #include "store/TaskArrays.h"
+#include "tests/ui/PdfTools.h"
 #include "tests/ui/PrintRig.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPrinterInfo>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,30 +25,6 @@ namespace {
 
 const QString NoPrinter = "Error: Can not find printer, job canceled!";
 const QString Offer = "Confirm: Save the report as a PDF file instead?";
-
-QString Run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(20000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-// The size of every page of the file, in points.
-QList<QSizeF> PdfPageSizes(const QString& path) {
-    const QString info = Run("pdfinfo", {"-f", "1", "-l", "9999", path});
-    static const QRegularExpression line(R"(^Page +\d+ size: +([\d.]+) x ([\d.]+) pts)",
-                                         QRegularExpression::MultilineOption);
-    QList<QSizeF> sizes;
-    for (const QRegularExpressionMatch& match : line.globalMatch(info))
-        sizes.append(QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()));
-    return sizes;
-}
-
-QString PdfText(const QString& path, int page) {
-    return Run("pdftotext",
-               {"-layout", "-f", QString::number(page), "-l", QString::number(page), path, "-"});
-}
 
 } // namespace
 
