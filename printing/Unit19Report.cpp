@@ -44,6 +44,7 @@ void TForm19::SortByCategory() {
 // The page is measured on the canvas the pages are drawn on, so that text measured here
 // takes the same room there.
 void TForm19::PaginateReport() {
+    heldPage_ = 0;
     std::vector<int> noteRoom;
     RecordPages(*PrintPreview1, 1, 1, [&](int) {
         QPainter& canvas = *PrintPreview1->PageCanvas();
