@@ -8,7 +8,7 @@ PACKAGES=(g++ cmake ninja-build pkg-config libsqlite3-dev qt6-base-dev qt6-multi
           libgl-dev libgtest-dev libbenchmark-dev libical-dev python3-icalendar
           fonts-liberation fonts-noto-color-emoji
           xvfb xauth xdotool trayer openbox imagemagick
-          cups printer-driver-cups-pdf poppler-utils
+          cups libcups2-dev printer-driver-cups-pdf poppler-utils
           python3 dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin
           qtkeychain-qt6-dev qt6-wayland radicale xandikos python3-caldav vdirsyncer
           dbus dbus-x11 dunst at-spi2-core python3-pyatspi weston

@@ -120,6 +120,8 @@ void TForm1::CreateMenuLabels() {
     LabelHelp = make("Help", "LabelHelp", 24);
     LabelAbout = make("About", "LabelAbout", 33);
     LabelExit = make("Exit", "LabelExit", 19);
+    // Nothing follows "Exit": it may take the room its text needs, or its last letter is cut.
+    LabelExit->resize(qMax(LabelExit->width(), LabelExit->sizeHint().width()), LabelExit->height());
     ConnectReporting(Label6, &TMyLabel::clicked, this, &TForm1::Label6Click);
     ConnectReporting(LabelOptions, &TMyLabel::clicked, this, &TForm1::OptionsClick);
     ConnectReporting(LabelHelp, &TMyLabel::clicked, this, &TForm1::HelpClick);

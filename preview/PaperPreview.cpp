@@ -68,16 +68,26 @@ QRect TPaperPreview::PaperRect() const {
 }
 
 bool TPaperPreview::SetSheetSize(const QSize& size) {
-    if (size != bitmap_.size() || bitmap_.isNull()) {
-        bitmap_ = QImage();
-        if (!size.isEmpty() && qint64(size.width()) * size.height() <= MaxBitmapPixels)
-            bitmap_ = QImage(size, QImage::Format_RGB32);
-        InvalidateAll();
-    }
+    MakeBitmap(size, devicePixelRatioF());
     resize(size);
     // Without a bitmap nothing is painted, and what lies under the sheet shows through.
     setAttribute(Qt::WA_OpaquePaintEvent, HasBitmap());
     return HasBitmap();
+}
+
+// The bitmap has the screen's pixels, so that the page is as sharp on a screen of two device
+// pixels to a pixel as on any other.
+void TPaperPreview::MakeBitmap(const QSize& size, qreal ratio) {
+    const QSize pixels = (QSizeF(size) * ratio).toSize();
+    if (!bitmap_.isNull() && bitmapSize_ == size && bitmap_.devicePixelRatio() == ratio)
+        return;
+    bitmap_ = QImage();
+    bitmapSize_ = size;
+    if (!pixels.isEmpty() && qint64(pixels.width()) * pixels.height() <= MaxBitmapPixels) {
+        bitmap_ = QImage(pixels, QImage::Format_RGB32);
+        bitmap_.setDevicePixelRatio(ratio);
+    }
+    InvalidateAll();
 }
 
 QColor TPaperPreview::GroundColor() const {
@@ -110,6 +120,9 @@ void TPaperPreview::PaintFrame(QPainter& painter) {
 }
 
 void TPaperPreview::paintEvent(QPaintEvent*) {
+    // The sheet may have gone to a screen of other pixels.
+    if (HasBitmap())
+        MakeBitmap(size(), devicePixelRatioF());
     if (bitmap_.isNull())
         return;
     if (!frameValid_ || !pageValid_) {

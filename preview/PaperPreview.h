@@ -76,6 +76,7 @@ protected:
 
 private:
     void InvalidateAll();
+    void MakeBitmap(const QSize& size, qreal ratio);
     void PaintFrame(QPainter& painter);
     QColor GroundColor() const;
 
@@ -87,6 +88,8 @@ private:
     QMenu* popupMenu_ = nullptr;
     std::function<void(QPainter&, const QRect&)> pagePainter_;
     QImage bitmap_;
+    // The sheet's size the bitmap was made for, in pixels of the layout.
+    QSize bitmapSize_;
     bool frameValid_ = false;
     bool pageValid_ = false;
     int pagePlays_ = 0;

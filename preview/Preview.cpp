@@ -202,7 +202,7 @@ void TPrintPreview::ClosePage() {
     canvas_.reset();
     const std::unique_ptr<TPagePicture> page = std::move(page_);
     if (directDocument_)
-        PlayPage(*printerCanvas_, *page, PrintTarget(*Printer()));
+        PlayPage(*printerCanvas_, *page, PrintTarget(JobDevice()));
     else
         pages_->Add(*page);
 }
@@ -230,12 +230,13 @@ void TPrintPreview::BeginDoc() {
     DropPage();
     aborted_ = false;
     if (directPrint_) {
+        ChooseSystemPrinter();
         if (usePrinterOptions_)
             ReadPrinterOptions();
         else
             ApplyPrinterOptions();
         pagePixels_ = PaperInScreenPixels();
-        BeginPrinterJob(*Printer());
+        BeginPrinterJob();
         directDocument_ = true;
         state_ = dsPrinting;
     } else {
@@ -258,7 +259,7 @@ void TPrintPreview::NewPage() {
             emit PageEnded();
             ClosePage();
             if (directDocument_)
-                Printer()->newPage();
+                JobDevice().newPage();
         }
         StartPage();
     });
@@ -274,13 +275,16 @@ void TPrintPreview::EndDoc() {
             ClosePage();
         }
     });
+    QString refused;
     if (directDocument_) {
         directDocument_ = false;
-        EndPrinterJob(true);
+        refused = EndPrinterJob(true);
     }
     pages_->Trim();
     emit DocumentEnded();
     state_ = dsIdle;
+    if (!refused.isEmpty())
+        throw TPreviewError(refused.toStdString());
 }
 
 void TPrintPreview::AbortDoc() {
@@ -298,7 +302,7 @@ void TPrintPreview::AbortDoc() {
         state_ = dsIdle;
     } else {
         // A print run stops at its next page and ends the job itself.
-        Printer()->abort();
+        JobDevice().abort();
     }
 }
 

@@ -7,6 +7,7 @@
 #include "preview/PaperPreview.h"
 #include "preview/PaperTypes.h"
 #include "preview/PreviewError.h"
+#include "preview/SpoolJob.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -115,8 +116,9 @@ public:
     void SetFastPrint(bool fast) { fastPrint_ = fast; }
     QString PrintJobTitle() const { return printJobTitle_; }
     void SetPrintJobTitle(const QString& title) { printJobTitle_ = title; }
-    // The printer printed on: the one set here (not owned), else the system's default
-    // printer. Null goes back to the default printer.
+    // The printer printed on: the one set here (not owned), else the system's printer of the
+    // moment each print run or direct document starts: its default printer, or the first one
+    // listed when none is the default. Null goes back to the system's printer.
     void SetPrinter(QPrinter* printer);
     QPrinter* Printer();
     bool HasPrinter() const;
@@ -191,10 +193,14 @@ private:
     void DragSheet(const QPoint& globalPos);
 
     // Printing.
+    void ChooseSystemPrinter();
+    // What the job's pages are drawn on: the printer, or the file of its spooler's job.
+    QPrinter& JobDevice();
     QPoint PrinterOffset(QPrinter& printer) const;
     QRect PrintTarget(QPrinter& printer) const;
-    void BeginPrinterJob(QPrinter& printer);
-    void EndPrinterJob(bool complete);
+    void BeginPrinterJob();
+    // Ends the job; the spooler's message when it refused the job, else empty.
+    QString EndPrinterJob(bool complete);
     QPageSize PrinterPageSize(QPrinter& printer);
     void PlayPage(QPainter& painter, const QPicture& page, const QRect& target) const;
     bool Progress(int page, int done, int count);
@@ -244,6 +250,8 @@ private:
     QString formName_;
     QPrinter* printer_ = nullptr;
     std::unique_ptr<QPrinter> defaultPrinter_;
-    // The printer's job while a direct document or a print run is open.
+    // The printer's job while a direct document or a print run is open: for a queue of the
+    // spooler, the file it gets at the end.
+    std::unique_ptr<TSpoolJob> spoolJob_;
     std::unique_ptr<QPainter> printerCanvas_;
 };

@@ -26,6 +26,19 @@ QSize Tenths(const TPaperInfo& info) {
                  ConvertUnits(info.Height, info.Units, mmLoMetric, 96, 96));
 }
 
+// A page size of exactly the paper's size: the nearest standard one (ISO B4's 353 mm for our
+// 354) would cut the bottom of the page laid out. Qt keeps a few standard sizes as whole points
+// more than half a point off their millimetres (C3, C6/5, A5 Extra); those are given by the
+// paper's own points instead.
+QPageSize ExactPageSize(const QSizeF& size, QPageSize::Unit unit, const QString& name) {
+    const QPageSize exact(size, unit, name, QPageSize::ExactMatch);
+    const qreal pointsPerUnit = unit == QPageSize::Inch ? 72 : 72 / 25.4;
+    const QSize points(qRound(size.width() * pointsPerUnit), qRound(size.height() * pointsPerUnit));
+    if (exact.sizePoints() == points)
+        return exact;
+    return QPageSize(points, name, QPageSize::ExactMatch);
+}
+
 QList<QPageSize> PrinterPageSizes(const QPrinter& printer) {
     if (printer.outputFormat() != QPrinter::NativeFormat)
         return {};
@@ -44,16 +57,30 @@ void TPrintPreview::SetPrinter(QPrinter* printer) {
 QPrinter* TPrintPreview::Printer() {
     if (printer_)
         return printer_;
-    if (!defaultPrinter_) {
-        QPrinterInfo info = QPrinterInfo::defaultPrinter();
-        if (info.isNull()) {
-            const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
-            if (!printers.isEmpty())
-                info = printers.first();
-        }
-        defaultPrinter_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    }
+    if (!defaultPrinter_)
+        ChooseSystemPrinter();
     return defaultPrinter_.get();
+}
+
+// The default printer may have changed or gone since the last print: it is asked for anew.
+// The forms found belong to the printer they were found on.
+void TPrintPreview::ChooseSystemPrinter() {
+    if (printer_)
+        return;
+    QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
+        if (!printers.isEmpty())
+            info = printers.first();
+    }
+    if (defaultPrinter_ && defaultPrinter_->printerName() == info.printerName())
+        return;
+    defaultPrinter_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    formName_.clear();
+}
+
+QPrinter& TPrintPreview::JobDevice() {
+    return spoolJob_ ? spoolJob_->Device() : *Printer();
 }
 
 bool TPrintPreview::HasPrinter() const {
@@ -82,12 +109,11 @@ QPageSize TPrintPreview::PrinterPageSize(QPrinter& printer) {
                 return size;
     }
     if (paperType_ == pCustom)
-        return QPageSize(QSizeF(portraitTenths) / 10, QPageSize::Millimeter, formName_,
-                         QPageSize::ExactMatch);
+        return ExactPageSize(QSizeF(portraitTenths) / 10, QPageSize::Millimeter, formName_);
     const TPaperInfo& info = PaperInfo(paperType_);
     if (info.Units == mmHiEnglish)
-        return QPageSize(QSizeF(info.Width, info.Height) / 1000, QPageSize::Inch, formName_);
-    return QPageSize(QSizeF(info.Width, info.Height) / 10, QPageSize::Millimeter, formName_);
+        return ExactPageSize(QSizeF(info.Width, info.Height) / 1000, QPageSize::Inch, formName_);
+    return ExactPageSize(QSizeF(info.Width, info.Height) / 10, QPageSize::Millimeter, formName_);
 }
 
 void TPrintPreview::ApplyPrinterOptions() {
@@ -155,10 +181,13 @@ void TPrintPreview::PlayPage(QPainter& painter, const QPicture& page, const QRec
     }
 }
 
-void TPrintPreview::BeginPrinterJob(QPrinter& printer) {
+void TPrintPreview::BeginPrinterJob() {
+    QPrinter& printer = *Printer();
     printer.setDocName(printJobTitle_);
+    spoolJob_ = TSpoolJob::For(printer);
     auto canvas = std::make_unique<QPainter>();
-    if (!canvas->begin(&printer)) {
+    if (!canvas->begin(&JobDevice())) {
+        spoolJob_.reset();
         printer.setDocName(QString());
         throw TPreviewError("The printer " + printer.printerName().toStdString() +
                             " did not start the print job");
@@ -166,13 +195,14 @@ void TPrintPreview::BeginPrinterJob(QPrinter& printer) {
     printerCanvas_ = std::move(canvas);
 }
 
-void TPrintPreview::EndPrinterJob(bool complete) {
-    QPrinter& printer = *Printer();
+QString TPrintPreview::EndPrinterJob(bool complete) {
     if (!complete)
-        printer.abort();
+        JobDevice().abort();
     printerCanvas_->end();
     printerCanvas_.reset();
-    printer.setDocName(QString());
+    const std::unique_ptr<TSpoolJob> spooled = std::move(spoolJob_);
+    Printer()->setDocName(QString());
+    return spooled && complete ? spooled->Submit() : QString();
 }
 
 bool TPrintPreview::Progress(int page, int done, int count) {
@@ -198,28 +228,30 @@ void TPrintPreview::PrintPageRange(int from, int to) {
     aborted_ = false;
     state_ = dsPrinting;
     bool complete = false;
+    QString refused;
     const auto finish = [&] {
         if (!complete)
             aborted_ = true;
         if (printerCanvas_)
-            EndPrinterJob(complete);
+            refused = EndPrinterJob(complete);
         emit AfterPrint();
         state_ = dsIdle;
     };
     try {
+        ChooseSystemPrinter();
         emit BeforePrint();
-        QPrinter& printer = *Printer();
         if (!usePrinterOptions_)
             ApplyPrinterOptions();
-        BeginPrinterJob(printer);
-        const QRect target = PrintTarget(printer);
+        BeginPrinterJob();
+        QPrinter& device = JobDevice();
+        const QRect target = PrintTarget(device);
         const int count = to - from + 1;
         for (int page = from; page <= to; ++page) {
             if (!Progress(page, page - from, count))
                 break;
             // A new sheet only for a page that is going to be printed on it.
             if (page > from)
-                printer.newPage();
+                device.newPage();
             PlayPage(*printerCanvas_, pages_->Page(page - 1), target);
             if (!Progress(page, page - from + 1, count))
                 break;
@@ -230,4 +262,6 @@ void TPrintPreview::PrintPageRange(int from, int to) {
         throw;
     }
     finish();
+    if (!refused.isEmpty())
+        throw TPreviewError(refused.toStdString());
 }

@@ -28,13 +28,22 @@ QRect Ltrb(int left, int top, int right, int bottom) {
     return QRect(left, top, right - left, bottom - top);
 }
 
-// Lines are one unit wide and land on exactly the units named, right and bottom left out.
+// Lines are one unit wide and land on exactly the units named, right and bottom left out. They
+// are drawn with a pen, not filled: a page shown smaller than its units keeps every line at
+// least a pixel wide, where a filled unit would fall between the pixels and vanish.
+void Rule(QPainter& canvas, const QLineF& line) {
+    const QPen text = canvas.pen();
+    canvas.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap));
+    canvas.drawLine(line);
+    canvas.setPen(text);
+}
+
 void HorizontalLine(QPainter& canvas, int left, int right, int y) {
-    canvas.fillRect(Ltrb(left, y, right, y + 1), Qt::black);
+    Rule(canvas, QLineF(left, y + 0.5, right, y + 0.5));
 }
 
 void VerticalLine(QPainter& canvas, int x, int top, int bottom) {
-    canvas.fillRect(Ltrb(x, top, x + 1, bottom), Qt::black);
+    Rule(canvas, QLineF(x + 0.5, top, x + 0.5, bottom));
 }
 
 // One line of text in a rectangle, cut with an ellipsis when it is too long.

@@ -233,37 +233,33 @@ QWidget* TForm19::MessageOwner() {
     return isVisible() ? this : nullptr;
 }
 
-bool TForm19::CanPrint() {
-    if (!PrintPreview1->HasPrinter()) {
-        ShowErrorBox(MessageOwner(), "Can not find printer, job canceled!");
+bool TForm19::PrinterBusy() {
+    if (PrintPreview1->DocumentState() == dsIdle)
         return false;
-    }
-    if (PrintPreview1->DocumentState() != dsIdle) {
-        ShowErrorBox(MessageOwner(), "Printer is busy, job canceled!");
-        return false;
-    }
+    ShowErrorBox(MessageOwner(), "Printer is busy, job canceled!");
     return true;
 }
 
 void TForm19::BitBtn1Click() {
-    if (CanPrint())
+    if (!PrintPreview1->HasPrinter())
+        SaveInsteadOfPrinting(false);
+    else if (!PrinterBusy())
         PrintPreview1->PrintAllPages();
 }
 
-// Every page is a print job of its own, in page order. The control holds the page on view, so
-// that one is printed as it is; the view comes back to it afterwards, so that the page box,
-// the page buttons and a later "Print current" all still mean the page on view.
+// Every page is a print job of its own, in page order; the page the control holds is printed
+// as it is. Afterwards the view shows the last page printed, while CurrentPage, the page box
+// and the page buttons stay as they were.
 void TForm19::BitBtn2Click() {
-    if (!CanPrint())
+    if (!PrintPreview1->HasPrinter()) {
+        SaveInsteadOfPrinting(true);
         return;
-    int held = CurrentPage;
+    }
+    if (PrinterBusy())
+        return;
     for (int page = 1; page <= Layout.PageCount; ++page) {
-        if (page != held) {
+        if (page != heldPage_)
             DrawReportPage(page);
-            held = page;
-        }
         PrintPreview1->PrintAllPages();
     }
-    if (held != CurrentPage)
-        DrawReportPage(CurrentPage);
 }

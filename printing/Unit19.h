@@ -12,6 +12,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QPrinter;
 class QPushButton;
 class QToolBar;
 class QToolButton;
@@ -69,10 +70,19 @@ private:
     void NavigationUpdate();
     void GoToPage(int page);
     void PickScale(int item);
-    bool CanPrint();
     QWidget* MessageOwner();
+    bool PrinterBusy();
+    // Without a printer: the message, then, when the user wants them, the pages the command
+    // would have printed as one PDF file: the page on view, or the whole report.
+    void SaveInsteadOfPrinting(bool wholeReport);
+    void PrintToPdf(QPrinter& pdf, bool wholeReport);
+    // Every page of the report as one document on the control, to be printed as one job.
+    void DrawWholeReport();
 
     const TReportPictures pictures_;
+    // The report page the control holds, 0 for none. After "Print all" it is the last page
+    // printed, whatever CurrentPage says.
+    int heldPage_ = 0;
 
     // The window's controls are its own; each has its designed name as its object name.
     QWidget* Panel1 = nullptr;

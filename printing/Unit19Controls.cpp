@@ -108,6 +108,10 @@ void TForm19::CreateControls() {
     BitBtn1 = MakeButton(Panel1, "BitBtn1", "Print current", 39, PrintCurrentTop);
     BitBtn2 = MakeButton(Panel1, "BitBtn2", "Print all", 39, PrintAllTop);
     BitBtn3 = MakeButton(Panel1, "BitBtn3", "Close", 39, CloseTop);
+    // The window has no default button: Enter on the page must not print. A dialog adopts the
+    // first button that takes the focus as its default for good unless none may be one.
+    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3})
+        button->setAutoDefault(false);
 
     Panel2 = new QFrame(this);
     Panel2->setObjectName("Panel2");

@@ -19,12 +19,17 @@ TPageTexts PageTexts() {
     return {QString::fromStdString(FormatDate(Now())), QString::fromUtf8(HomePage)};
 }
 
-// Records one page on the control: its canvas is drawn on between BeginDoc and EndDoc. A
-// drawing that fails leaves no document open on the control.
-void RecordPage(TPrintPreview& preview, const std::function<void(QPainter&)>& draw) {
+// Records the pages first to last as one document on the control, each drawn on the page
+// canvas. A drawing that fails leaves no document open on the control.
+void RecordPages(TPrintPreview& preview, int first, int last,
+                 const std::function<void(int page)>& draw) {
     preview.BeginDoc();
     try {
-        draw(*preview.PageCanvas());
+        for (int page = first; page <= last; ++page) {
+            if (page > first)
+                preview.NewPage();
+            draw(page);
+        }
     } catch (...) {
         preview.AbortDoc();
         throw;
@@ -41,8 +46,10 @@ void TForm19::SortByCategory() {
 // The page is measured on the canvas the pages are drawn on, so that text measured here
 // takes the same room there.
 void TForm19::PaginateReport() {
+    heldPage_ = 0;
     std::vector<int> noteRoom;
-    RecordPage(*PrintPreview1, [&](QPainter& canvas) {
+    RecordPages(*PrintPreview1, 1, 1, [&](int) {
+        QPainter& canvas = *PrintPreview1->PageCanvas();
         const TUnits units = PrintPreview1->Units();
         const QPoint tenMillimetres(PrintPreview1->ToUnitsX(100, mmLoMetric, units),
                                     PrintPreview1->ToUnitsY(100, mmLoMetric, units));
@@ -63,7 +70,17 @@ void TForm19::PaginateReport() {
 }
 
 void TForm19::DrawReportPage(int page) {
-    RecordPage(*PrintPreview1, [&](QPainter&) {
+    heldPage_ = 0;
+    RecordPages(*PrintPreview1, page, page, [&](int) {
         DrawPageContents(*PrintPreview1, Layout, PrintJob, pictures_, PageTexts(), page);
+    });
+    heldPage_ = page;
+}
+
+void TForm19::DrawWholeReport() {
+    heldPage_ = 0;
+    const TPageTexts texts = PageTexts();
+    RecordPages(*PrintPreview1, 1, Layout.PageCount, [&](int page) {
+        DrawPageContents(*PrintPreview1, Layout, PrintJob, pictures_, texts, page);
     });
 }

@@ -2,8 +2,9 @@
 
 # Sourced by the print tests, after they set `queue` and `title`: a PDF queue of that name on
 # a CUPS scheduler, started for the run when it is not running. Everything made here goes at
-# exit: the queue, the jobs' PDFs under the home folder's PDF/ (and that folder when it was
-# made for them), the folders named in `remove_at_exit`, and a scheduler that was started.
+# exit: the queue and those named in `queues_at_exit`, the jobs' PDFs under the home folder's
+# PDF/ (and that folder when it was made for them), the folders named in `remove_at_exit`, and
+# a scheduler that was started.
 # Exits 77 (skipped) when CUPS cannot be had here.
 
 skip() { echo "SKIPPED: $*"; exit 77; }
@@ -24,9 +25,11 @@ outbox="$HOME/PDF"
 made_outbox=""
 marker=$(mktemp)
 remove_at_exit=()
+queues_at_exit=()
 cleanup() {
     rm -rf "${remove_at_exit[@]}"
     [ -n "$queue_added" ] && lpadmin -x "$queue" 2> /dev/null
+    for other in "${queues_at_exit[@]}"; do lpadmin -x "$other" 2> /dev/null; done
     find "$outbox" -maxdepth 1 -name "*${title}*" -newer "$marker" -delete 2> /dev/null
     [ -n "$made_outbox" ] && rmdir "$outbox" 2> /dev/null
     rm -f "$marker"

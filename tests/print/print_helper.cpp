@@ -5,6 +5,10 @@
 //
 //   print_helper print QUEUE TITLE   prints, then writes the form name the queue was given
 //   print_helper check FILE          exits 0 when FILE holds the two pages as printed
+//   print_helper papers QUEUE TITLE  prints a page on every paper type of the table, laid out
+//                                    as the preview window lays out (in screen pixels), each
+//                                    a job titled TITLE-NN with NN the type's number; writes a
+//                                    line "NN WIDTH HEIGHT" per job, the page laid out in points
 
 #include "preview/Preview.h"
 
@@ -25,13 +29,18 @@ void DrawPage(QPainter& canvas, int page) {
     canvas.drawText(QPoint(2000, 14000), QString("Tolvek printer test, page %1").arg(page));
 }
 
+bool NameQueue(QPrinter& printer, const QString& queue) {
+    printer.setPrinterName(queue);
+    if (printer.printerName() == queue)
+        return true;
+    std::fprintf(stderr, "no print queue %s\n", qPrintable(queue));
+    return false;
+}
+
 int Print(const QString& queue, const QString& title) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPrinterName(queue);
-    if (printer.printerName() != queue) {
-        std::fprintf(stderr, "no print queue %s\n", qPrintable(queue));
+    if (!NameQueue(printer, queue))
         return 1;
-    }
     TPrintPreview preview;
     preview.SetPrinter(&printer);
     preview.SetPrintJobTitle(title);
@@ -42,6 +51,26 @@ int Print(const QString& queue, const QString& title) {
     preview.EndDoc();
     preview.PrintAllPages();
     std::printf("%s\n", qPrintable(preview.FormName()));
+    return 0;
+}
+
+int PrintPapers(const QString& queue, const QString& title) {
+    QPrinter printer(QPrinter::HighResolution);
+    if (!NameQueue(printer, queue))
+        return 1;
+    TPrintPreview preview;
+    preview.SetUnits(mmPixel);
+    preview.SetPrinter(&printer);
+    for (int type = 0; type < pCustom; ++type) {
+        preview.SetPaperType(static_cast<TPaperType>(type));
+        preview.BeginDoc();
+        preview.PageCanvas()->drawRect(preview.PageRect().adjusted(20, 20, -20, -20));
+        preview.EndDoc();
+        preview.SetPrintJobTitle(QString("%1-%2").arg(title).arg(type, 2, 10, QChar('0')));
+        preview.PrintAllPages();
+        std::printf("%02d %.2f %.2f\n", type, preview.PaperWidth() * 72.0 / preview.logicalDpiX(),
+                    preview.PaperHeight() * 72.0 / preview.logicalDpiY());
+    }
     return 0;
 }
 
@@ -93,6 +122,9 @@ int main(int argc, char** argv) {
         return Print(arguments[2], arguments[3]);
     if (arguments.size() == 3 && arguments[1] == "check")
         return Check(arguments[2]);
-    std::fprintf(stderr, "usage: print_helper print QUEUE TITLE | check FILE\n");
+    if (arguments.size() == 4 && arguments[1] == "papers")
+        return PrintPapers(arguments[2], arguments[3]);
+    std::fprintf(stderr,
+                 "usage: print_helper print QUEUE TITLE | check FILE | papers QUEUE TITLE\n");
     return 2;
 }

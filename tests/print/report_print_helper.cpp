@@ -11,6 +11,12 @@
 //   report_print_helper match FOLDER FILE
 //       Writes the number of the page in FOLDER that the one-page PDF FILE shows, turned a
 //       quarter either way if the sheet was turned; 0 when none is clearly it.
+//   report_print_helper default FIRST SECOND TITLE
+//       Presses the preview window's "Print current" while the default printer changes: FIRST
+//       is the default (through PRINTER); then FIRST is removed while the next job is on its
+//       way; then it is gone; then SECOND is added and made the default. Jobs are titled
+//       TITLE-1, TITLE-2, ... Writes a line per press: the message boxes shown, or "no box".
+//       Exits 77 when the default printer cannot be chosen here.
 
 #include "preview/PageCanvas.h"
 #include "preview/Preview.h"
@@ -20,6 +26,7 @@
 #include "store/records/TaskArrays.h"
 #include "tests/SqlFile.h"
 #include "tests/ui/WindowControls.h"
+#include "uikit/MessageBox.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,10 +36,12 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTransform>
 #include <cstdio>
 #include <limits>
@@ -132,6 +141,75 @@ int Print(const QStringList& arguments) {
     return 0;
 }
 
+// What the user is told when pressing "Print current" with the answers given to the boxes.
+QString PressPrintCurrent(TForm19& preview, const QList<QMessageBox::StandardButton>& answers) {
+    ClearShownMessageBoxes();
+    for (QMessageBox::StandardButton answer : answers)
+        QueueMessageBoxAnswer(answer);
+    BitBtn1(preview)->click();
+    const int unused = DropQueuedMessageBoxAnswers();
+    const QStringList boxes = ShownMessageBoxes();
+    QString told = boxes.isEmpty() ? QString("no box") : boxes.join(" | ");
+    if (unused > 0)
+        told += QString(" (%1 answers unused)").arg(unused);
+    return told;
+}
+
+int PrintToDefault(const QStringList& arguments) {
+    const QString& first = arguments[2];
+    const QString& second = arguments[3];
+    qunsetenv("LPDEST");
+    qputenv("PRINTER", first.toLocal8Bit());
+    if (QPrinterInfo::defaultPrinterName() != first) {
+        std::fprintf(stderr, "the default printer cannot be chosen here\n");
+        return 77;
+    }
+    QTemporaryDir home;
+    TDM dm(home.path().toStdString());
+    dm.DataModuleCreate();
+    DM = &dm;
+    InsertTasks(dm.DatabasePath(), 10, 10);
+    TTaskArrays tasks(dm);
+    tasks.Load(0, -1, -1);
+    TForm19 preview;
+    preview.PrintJob.Tasks = tasks.PrintCopies(false);
+    preview.FormShow();
+    int jobs = 0;
+    QObject::connect(PrintPreview1(preview), &TPrintPreview::BeforePrint, [&] {
+        PrintPreview1(preview)->SetPrintJobTitle(arguments[4] + "-" + QString::number(++jobs));
+    });
+    // A box nobody answered is told, not waited for.
+    SetUnansweredMessageBoxHandler([](const QString&) { return QMessageBox::Ok; });
+
+    std::printf("job 1: %s\n", qPrintable(PressPrintCurrent(preview, {})));
+    // Removing a queue cancels the jobs it still has.
+    for (int wait = 0; wait < 120; ++wait) {
+        QProcess pending;
+        pending.start("lpstat", {"-W", "not-completed", "-o", first});
+        pending.waitForFinished(5000);
+        if (pending.readAllStandardOutput().trimmed().isEmpty())
+            break;
+        QThread::msleep(250);
+    }
+    const QMetaObject::Connection removal =
+        QObject::connect(PrintPreview1(preview), &TPrintPreview::PrintProgress, [&] {
+            QObject::disconnect(removal);
+            QProcess::execute("lpadmin", {"-x", first});
+        });
+    std::printf("job 2: %s\n", qPrintable(PressPrintCurrent(preview, {QMessageBox::Ok})));
+    if (QPrinterInfo::availablePrinterNames().isEmpty())
+        std::printf("no printer: %s\n",
+                    qPrintable(PressPrintCurrent(preview, {QMessageBox::Ok, QMessageBox::No})));
+    else
+        std::printf("no printer: not tried, the machine has other queues\n");
+    QProcess::execute("lpadmin", {"-p", second, "-v", "cups-pdf:/", "-E", "-m",
+                                  "lsb/usr/cups-pdf/CUPS-PDF_opt.ppd"});
+    qputenv("PRINTER", second.toLocal8Bit());
+    std::printf("job 3: %s\n", qPrintable(PressPrintCurrent(preview, {})));
+    DM = nullptr;
+    return 0;
+}
+
 // The mean difference of grey levels of two images of about the same size, one scaled to the
 // other (the sizes in points round apart by a pixel); the largest for other sizes.
 double Difference(const QImage& printed, const QImage& expected) {
@@ -194,7 +272,9 @@ int main(int argc, char** argv) {
         return Print(arguments);
     if (arguments.size() == 4 && arguments[1] == "match")
         return Match(arguments);
+    if (arguments.size() == 5 && arguments[1] == "default")
+        return PrintToDefault(arguments);
     std::fprintf(stderr, "usage: report_print_helper print QUEUE TITLE a4|landscape|custom FOLDER"
-                         " | match FOLDER FILE\n");
+                         " | match FOLDER FILE | default FIRST SECOND TITLE\n");
     return 2;
 }

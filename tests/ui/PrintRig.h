@@ -70,6 +70,14 @@ inline TMyRec2 Task(int id, const std::string& name, int category = 1) {
     return task;
 }
 
+// Tasks 1 to count of category 1, named "Task 1", "Task 2", ...
+inline std::vector<TMyRec2> NumberedTasks(int count) {
+    std::vector<TMyRec2> tasks;
+    for (int id = 1; id <= count; ++id)
+        tasks.push_back(Task(id, "Task " + std::to_string(id)));
+    return tasks;
+}
+
 inline TMyRec2 WithNote(TMyRec2 task, const std::string& note) {
     task.intMemo = 1;
     task.strNote = note;

@@ -3,10 +3,10 @@
 // Printing from the preview control, on printers it is handed: PDF files read back with
 // pdfinfo, pdftotext and pdftoppm. The machine's own printers are kept out of sight.
 
+#include "tests/ui/PdfTools.h"
 #include "tests/ui/PreviewRig.h"
 
 #include <QPrinterInfo>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -14,14 +14,6 @@
 #include <cmath>
 
 namespace {
-
-QString Run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(20000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 // What pdfinfo tells of a file: its page count and the first page's size in points.
 struct TPdfInfo {
@@ -32,7 +24,7 @@ struct TPdfInfo {
 
 TPdfInfo PdfInfo(const QString& path) {
     TPdfInfo info;
-    for (const QString& line : Run("pdfinfo", {path}).split('\n')) {
+    for (const QString& line : RunTool("pdfinfo", {path}).split('\n')) {
         if (line.startsWith("Pages:"))
             info.pages = line.mid(6).trimmed().toInt();
         if (line.startsWith("Page size:")) {
@@ -47,8 +39,8 @@ TPdfInfo PdfInfo(const QString& path) {
 // One page of the file as pixels at the given resolution.
 QImage PdfPage(const QString& path, int page, int dpi) {
     const QString stem = path + QString("-page%1").arg(page);
-    Run("pdftoppm", {"-png", "-r", QString::number(dpi), "-f", QString::number(page), "-l",
-                     QString::number(page), "-singlefile", path, stem});
+    RunTool("pdftoppm", {"-png", "-r", QString::number(dpi), "-f", QString::number(page), "-l",
+                         QString::number(page), "-singlefile", path, stem});
     return QImage(stem + ".png");
 }
 
@@ -66,6 +58,7 @@ private slots:
     void landscapeA4GivesALandscapeA4Page();
     void customPaperGivesItsSizeAndFormName();
     void unchangedPaperReusesTheFormName();
+    void everyPaperTypeIsPrintedOnItsOwnSize();
     void drawingLandsOnThePaper_data();
     void drawingLandsOnThePaper();
     void rangeWithProgress();
@@ -177,6 +170,37 @@ void TestPreviewPrinting::unchangedPaperReusesTheFormName() {
     QCOMPARE(preview.FormName(), QString("100mm x 100mm"));
 }
 
+// The page the printer gets is the page laid out, from the paper table, also where a standard
+// size lies within a millimetre of it (B4 is 250 by 354 mm here, 250 by 353 mm for ISO).
+void TestPreviewPrinting::everyPaperTypeIsPrintedOnItsOwnSize() {
+    TPrintPreview preview;
+    preview.SetUnits(mmPixel);
+    QStringList wrong;
+    for (int type = 0; type < pCustom; ++type) {
+        preview.SetPaperType(static_cast<TPaperType>(type));
+        RecordPages(preview, 1, [](QPainter& canvas, int) { canvas.drawLine(0, 0, 10, 10); });
+        const QString name = QString("paper-%1").arg(type);
+        const auto printer = PdfPrinter(name);
+        preview.SetPrinter(printer.get());
+        preview.PrintAllPages();
+        const QSizeF printed = PdfInfo(Pdf(name)).size;
+        const QSizeF laidOut(preview.PaperWidth() * 72.0 / preview.logicalDpiX(),
+                             preview.PaperHeight() * 72.0 / preview.logicalDpiY());
+        const TPaperInfo& info = PaperInfo(static_cast<TPaperType>(type));
+        const qreal perInch = info.Units == mmHiEnglish ? 1000 : 254;
+        const QSizeF table(info.Width * 72 / perInch, info.Height * 72 / perInch);
+        if (!Near(printed.width(), laidOut.width()) || !Near(printed.height(), laidOut.height()) ||
+            !Near(printed.width(), table.width()) || !Near(printed.height(), table.height()))
+            wrong << QString("type %1: printed %2 x %3, laid out %4 x %5 points")
+                         .arg(type)
+                         .arg(printed.width())
+                         .arg(printed.height())
+                         .arg(laidOut.width())
+                         .arg(laidOut.height());
+    }
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join('\n')));
+}
+
 void TestPreviewPrinting::drawingLandsOnThePaper_data() {
     QTest::addColumn<bool>("fullPage");
     QTest::newRow("printer with margins") << false;
@@ -200,7 +224,7 @@ void TestPreviewPrinting::drawingLandsOnThePaper() {
     preview.SetPrinter(printer.get());
     preview.PrintAllPages();
     // Vector text stays text.
-    QVERIFY(Run("pdftotext", {Pdf("lands"), "-"}).contains("Tolvek page text"));
+    QVERIFY(RunTool("pdftotext", {Pdf("lands"), "-"}).contains("Tolvek page text"));
     // At 254 pixels per inch a pixel is a tenth of a millimetre.
     const QImage page = PdfPage(Pdf("lands"), 1, 254);
     QCOMPARE(page.width(), 2100);
@@ -358,7 +382,7 @@ void TestPreviewPrinting::throughABitmap() {
     const auto printer = PdfPrinter("bitmap");
     preview.SetPrinter(printer.get());
     preview.PrintAllPages();
-    QVERIFY(!Run("pdftotext", {Pdf("bitmap"), "-"}).contains("Tolvek"));
+    QVERIFY(!RunTool("pdftotext", {Pdf("bitmap"), "-"}).contains("Tolvek"));
     const QImage page = PdfPage(Pdf("bitmap"), 1, 254);
     const QRect box = InkBounds(page.copy(0, 0, 400, 300));
     QVERIFY(std::abs(box.left() - 100) <= 3 && std::abs(box.top() - 100) <= 3);

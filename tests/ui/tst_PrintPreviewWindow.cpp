@@ -4,6 +4,7 @@
 // its buttons, the scale box and the zoom buttons, and printing page by page on PDF printers.
 
 #include "app/Application.h"
+#include "tests/ui/PdfTools.h"
 #include "tests/ui/PrintRig.h"
 #include "tests/ui/WindowControls.h"
 #include "uikit/FrameController.h"
@@ -15,7 +16,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -25,30 +25,6 @@
 #include <QToolButton>
 
 namespace {
-
-std::vector<TMyRec2> Tasks(int count) {
-    std::vector<TMyRec2> tasks;
-    for (int id = 1; id <= count; ++id)
-        tasks.push_back(Task(id, "Task " + std::to_string(id)));
-    return tasks;
-}
-
-QString PdfText(const QString& path) {
-    QProcess process;
-    process.start("pdftotext", {"-layout", path, "-"});
-    process.waitForFinished(20000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int PdfPages(const QString& path) {
-    QProcess process;
-    process.start("pdfinfo", {path});
-    process.waitForFinished(20000);
-    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n'))
-        if (line.startsWith("Pages:"))
-            return line.mid(6).trimmed().toInt();
-    return 0;
-}
 
 // A PDF printer that keeps every job it is given: each job's file is moved aside when the
 // control has printed it.
@@ -72,7 +48,8 @@ struct TJobRecorder {
         QStringList numbers;
         for (const QString& job : jobs) {
             const QString text = PdfText(job).simplified();
-            numbers.append(PdfPages(job) == 1 ? text.section(' ', -1) : QString("pages"));
+            numbers.append(PdfPageSizes(job).size() == 1 ? text.section(' ', -1)
+                                                         : QString("pages"));
         }
         return numbers;
     }
@@ -112,7 +89,7 @@ private slots:
     }
     void init() {
         rig_ = std::make_unique<TPrintRig>();
-        Job().Tasks = Tasks(3);
+        Job().Tasks = NumberedTasks(3);
         // 43 tasks to a page.
         Job().PrintNotes = false;
     }
@@ -220,14 +197,14 @@ private slots:
     }
 
     void setUpShowsPageOneAtWholePage() {
-        Job().Tasks = Tasks(100);
+        Job().Tasks = NumberedTasks(100);
         ShowRestored();
         ToolButton8(P())->click();
         ComboBox1(P())->setCurrentIndex(2);
         P().ComboBox1Change();
         QCOMPARE(Control().Zoom(), 100);
         // A new hand-over starts again from page 1 at "Whole Page".
-        Job().Tasks = Tasks(60);
+        Job().Tasks = NumberedTasks(60);
         P().FormShow();
         QCOMPARE(Label4(P())->text(), QString("Total Pages: 2"));
         QCOMPARE(Edit1(P())->text(), QString("1"));
@@ -267,7 +244,7 @@ private slots:
     }
 
     void pageButtons() {
-        Job().Tasks = Tasks(120);
+        Job().Tasks = NumberedTasks(120);
         rig_->SetUp();
         QCOMPARE(P().Layout.PageCount, 3);
         QVERIFY(PageButtons(false, false, true, true));
@@ -381,6 +358,33 @@ private slots:
         QCOMPARE(Control().Zoom(), 100);
     }
 
+    void enterAfterAZoomChangePrintsNothingAndEscCloses() {
+        Job().Tasks = NumberedTasks(120);
+        ShowRestored();
+        TJobRecorder recorder(Control());
+        // "Print all" pressed once with the mouse, then the scale changed: the focus is on the
+        // page, where Enter means nothing.
+        QTest::mouseClick(BitBtn2(P()), Qt::LeftButton);
+        QCOMPARE(recorder.jobs.size(), 3);
+        for (int item : {2, 9}) {
+            ComboBox1(P())->setCurrentIndex(item);
+            emit ComboBox1(P())->activated(item);
+            QVERIFY(P().focusWidget() == &Control());
+            QTest::keyClick(&Control(), Qt::Key_Return);
+            QTest::keyClick(&Control(), Qt::Key_Enter, Qt::KeypadModifier);
+        }
+        // After the zoom buttons too: the window has no default button.
+        ToolButton1(P())->click();
+        QTest::keyClick(&Control(), Qt::Key_Return);
+        QCOMPARE(recorder.jobs.size(), 3);
+        for (QPushButton* button : {BitBtn1(P()), BitBtn2(P()), BitBtn3(P())})
+            QVERIFY(!button->isDefault());
+        QVERIFY(P().isVisible());
+        QTest::keyClick(&Control(), Qt::Key_Escape);
+        QVERIFY(!P().isVisible());
+        QCOMPARE(P().result(), int(QDialog::Rejected));
+    }
+
     void theControlsOwnZoomLeavesTheScaleBox() {
         ShowRestored();
         Control().setFocus();
@@ -392,41 +396,46 @@ private slots:
     void printAllPrintsEveryPageAsAJobOfItsOwn() {
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
             QSKIP("pdftotext (Debian package poppler-utils) is not installed");
-        Job().Tasks = Tasks(200);
+        Job().Tasks = NumberedTasks(200);
         rig_->SetUp();
         QCOMPARE(P().Layout.PageCount, 5);
+        ToolButton8(P())->click();
+        const QImage last = rig_->Page();
+        ToolButton5(P())->click();
         TJobRecorder recorder(Control());
         ToolButton7(P())->click();
-        ToolButton7(P())->click();
-        const QImage third = rig_->Page();
         BitBtn2(P())->click();
         QCOMPARE(recorder.PageNumbers(), (QStringList{"1/5", "2/5", "3/5", "4/5", "5/5"}));
-        // The page on view is the one the page box and the buttons speak of.
-        QCOMPARE(P().CurrentPage, 3);
-        QCOMPARE(Edit1(P())->text(), QString("3"));
+        // The view holds the last page printed; the page box and the buttons stay on page 2.
+        QCOMPARE(rig_->Page(), last);
+        QCOMPARE(P().CurrentPage, 2);
+        QCOMPARE(Edit1(P())->text(), QString("2"));
         QVERIFY(PageButtons(true, true, true, true));
-        QCOMPARE(rig_->Page(), third);
+        // "Print current" prints the page on view.
         BitBtn1(P())->click();
-        QCOMPARE(recorder.PageNumbers().mid(5), QStringList{"3/5"});
-        // From page 1, twice: in page order both times.
+        QCOMPARE(recorder.PageNumbers().mid(5), QStringList{"5/5"});
+        // From page 1, twice: in page order both times, whatever page the view holds.
         ToolButton5(P())->click();
         BitBtn2(P())->click();
         BitBtn2(P())->click();
         QCOMPARE(recorder.PageNumbers().mid(6), (QStringList{"1/5", "2/5", "3/5", "4/5", "5/5",
                                                              "1/5", "2/5", "3/5", "4/5", "5/5"}));
+        QCOMPARE(rig_->Page(), last);
+        QCOMPARE(P().CurrentPage, 1);
         QVERIFY(ShownMessageBoxes().isEmpty());
     }
 
     void printingNeedsAPrinterThatIsFree() {
         rig_->SetUp();
-        if (!Control().HasPrinter()) {
-            for (QPushButton* button : {BitBtn1(P()), BitBtn2(P())}) {
-                ClearShownMessageBoxes();
-                QueueMessageBoxAnswer(QMessageBox::Ok);
-                button->click();
-                QCOMPARE(ShownMessageBoxes(),
-                         QStringList{"Error: Can not find printer, job canceled!"});
-            }
+        QVERIFY(!Control().HasPrinter());
+        for (QPushButton* button : {BitBtn1(P()), BitBtn2(P())}) {
+            ClearShownMessageBoxes();
+            QueueMessageBoxAnswer(QMessageBox::Ok);
+            QueueMessageBoxAnswer(QMessageBox::No);
+            button->click();
+            QCOMPARE(ShownMessageBoxes(),
+                     (QStringList{"Error: Can not find printer, job canceled!",
+                                  "Confirm: Save the report as a PDF file instead?"}));
         }
         TJobRecorder recorder(Control());
         Control().BeginDoc();

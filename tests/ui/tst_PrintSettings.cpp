@@ -381,8 +381,11 @@ private slots:
             QSKIP("this machine lists printers without CUPS");
         Show();
         QueueMessageBoxAnswer(QMessageBox::Ok);
+        QueueMessageBoxAnswer(QMessageBox::No);
         BitBtn1(S())->click();
-        QCOMPARE(ShownMessageBoxes(), QStringList{"Error: Can not find printer, job canceled!"});
+        QCOMPARE(ShownMessageBoxes(),
+                 (QStringList{"Error: Can not find printer, job canceled!",
+                              "Confirm: Save the report as a PDF file instead?"}));
     }
 };
 
