@@ -57,8 +57,10 @@ TDavError NetworkError(QNetworkReply* reply, const QStringList& sslErrors,
         // Only the transfer timeout cancels a request that is still ours.
         return MakeDavError(
             TDavErrorKind::Network, url, 0,
-            QString("no answer within %1 seconds")
-                .arg(std::chrono::duration_cast<std::chrono::seconds>(timeout).count()));
+            timeout < std::chrono::seconds(2)
+                ? QString("no answer within %1 ms").arg(timeout.count())
+                : QString("no answer within %1 seconds")
+                      .arg(std::chrono::duration_cast<std::chrono::seconds>(timeout).count()));
     case QNetworkReply::ProtocolFailure:
     case QNetworkReply::ProtocolUnknownError:
     case QNetworkReply::ProtocolInvalidOperationError:

@@ -418,6 +418,23 @@ private slots:
         QCOMPARE(now.size(), old.size());
     }
 
+    // What the kill tests of a sync rely on: a server killed mid-way is no network to the client,
+    // and started again it has everything it had, at the same address.
+    void aKilledServerComesBackWithItsLists_data() { AddRows(); }
+    void aKilledServerComesBackWithItsLists() {
+        TCalDavTestServer& server = Server();
+        const QUrl list(Device(server, {"mkcol", "Survives", "--id", "survives"}));
+        Device(server, {"add", "Survives", "--uid", "kept"});
+        QVERIFY(server.Kill());
+        TBlockingCalDav client(Options(server));
+        const auto down = client.ListEtags(list);
+        QCOMPARE(down.error.kind, TDavErrorKind::Network);
+        QVERIFY(server.Start());
+        const auto back = client.ListEtags(list);
+        QVERIFY2(back.Ok(), qPrintable(back.error.message));
+        QCOMPARE(back.value.size(), 1);
+    }
+
     void aWrongPasswordIsToldAsSuch() {
         TCalDavTestServer& server = *servers_.at("radicale");
         if (!server.Ready())
