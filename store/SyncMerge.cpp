@@ -8,17 +8,8 @@
 
 namespace {
 
-long long Seconds(double dateTime) {
-    return std::llround(dateTime * 86400.0);
-}
-
 double WholeSeconds(double dateTime) {
-    return static_cast<double>(Seconds(dateTime)) / 86400.0;
-}
-
-double DayOf(double dateTime) {
-    const TCalendarDate day = DecodeDate(dateTime);
-    return EncodeDate(day.year, day.month, day.day);
+    return static_cast<double>(SyncSeconds(dateTime)) / 86400.0;
 }
 
 // A note typed here may end its lines with CR LF; a to-do's text carries LF alone.
@@ -77,6 +68,15 @@ bool operator==(const TSyncTask& a, const TSyncTask& b) {
     return SameTask(a, b);
 }
 
+long long SyncSeconds(double dateTime) {
+    return std::llround(dateTime * 86400.0);
+}
+
+double SyncDay(double dateTime) {
+    const TCalendarDate day = DecodeDate(dateTime);
+    return EncodeDate(day.year, day.month, day.day);
+}
+
 TSyncTask SyncTaskOf(const TMyRec2& task) {
     TSyncTask fields;
     fields.name = task.strName;
@@ -85,7 +85,7 @@ TSyncTask SyncTaskOf(const TMyRec2& task) {
     fields.high = task.intPriority == 0;
     fields.done = task.intDone == 1;
     if (task.intDue == 1)
-        fields.due = DayOf(task.dateDue);
+        fields.due = SyncDay(task.dateDue);
     if (task.intReminder == 1) {
         fields.reminder = WholeSeconds(task.datetimeReminder);
         if (task.intSound == 1)
@@ -146,10 +146,11 @@ bool SameField(TSyncField field, const TSyncTask& a, const TSyncTask& b) {
     case TSyncField::Done:
         return a.done == b.done;
     case TSyncField::Due:
-        return SameOptional(a.due, b.due, [](double x, double y) { return DayOf(x) == DayOf(y); });
+        return SameOptional(a.due, b.due,
+                            [](double x, double y) { return SyncDay(x) == SyncDay(y); });
     case TSyncField::Reminder:
         return SameOptional(a.reminder, b.reminder,
-                            [](double x, double y) { return Seconds(x) == Seconds(y); }) &&
+                            [](double x, double y) { return SyncSeconds(x) == SyncSeconds(y); }) &&
                a.sound == b.sound;
     case TSyncField::Category:
         return a.category == b.category;

@@ -33,6 +33,11 @@ struct TSyncTask {
 
 bool operator==(const TSyncTask& a, const TSyncTask& b);
 
+// How the sync compares times: a reminder to the whole second, a due date by its day (the day
+// at midnight).
+long long SyncSeconds(double dateTime);
+double SyncDay(double dateTime);
+
 // The task's fields as the sync sees them: a due date or a reminder that is off is none, and
 // so is the sound of a task whose reminder is off.
 TSyncTask SyncTaskOf(const TMyRec2& task);

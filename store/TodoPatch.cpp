@@ -240,15 +240,6 @@ TParsedTodo Parse(const std::string& text) {
     return parsed;
 }
 
-long long Seconds(double dateTime) {
-    return std::llround(dateTime * 86400.0);
-}
-
-double DayOf(double dateTime) {
-    const TCalendarDate day = DecodeDate(dateTime);
-    return EncodeDate(day.year, day.month, day.day);
-}
-
 icaltimetype UtcMoment(std::time_t moment) {
     return icaltime_from_timet_with_zone(moment, 0, icaltimezone_get_utc_timezone());
 }
@@ -369,7 +360,7 @@ void WriteDue(const TEditor& editor, TParsedTodo& parsed, const std::optional<do
         return;
     }
     // A due time moves to the new day and keeps its time and its zone.
-    const double days = std::round(DayOf(*due) - DayOf(LocalTimeOf(*old)));
+    const double days = std::round(SyncDay(*due) - SyncDay(LocalTimeOf(*old)));
     icaltimetype moved = icalproperty_get_due(property);
     icaltime_adjust(&moved, static_cast<int>(days), 0, 0, 0);
     icalproperty_set_due(property, moved);
@@ -406,7 +397,7 @@ void WriteReminder(const TEditor& editor, TParsedTodo& parsed, const TSyncTask& 
         editor.Add(*parsed.lines, fresh.get());
         return;
     }
-    if (!current.reminder || Seconds(*current.reminder) != Seconds(*task.reminder))
+    if (!current.reminder || SyncSeconds(*current.reminder) != SyncSeconds(*task.reminder))
         editor.Set(*lines, property(ICAL_TRIGGER_PROPERTY));
     if (current.sound == task.sound)
         return;

@@ -74,7 +74,13 @@ private:
     QXmlStreamWriter xml_;
 };
 
-void WriteDisplayNameSet(QXmlStreamWriter& xml, const QString& displayName, bool todosOnly) {
+// A request that sets the display name: of a new calendar for to-dos only (MKCALENDAR), or of
+// one that is there (PROPPATCH).
+QByteArray DisplayNameBody(const char* ns, const char* root, const QString& displayName,
+                           bool todosOnly) {
+    TBody body;
+    QXmlStreamWriter& xml = body.Xml();
+    xml.writeStartElement(ns, root);
     xml.writeStartElement(DavNs, "set");
     xml.writeStartElement(DavNs, "prop");
     xml.writeTextElement(DavNs, "displayname", displayName);
@@ -86,6 +92,8 @@ void WriteDisplayNameSet(QXmlStreamWriter& xml, const QString& displayName, bool
     }
     xml.writeEndElement();
     xml.writeEndElement();
+    xml.writeEndElement();
+    return body.Done();
 }
 
 } // namespace
@@ -220,19 +228,9 @@ QByteArray MultigetBody(const QStringList& hrefs) {
 }
 
 QByteArray MakeCalendarBody(const QString& displayName) {
-    TBody body;
-    QXmlStreamWriter& xml = body.Xml();
-    xml.writeStartElement(CalDavNs, "mkcalendar");
-    WriteDisplayNameSet(xml, displayName, true);
-    xml.writeEndElement();
-    return body.Done();
+    return DisplayNameBody(CalDavNs, "mkcalendar", displayName, true);
 }
 
 QByteArray SetDisplayNameBody(const QString& displayName) {
-    TBody body;
-    QXmlStreamWriter& xml = body.Xml();
-    xml.writeStartElement(DavNs, "propertyupdate");
-    WriteDisplayNameSet(xml, displayName, false);
-    xml.writeEndElement();
-    return body.Done();
+    return DisplayNameBody(DavNs, "propertyupdate", displayName, false);
 }
