@@ -8,12 +8,13 @@ fail() { echo "check_device: $*" >&2; exit 1; }
 
 url=$("${device[@]}" mkcol "Shell list" --id shell-list)
 [[ $url == "$CALDAV_HOME"shell-list/ ]] || fail "mkcol gave $url"
-"${device[@]}" collections | grep -q '"name": "Shell list"' || fail "the new list is not listed"
+# Output is read whole before grep looks at it: grep -q leaving early would break the pipe.
+grep -q '"name": "Shell list"' <<<"$("${device[@]}" collections)" || fail "the new list is not listed"
 
 "${device[@]}" add "Shell list" --uid one --summary "First" --set "X-OTHER;A=b:kept" > /dev/null
 printf 'BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VTODO\r\nUID:two\r\nDTSTAMP:20240101T000000Z\r\nSUMMARY:Second\r\nEND:VTODO\r\nEND:VCALENDAR\r\n' \
   | "${device[@]}" add "Shell list" --ics - > /dev/null
-[[ $("${device[@]}" list "Shell list" | grep -c '"uid"') == 2 ]] || fail "two to-dos expected"
+[[ $(grep -c '"uid"' <<<"$("${device[@]}" list "Shell list")") == 2 ]] || fail "two to-dos expected"
 
 "${device[@]}" edit "Shell list" one --set "SUMMARY:Changed" --set "X-NEW:1" --remove X-OTHER
 shown=$("${device[@]}" show "Shell list" one)
@@ -23,12 +24,12 @@ grep -q 'X-NEW:1' <<<"$shown" || fail "the added line is missing"
 
 other=$("${device[@]}" mkcol "Other list")
 "${device[@]}" move "Shell list" two "$other"
-"${device[@]}" show "$other" two | grep -q 'SUMMARY:Second' || fail "the move lost the to-do"
+grep -q 'SUMMARY:Second' <<<"$("${device[@]}" show "$other" two)" || fail "the move lost the to-do"
 ! "${device[@]}" show "Shell list" two 2> /dev/null || fail "the moved to-do is still in its old list"
 
 "${device[@]}" delete "Shell list" one
 [[ $("${device[@]}" list "Shell list") == "[]" ]] || fail "the list is not empty after the delete"
 "${device[@]}" rename "Other list" "Renamed list"
-"${device[@]}" collections | grep -q '"name": "Renamed list"' || fail "the rename did not take"
+grep -q '"name": "Renamed list"' <<<"$("${device[@]}" collections)" || fail "the rename did not take"
 ! "${device[@]}" delete "Shell list" nothing 2> /dev/null || fail "deleting nothing succeeded"
 echo "the other device works against $CALDAV_KIND"
