@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by run.sh and test.sh: installs what is missing, then configures and builds into build/.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -11,7 +12,7 @@ PACKAGES=(g++ cmake ninja-build pkg-config libsqlite3-dev qt6-base-dev qt6-multi
           python3 dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin
           qtkeychain-qt6-dev qt6-wayland radicale xandikos python3-caldav vdirsyncer
           dbus dbus-x11 dunst at-spi2-core python3-pyatspi weston
-          scdoc groff-base man-db bash-completion zsh fish ccache openssl)
+          scdoc groff-base man-db bash-completion zsh fish ccache clang-format openssl)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -31,5 +32,6 @@ fi
 # A second build of the same sources (another checkout, the sanitized build) reuses the objects.
 launcher=()
 command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON "${launcher[@]}" \
+  >/dev/null
 cmake --build build -j "$(nproc)"

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Application.h"
 
-#include "app/common/Reporting.h"
 #include "resources/Pictures.h"
-#include "store/ProgramInfo.h"
+#include "store/settings/ProgramInfo.h"
+#include "uikit/Reporting.h"
 
 namespace {
 

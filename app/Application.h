@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <QApplication>
 
-// The application object. Handlers catch their own errors (app/common/Reporting.h); notify is
+// The application object. Handlers catch their own errors (uikit/Reporting.h); notify is
 // only the last net: an error that still reaches it ends that event's handling, its text is
 // shown in an error box and the event loop goes on with the next event.
 class TApplication : public QApplication {

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/InstanceServer.h"
 
-#include "store/InstanceSocket.h"
+#include "store/instance/InstanceSocket.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>

@@ -1,21 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "app/InstanceServer.h"
-#include "app/Unit1.h"
-#include "app/common/Reporting.h"
-#include "categories/Unit15.h"
-#include "categories/Unit16.h"
-#include "editor/Unit17.h"
-#include "options/Unit12.h"
-#include "options/Unit14.h"
-#include "printing/Unit18.h"
-#include "printing/Unit19.h"
-#include "reminders/Unit3.h"
+#include "app/ProgramWindows.h"
 #include "store/DmUnit.h"
-#include "tasklist/Unit2.h"
+#include "uikit/Reporting.h"
 
 #include <QSystemTrayIcon>
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> answered = AnswerWithoutStarting(argc, argv))
+        return *answered;
     TApplication application(argc, argv);
 
     TDM dataModule(ResolveProgramFolders(TApplication::applicationDirPath().toStdString()));
@@ -32,26 +28,8 @@ int main(int argc, char* argv[]) {
     TStartOptions start;
     start.startedWithArgument = argc > 1;
     start.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
-    TForm1 mainWindow(dataModule, start);
-
-    // Every other window is made once, here, and reused; each starts hidden.
-    TForm3 reminderPopup(mainWindow, mainWindow.Form2->Tasks());
-    TForm12 about;
-    TForm14 options;
-    TForm16 categoryEditor;
-    TForm15 categoryManager(dataModule, categoryEditor);
-    TForm17 taskEditor(dataModule, mainWindow);
-    TForm18 printSettings(mainWindow.Form2->Tasks());
-    TForm19 printPreview;
-    mainWindow.Form3 = &reminderPopup;
-    mainWindow.Form12 = &about;
-    mainWindow.Form14 = &options;
-    mainWindow.Form15 = &categoryManager;
-    mainWindow.Form17 = &taskEditor;
-    mainWindow.Form2->Form17 = &taskEditor;
-    mainWindow.Form2->Form18 = &printSettings;
-    mainWindow.Form2->MainWindow = &mainWindow;
-    printSettings.Form19 = &printPreview;
+    TProgramWindows windows(dataModule, start);
+    TForm1& mainWindow = windows.MainWindow();
     QObject::connect(&instanceServer, &TInstanceServer::lineReceived, &mainWindow,
                      &TForm1::RemoteRequest);
 

@@ -1,19 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Unit1.h"
 
 #include "app/MenuText.h"
-#include "app/common/Controls.h"
-#include "app/common/FrameController.h"
-#include "app/common/Reporting.h"
-#include "app/common/myLabel.h"
 #include "categories/Unit15.h"
 #include "editor/Unit17.h"
 #include "options/Unit12.h"
 #include "options/Unit14.h"
+#include "reminders/ReminderCheck.h"
 #include "resources/Pictures.h"
 #include "store/DmUnit.h"
-#include "store/Settings.h"
-#include "store/TaskTable.h"
+#include "store/records/TaskTable.h"
+#include "store/settings/Settings.h"
 #include "tasklist/Unit2.h"
+#include "uikit/Controls.h"
+#include "uikit/FrameController.h"
+#include "uikit/Reporting.h"
+#include "uikit/myLabel.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -21,7 +24,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QUrl>
 
 #ifdef Q_OS_WIN
@@ -41,13 +43,15 @@ void SetTextColour(QWidget* label, const QColor& colour) {
 
 } // namespace
 
-TForm1::TForm1(TDM& dm, const TStartOptions& options, QWidget* parent)
-    : QWidget(parent), dm_(dm), options_(options) {
+TForm1::TForm1(TDM& dm, TTaskArrays& tasks, const TStartOptions& options,
+               const TOpenedWindows& windows, QWidget* parent)
+    : QWidget(parent), dm_(dm), tasks_(tasks), options_(options), windows_(windows) {
     setObjectName("Form1");
     setWindowTitle("Tolvek Organizer");
     resize(788, 569);
     CreateTrayIcon();
-    CreateTimers();
+    Reminders = new TReminderCheck(dm_, tasks_, windows_.reminderPopup, windows_.taskEditor,
+                                   *TrayIcon1, options_.trayAvailable, *this, this);
     FormCreate();
 }
 
@@ -61,7 +65,7 @@ void TForm1::FormCreate() {
     ShownCategory = 0;
     Panel1 = new QWidget(this);
     Panel1->setObjectName("Panel1");
-    Form2 = new TForm2(dm_, Panel1);
+    Form2 = new TForm2(dm_, tasks_, windows_.taskEditor, windows_.printSettings, *this, Panel1);
     Form2->hide();
     RunReportingErrors(this, [&] { LoadAtStartup(); });
 
@@ -71,8 +75,7 @@ void TForm1::FormCreate() {
     palette.setColor(QPalette::Window, QColor(200, 200, 200));
     setPalette(palette);
     setAutoFillBackground(true);
-    Panel1->setGeometry(6, 43, width() - 13, height() - 50);
-    Form2->setGeometry(Panel1->rect());
+    PlacePanel1();
 
     CreateMenuLabels();
     CreateCategoryMenu();
@@ -126,6 +129,7 @@ void TForm1::CreateCategoryMenu() {
     // categories the menu shows "All", one separator and "Edit Category...".
     cpm->setSeparatorsCollapsible(true);
     All1 = cpm->addAction("All");
+    All1->setObjectName("All1");
     All1->setCheckable(true);
     All1->setChecked(true);
     ConnectReporting(All1, &QAction::triggered, this, &TForm1::All1Click);
@@ -141,24 +145,27 @@ void TForm1::CreateCategoryMenu() {
     }
     cpm->addSeparator();
     EditCategory1 = cpm->addAction("Edit Category...");
+    EditCategory1->setObjectName("EditCategory1");
     ConnectReporting(EditCategory1, &QAction::triggered, this, &TForm1::EditCategory1Click);
 }
 
 void TForm1::CreateTrayIcon() {
     TrayIcon1 = new QSystemTrayIcon(ProgramIcon(), this);
+    TrayIcon1->setObjectName("TrayIcon1");
     TrayIcon1->setToolTip("Tolvek Organizer");
     TrayMenu = new QMenu(this);
+    TrayMenu->setObjectName("TrayMenu");
     ShowOrganizer1 = TrayMenu->addAction("Show Organizer");
+    ShowOrganizer1->setObjectName("ShowOrganizer1");
     QFont bold = ShowOrganizer1->font();
     bold.setBold(true);
     ShowOrganizer1->setFont(bold);
     TrayMenu->addSeparator();
     Exit1 = TrayMenu->addAction("Exit");
+    Exit1->setObjectName("Exit1");
     ConnectReporting(ShowOrganizer1, &QAction::triggered, this, &TForm1::ShowOrganizer);
     ConnectReporting(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
     TrayIcon1->setContextMenu(TrayMenu);
-    ConnectReporting(TrayIcon1, &QSystemTrayIcon::messageClicked, this,
-                     &TForm1::TrayIcon1BalloonHintClick);
     connect(TrayIcon1, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::DoubleClick)
@@ -223,7 +230,7 @@ void TForm1::All1Click() {
 }
 
 void TForm1::EditCategory1Click() {
-    Form15->exec();
+    windows_.categoryManager.exec();
     LoadCategoryMenu();
     CheckLoadedCategoryItem();
 }
@@ -246,16 +253,24 @@ void TForm1::HelpClick() {
 }
 
 void TForm1::OptionsClick() {
-    Form14->exec();
+    windows_.options.exec();
 }
 
 void TForm1::AboutClick() {
-    Form12->exec();
+    windows_.about.exec();
 }
 
 void TForm1::Exit1Click() {
     ExitRequested = true;
     close();
+}
+
+void TForm1::PauseReminderCheck() {
+    Reminders->PauseReminderCheck();
+}
+
+void TForm1::ResumeReminderCheck() {
+    Reminders->ResumeReminderCheck();
 }
 
 void TForm1::ShowOrganizer() {
@@ -271,8 +286,8 @@ void TForm1::ShowOrganizer() {
 }
 
 void TForm1::WMCloseEditor(qintptr lParam) {
-    if (lParam == 0 && Form17)
-        Form17->close();
+    if (lParam == 0)
+        windows_.taskEditor.close();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -313,10 +328,14 @@ void TForm1::FormClose() {
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (Panel1) {
-        Panel1->setGeometry(6, 43, width() - 13, height() - 50);
-        Form2->setGeometry(Panel1->rect());
-    }
+    if (Panel1)
+        PlacePanel1();
+}
+
+// The docked task list fills the client panel, which follows every edge of the window.
+void TForm1::PlacePanel1() {
+    Panel1->setGeometry(6, 43, width() - 13, height() - 50);
+    Form2->setGeometry(Panel1->rect());
 }
 
 void TForm1::changeEvent(QEvent* event) {

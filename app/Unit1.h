@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
-#include "app/common/MainWindowServices.h"
 #include "store/varUnit.h"
+#include "uikit/MainWindowServices.h"
 
 #include <QWidget>
 #include <array>
@@ -10,8 +12,6 @@
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
-class QTimer;
-class TBalloonWindow;
 class TDM;
 class TForm2;
 class TForm3;
@@ -19,8 +19,11 @@ class TForm12;
 class TForm14;
 class TForm15;
 class TForm17;
+class TForm18;
 class TFrameController;
 class TMyLabel;
+class TReminderCheck;
+class TTaskArrays;
 
 // How the program was started.
 struct TStartOptions {
@@ -30,13 +33,26 @@ struct TStartOptions {
     bool trayAvailable = true;
 };
 
+// The windows the main window and its task list open, each made once before the main window.
+struct TOpenedWindows {
+    TForm3& reminderPopup;
+    TForm12& about;
+    TForm14& options;
+    TForm15& categoryManager;
+    TForm17& taskEditor;
+    TForm18& printSettings;
+};
+
 // The main window: the frame around the docked task list, the menu labels, the category
-// filter and the tray icon.
+// filter, the tray icon and the reminder check.
 class TForm1 : public QWidget, public TMainWindowServices {
     Q_OBJECT
 
 public:
-    TForm1(TDM& dm, const TStartOptions& options, QWidget* parent = nullptr);
+    // Reads the settings, makes the task list window over the task records, loads it, starts
+    // the reminder check and builds the category menu.
+    TForm1(TDM& dm, TTaskArrays& tasks, const TStartOptions& options, const TOpenedWindows& windows,
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Whether the window is shown when the event loop starts.
@@ -45,7 +61,7 @@ public:
     void ShowAtStartup();
     // Copies the database into its backup folder once a day, after the window is up.
     void ScheduleDailyBackup();
-    void TakeDailyBackup();
+    void MakeTodaysBackup();
 
     void LoadCategoryMenu();
     void Label6Click();
@@ -56,7 +72,7 @@ public:
     void OptionsClick();
     void AboutClick();
     void Exit1Click();
-    void ShowOrganizer();
+    void ShowOrganizer() override;
     // A line from another program on the socket: "show" from a second start, "reload" from
     // the command-line tools.
     void RemoteRequest(const QString& line);
@@ -70,50 +86,16 @@ public:
     void ResumeReminderCheck() override;
     int32_t CategoryShown() const override { return ShownCategory; }
     void ReloadTaskList() override;
-    void Timer3Timer();
-    void Timer4Timer();
-    void TrayIcon1BalloonHintClick();
-    // Whether reminders show on the tray icon or in a balloon window of our own.
-    bool UsesTrayBalloons() const;
 
     bool ExitRequested = false;
     bool MainShown = false;
     bool ListShown = false;
     int32_t ShownCategory = 0;
     std::vector<TMyRec1> MenuCategories;
-    std::array<QAction*, 10> CategoryItems{};
-    // Position in the task list's AllTasks of the task announced last; -1: start at the first.
-    int32_t ReminderPos = -1;
-    // The task announced last, which a click on the balloon works on.
-    int32_t ReminderTaskId = 0;
-    // Scans for due reminders every 10 s.
-    QTimer* Timer3 = nullptr;
-    // Takes a shown balloon down after 10 s.
-    QTimer* Timer4 = nullptr;
 
     TForm2* Form2 = nullptr;
-    QWidget* Panel1 = nullptr;
-    QMenu* cpm = nullptr;
-    QAction* All1 = nullptr;
-    QAction* EditCategory1 = nullptr;
-    TMyLabel* Label6 = nullptr;
-    TMyLabel* LabelOptions = nullptr;
-    TMyLabel* LabelHelp = nullptr;
-    TMyLabel* LabelAbout = nullptr;
-    TMyLabel* LabelExit = nullptr;
-    QSystemTrayIcon* TrayIcon1 = nullptr;
-    QMenu* TrayMenu = nullptr;
-    QAction* ShowOrganizer1 = nullptr;
-    QAction* Exit1 = nullptr;
     TFrameController* Frame = nullptr;
-    // The windows the main window shows, once they exist.
-    TForm3* Form3 = nullptr;
-    TForm12* Form12 = nullptr;
-    TForm14* Form14 = nullptr;
-    TForm15* Form15 = nullptr;
-    TForm17* Form17 = nullptr;
-    // The balloon window used where the tray shows no balloons.
-    TBalloonWindow* Balloon = nullptr;
+    TReminderCheck* Reminders = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -130,9 +112,7 @@ private:
     void CreateMenuLabels();
     void CreateCategoryMenu();
     void CreateTrayIcon();
-    void CreateTimers();
-    void ShowBalloon(const QString& fullTitle, const QString& fullText);
-    void HideBalloon();
+    void PlacePanel1();
     void HideIntoTray();
     void FormClose();
     void CheckLoadedCategoryItem();
@@ -141,6 +121,24 @@ private:
     void ReloadFromOutside();
 
     TDM& dm_;
+    TTaskArrays& tasks_;
     bool reloadWaiting_ = false;
     TStartOptions options_;
+    TOpenedWindows windows_;
+
+    // The window's controls are its own; each has its designed name as its object name.
+    std::array<QAction*, 10> CategoryItems{};
+    QWidget* Panel1 = nullptr;
+    QMenu* cpm = nullptr;
+    QAction* All1 = nullptr;
+    QAction* EditCategory1 = nullptr;
+    TMyLabel* Label6 = nullptr;
+    TMyLabel* LabelOptions = nullptr;
+    TMyLabel* LabelHelp = nullptr;
+    TMyLabel* LabelAbout = nullptr;
+    TMyLabel* LabelExit = nullptr;
+    QSystemTrayIcon* TrayIcon1 = nullptr;
+    QMenu* TrayMenu = nullptr;
+    QAction* ShowOrganizer1 = nullptr;
+    QAction* Exit1 = nullptr;
 };

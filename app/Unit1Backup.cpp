@@ -1,13 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Unit1.h"
 
-#include "app/common/MessageBox.h"
-#include "app/common/Reporting.h"
-#include "store/Backup.h"
-#include "store/DateText.h"
+#include "reminders/ReminderCheck.h"
 #include "store/DmUnit.h"
-#include "store/StoreError.h"
-#include "store/dateUnit.h"
+#include "store/dates/DateText.h"
+#include "store/dates/dateUnit.h"
+#include "store/db/Backup.h"
+#include "store/db/StoreError.h"
 #include "tasklist/Unit2.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Reporting.h"
 
 #include <QTimer>
 
@@ -15,10 +18,7 @@
 // start-up.
 
 void TForm1::LoadAtStartup() {
-    const auto startReminderCheck = [this] {
-        ReminderPos = -1;
-        Timer3->start();
-    };
+    const auto startReminderCheck = [this] { Reminders->Start(); };
     try {
         Form2->FormCreate(startReminderCheck);
     } catch (const StoreError& error) {
@@ -35,14 +35,14 @@ void TForm1::LoadAtStartup() {
     }
 }
 
-void TForm1::TakeDailyBackup() {
+void TForm1::MakeTodaysBackup() {
     // A file the list could not read is not copied: its copy would push a good one out.
     if (!dm_.Writable())
         return;
-    RunReportingErrors(this, [this] { ::TakeDailyBackup(dm_.DatabasePath(), FormatDate(Now())); });
+    RunReportingErrors(this, [this] { TakeDailyBackup(dm_.DatabasePath(), FormatDate(Now())); });
 }
 
 void TForm1::ScheduleDailyBackup() {
     // After the window is up, between two events, so that no write of ours is under way.
-    QTimer::singleShot(0, this, &TForm1::TakeDailyBackup);
+    QTimer::singleShot(0, this, &TForm1::MakeTodaysBackup);
 }

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Unit1.h"
 
-#include "app/common/Reporting.h"
 #include "tasklist/Unit2.h"
+#include "uikit/Reporting.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,23 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "bench/BenchData.h"
+
+#include "tests/SqlFile.h"
 
 #include <filesystem>
 #include <map>
 #include <random>
-#include <sqlite3.h>
-#include <stdexcept>
 #include <string>
 #include <unistd.h>
 
 namespace {
-
-void Exec(sqlite3* db, const std::string& sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string message = error ? error : "";
-        sqlite3_free(error);
-        throw std::runtime_error(message);
-    }
-}
 
 std::unique_ptr<TDM> MakeDatabase(int tasks) {
     const auto folder =
@@ -26,24 +19,22 @@ std::unique_ptr<TDM> MakeDatabase(int tasks) {
     std::filesystem::remove_all(folder);
     auto dm = std::make_unique<TDM>(folder.string());
     dm->DataModuleCreate();
-    sqlite3* db = nullptr;
-    sqlite3_open(dm->DatabasePath().c_str(), &db);
-    Exec(db, "BEGIN");
-    Exec(db, "DELETE FROM t_category");
+    TSqlFile db(dm->DatabasePath());
+    db.Exec("BEGIN");
+    db.Exec("DELETE FROM t_category");
     for (int c = 1; c <= 10; ++c)
-        Exec(db, "INSERT INTO t_category VALUES (" + std::to_string(c) + ", 'Category " +
-                     std::to_string(c) + "', " + std::to_string(c) + ", " + std::to_string(11 - c) +
-                     ")");
-    Exec(db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                 std::to_string(tasks) +
-                 ") INSERT INTO t_task SELECT i, 'Task number ' || i, 1 + i % 10, i % 2, "
-                 "i % 3 = 0, i % 4 = 0, 45000 + i % 365, i % 5 = 0, 45000 + (i % 1000) / 7.0, "
-                 "i % 5 = 0, CASE WHEN i % 5 = 0 THEN 'chime.wav' ELSE '' END, i % 2 FROM n");
-    Exec(db, "INSERT INTO t_note (idTask, strNote) SELECT id, 'A note of task ' || id || "
-             "char(13, 10) || 'with a second line' FROM t_task WHERE intMemo = 1 "
-             "ORDER BY random()");
-    Exec(db, "COMMIT");
-    sqlite3_close(db);
+        db.Exec("INSERT INTO t_category VALUES (" + std::to_string(c) + ", 'Category " +
+                std::to_string(c) + "', " + std::to_string(c) + ", " + std::to_string(11 - c) +
+                ")");
+    db.Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+            std::to_string(tasks) +
+            ") INSERT INTO t_task SELECT i, 'Task number ' || i, 1 + i % 10, i % 2, "
+            "i % 3 = 0, i % 4 = 0, 45000 + i % 365, i % 5 = 0, 45000 + (i % 1000) / 7.0, "
+            "i % 5 = 0, CASE WHEN i % 5 = 0 THEN 'chime.wav' ELSE '' END, i % 2 FROM n");
+    db.Exec("INSERT INTO t_note (idTask, strNote) SELECT id, 'A note of task ' || id || "
+            "char(13, 10) || 'with a second line' FROM t_task WHERE intMemo = 1 "
+            "ORDER BY random()");
+    db.Exec("COMMIT");
     return dm;
 }
 

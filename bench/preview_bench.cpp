@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The page preview control against Qt's own print preview widget, on 500 report-like pages
 // (text, lines and up to 19 pictures of 16 by 16 each) shown as whole pages in a 1280 by 1024
 // view: the time to the first page shown, to show page 250 and then page 1 again, to show any

@@ -1,13 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The task report over 10,000 tasks, each with a note of one to three lines, in 10 categories:
 // the time to order and paginate it, and to lay out and show one page in the preview window
 // shown at "Whole Page" in a 1280 by 1024 window. Every report kind.
 
-#include "app/common/FrameController.h"
 #include "bench/BenchData.h"
 #include "bench/WidgetBench.h"
 #include "preview/Preview.h"
 #include "printing/Unit19.h"
 #include "store/DmUnit.h"
+#include "tests/ui/WindowControls.h"
+#include "uikit/FrameController.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -68,7 +71,7 @@ struct TShownPreview {
     }
     void Show(int page) {
         window.DrawReportPage(page);
-        window.PrintPreview1->PaperPreview()->repaint();
+        PrintPreview1(window)->PaperPreview()->repaint();
     }
 };
 
@@ -109,7 +112,7 @@ void BM_ShowPage(benchmark::State& state) {
         preview.Show(page);
     }
     state.counters["page"] = page;
-    state.counters["kB_recorded"] = preview.window.PrintPreview1->Page(1).size() / 1e3;
+    state.counters["kB_recorded"] = PrintPreview1(preview.window)->Page(1).size() / 1e3;
 }
 BENCHMARK(BM_ShowPage)
     ->ArgNames({"kind", "place"})

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "bench/BenchData.h"
-#include "store/Backup.h"
+#include "store/db/Backup.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "bench/BenchData.h"
-#include "store/IcalExchange.h"
+#include "store/exchange/IcalExchange.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

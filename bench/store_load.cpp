@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "bench/BenchData.h"
-#include "store/TaskTable.h"
+#include "store/records/TaskTable.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A load written straight on the SQLite C API, beside the store's own: the yardstick for what
 // the table cursor costs on top of reading the file.
 

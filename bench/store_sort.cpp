@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "bench/BenchData.h"
-#include "store/Reminders.h"
 #include "store/funUnit.h"
+#include "store/records/Reminders.h"
 #include "tests/store/ReferenceSort.h"
 
 #include <benchmark/benchmark.h>

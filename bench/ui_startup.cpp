@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Application.h"
-#include "app/Unit1.h"
+#include "app/ProgramWindows.h"
 #include "bench/BenchData.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QDir>
 #include <QPaintEvent>
@@ -21,15 +24,17 @@ public:
     }
 };
 
-// From nothing to a painted main window over 100,000 tasks: settings, the load of every task,
-// note and category, the category menu, the frame and the first paint of the rows.
+// From nothing to a painted main window over 100,000 tasks: the program's windows, settings,
+// the load of every task, note and category, the category menu, the frame and the first paint
+// of the rows.
 void BM_StartupToFirstPaint(benchmark::State& state) {
     TDM& dm = BenchDatabase(static_cast<int>(state.range(0)));
     DM = &dm;
     for (auto _ : state) {
-        TForm1 form(dm, TStartOptions{false, false});
+        TProgramWindows windows(dm, TStartOptions{false, false});
+        TForm1& form = windows.MainWindow();
         FirstPaint paint;
-        form.Form2->VDT()->viewport()->installEventFilter(&paint);
+        VDT(*form.Form2)->viewport()->installEventFilter(&paint);
         form.ShowAtStartup();
         while (!paint.painted)
             QCoreApplication::processEvents();

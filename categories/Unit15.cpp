@@ -1,13 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "categories/Unit15.h"
 
-#include "app/common/Controls.h"
-#include "app/common/FrameController.h"
-#include "app/common/MessageBox.h"
-#include "app/common/Reporting.h"
 #include "categories/Unit16.h"
 #include "resources/Pictures.h"
-#include "store/CategoryTable.h"
-#include "store/TaskTable.h"
+#include "store/records/CategoryTable.h"
+#include "store/records/TaskTable.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Reporting.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -15,7 +15,6 @@
 #include <QPainter>
 #include <QPolygonF>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QTableWidget>
 #include <QToolBar>
 
@@ -51,17 +50,13 @@ QAction* AddTool(QToolBar* bar, const char* name, const QPixmap& picture, const 
 } // namespace
 
 TForm15::TForm15(TDM& dm, TForm16& editor, QWidget* parent)
-    : QDialog(parent), dm_(dm), editor_(editor) {
-    setObjectName("Form15");
+    : TSkinnedDialog("Form15", TFrameKind::Dialog, "Edit Category", parent), dm_(dm),
+      editor_(editor) {
     FormCreate();
 }
 
 void TForm15::FormCreate() {
     setFixedSize(350, 386);
-    UseWindowFont(this);
-    Frame = new TFrameController(this, TFrameKind::Dialog);
-    Frame->SetTitle("Edit Category");
-    setWindowTitle("Edit Category");
     CreateControls();
 
     ConnectReporting(ToolButton1, &QAction::triggered, this, &TForm15::ToolButton1Click);
@@ -107,14 +102,6 @@ void TForm15::CreateControls() {
     BitBtn1->setDefault(true);
 }
 
-void TForm15::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // Only a show asked for by the program reloads the list; the window system showing the
-    // window again changes nothing.
-    if (!event->spontaneous())
-        RunReportingErrors(this, [this] { FormShow(); });
-}
-
 void TForm15::FormShow() {
     categories_ = LoadCategories(dm_);
     VST->setRowCount(static_cast<int>(categories_.size()));
@@ -152,7 +139,7 @@ void TForm15::ToolButton1Click() {
     editor_.exec();
     if (!editor_.CategoryAccepted)
         return;
-    AddCategory(dm_, categories_, editor_.Edit1->text().toStdString(), editor_.CategoryIcon);
+    AddCategory(dm_, categories_, editor_.CategoryName(), editor_.CategoryIcon);
     const int row = static_cast<int>(categories_.size()) - 1;
     VST->setRowCount(row + 1);
     ShowRow(row);
@@ -165,14 +152,11 @@ void TForm15::ToolButton2Click() {
         ShowErrorBox(this, "Error, you have not select the category which you want to edit!");
         return;
     }
-    const TMyRec1& category = categories_[static_cast<size_t>(row)];
-    editor_.Edit1->setText(QString::fromStdString(category.strName));
-    editor_.CategoryIcon = category.intImg;
-    editor_.CategoryEditorMode = 0;
+    editor_.PrepareEdit(categories_[static_cast<size_t>(row)]);
     editor_.exec();
     if (!editor_.CategoryAccepted)
         return;
-    EditCategory(dm_, categories_, static_cast<size_t>(row), editor_.Edit1->text().toStdString(),
+    EditCategory(dm_, categories_, static_cast<size_t>(row), editor_.CategoryName(),
                  editor_.CategoryIcon);
     ShowRow(row);
 }
@@ -228,13 +212,6 @@ void TForm15::VSTDblClick() {
 
 void TForm15::BitBtn1Click() {
     close();
-}
-
-void TForm15::done(int result) {
-    const bool wasShown = isVisible();
-    QDialog::done(result);
-    if (wasShown)
-        FormClose();
 }
 
 void TForm15::FormClose() {

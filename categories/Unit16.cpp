@@ -1,32 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "categories/Unit16.h"
 
-#include "app/common/Controls.h"
-#include "app/common/FrameController.h"
-#include "app/common/MessageBox.h"
-#include "app/common/Reporting.h"
 #include "resources/Pictures.h"
-#include "store/TaskWrite.h"
+#include "store/records/TaskWrite.h"
+#include "uikit/Controls.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Reporting.h"
 
 #include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QToolButton>
 
 #include <limits>
 
-TForm16::TForm16(QWidget* parent) : QDialog(parent) {
-    setObjectName("Form16");
+TForm16::TForm16(QWidget* parent)
+    : TSkinnedDialog("Form16", TFrameKind::Dialog, "Add Category", parent) {
     FormCreate();
 }
 
 void TForm16::FormCreate() {
     setFixedSize(377, 241);
-    UseWindowFont(this);
-    Frame = new TFrameController(this, TFrameKind::Dialog);
-    Frame->SetTitle("Add Category");
-    setWindowTitle("Add Category");
     CreateControls();
     ConnectReporting(BitBtn1, &QPushButton::clicked, this, &TForm16::BitBtn1Click);
     ConnectReporting(BitBtn2, &QPushButton::clicked, this, &TForm16::BitBtn2Click);
@@ -71,12 +67,14 @@ void TForm16::SetTitle(const QString& title) {
     label->move((width() - label->width()) / 2, label->y());
 }
 
-void TForm16::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // Only a show asked for by the program starts an edit; the window system showing the
-    // window again changes nothing.
-    if (!event->spontaneous())
-        FormShow();
+void TForm16::PrepareEdit(const TMyRec1& category) {
+    Edit1->setText(QString::fromStdString(category.strName));
+    CategoryIcon = category.intImg;
+    CategoryEditorMode = 0;
+}
+
+std::string TForm16::CategoryName() const {
+    return Edit1->text().toStdString();
 }
 
 void TForm16::setVisible(bool visible) {

@@ -1,38 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "cli/Arguments.h"
 
-#include "store/DateText.h"
+#include "store/dates/DateText.h"
 
 #include <algorithm>
 #include <array>
-
-const char* const UsageText =
-    R"(Usage: tolvek-tasks [--database PATH] COMMAND [OPTIONS]
-
-Reads and writes the tasks of Tolvek Organizer.
-
-Commands:
-  list [--category NAME]
-      Print the tasks in id order, one a line: id, done mark, priority, category,
-      due date, reminder and name.
-  add NAME [--category NAME] [--high] [--due YYYY-MM-DD] [--remind "YYYY-MM-DD HH:MM"]
-           [--note TEXT]
-      Add a task, in the first category when none is named. Dates are local time.
-  export --format ics|csv [--category NAME] [-o FILE]
-      Write the tasks as iCalendar or CSV, to standard output unless FILE is given.
-  import FILE.ics [--category NAME]
-      Add the to-dos of an iCalendar file, all or none. A to-do goes into the first of
-      its categories that exists, else into a new one of its first category's name while
-      there are fewer than 10, else into the --category one or the first category.
-
-Options:
-  --database PATH  the database file; without it db/data.db in $TOLVEK_HOME when it
-                   is set, else in ~/.local/share/tolvek-organizer ($XDG_DATA_HOME's)
-                   for an installed program, else beside the executable
-  -h, --help       show this help
-
-While the organizer runs on the same database, add and import tell it to reload.
-Exit status: 0 done, 1 failed (the reason on standard error), 2 bad usage.
-)";
+#include <cctype>
+#include <climits>
 
 namespace {
 
@@ -45,18 +20,31 @@ struct TOption {
     bool TArguments::*flag = nullptr;
 };
 
-const std::array<TOption, 9>& Options() {
-    static const std::array<TOption, 9> options{{
+const std::vector<TOption>& Options() {
+    static const std::vector<TOption> options{
         {"--database", {}, &TArguments::database},
-        {"--high", {"add"}, nullptr, &TArguments::high},
-        {"--category", {"list", "add", "export", "import"}, &TArguments::category},
-        {"--due", {"add"}, &TArguments::due},
-        {"--remind", {"add"}, &TArguments::remind},
-        {"--note", {"add"}, &TArguments::note},
-        {"--format", {"export"}, &TArguments::format},
+        {"--category", {"list", "add", "edit", "export", "import"}, &TArguments::category},
+        {"--name", {"edit"}, &TArguments::name},
+        {"--high", {"add", "edit"}, nullptr, &TArguments::high},
+        {"--normal", {"add", "edit"}, nullptr, &TArguments::normal},
+        {"--due", {"add", "edit"}, &TArguments::due},
+        {"--no-due", {"edit"}, nullptr, &TArguments::noDue},
+        {"--remind", {"add", "edit"}, &TArguments::remind},
+        {"--no-remind", {"edit"}, nullptr, &TArguments::noRemind},
+        {"--note", {"add", "edit"}, &TArguments::note},
+        {"--no-note", {"edit"}, nullptr, &TArguments::noNote},
+        {"--sound", {"add", "edit"}, &TArguments::sound},
+        {"--no-sound", {"edit"}, nullptr, &TArguments::noSound},
+        {"--format", {"list", "export"}, &TArguments::format},
         {"-o", {"export"}, &TArguments::output},
         {"--output", {"export"}, &TArguments::output},
-    }};
+        {"--open", {"list"}, nullptr, &TArguments::open},
+        {"--done", {"list"}, nullptr, &TArguments::done},
+        {"--due-before", {"list"}, &TArguments::dueBefore},
+        {"--search", {"list"}, &TArguments::search},
+        {"--sort", {"list"}, &TArguments::sort},
+        {"--dry-run", {"delete"}, nullptr, &TArguments::dryRun},
+    };
     return options;
 }
 
@@ -67,56 +55,137 @@ const TOption* FindOption(const std::string& name) {
     return nullptr;
 }
 
-bool IsCommand(const std::string& word) {
-    return word == "list" || word == "add" || word == "export" || word == "import";
+// Each command with the operands it takes: how many at least and at most, what they are,
+// and whether they name tasks.
+struct TCommandShape {
+    const char* name;
+    size_t least;
+    size_t most;
+    const char* operand;
+    bool tasks;
+};
+
+constexpr std::array<TCommandShape, 10> Commands{{
+    {"list", 0, 0, "", false},
+    {"show", 1, 1, "the task's ID", true},
+    {"add", 1, 1, "the task's NAME", false},
+    {"edit", 1, 1, "the task's ID", true},
+    {"done", 1, SIZE_MAX, "the ID of a task", true},
+    {"undone", 1, SIZE_MAX, "the ID of a task", true},
+    {"delete", 1, SIZE_MAX, "the ID of a task", true},
+    {"export", 0, 0, "", false},
+    {"import", 1, 1, "the FILE to import (- for standard input)", false},
+    {"categories", 0, 0, "", false},
+}};
+
+const TCommandShape* FindCommand(const std::string& word) {
+    for (const TCommandShape& command : Commands)
+        if (word == command.name)
+            return &command;
+    return nullptr;
+}
+
+bool Given(const std::vector<std::string>& given, const char* name) {
+    return std::find(given.begin(), given.end(), name) != given.end();
+}
+
+void CheckOperands(const TCommandShape& shape, const std::vector<std::string>& operands) {
+    const std::string command = shape.name;
+    if (operands.size() < shape.least)
+        throw UsageError(command + " needs " + shape.operand);
+    if (operands.size() > shape.most)
+        throw UsageError(command == "add"
+                             ? "add takes one NAME; put a name of several words in quotes"
+                             : "unexpected argument \"" + operands[shape.most] + "\"");
+    if (shape.tasks)
+        for (const std::string& operand : operands)
+            if (!IsTaskReference(operand))
+                throw UsageError("\"" + operand +
+                                 "\" is no task ID: give its id (digits) or uid:UID");
+}
+
+void CheckValues(const TArguments& args) {
+    const std::vector<std::string> formats = args.command == "export"
+                                                 ? std::vector<std::string>{"ics", "csv"}
+                                                 : std::vector<std::string>{"table", "json", "tsv"};
+    if (args.command == "export" && !args.format)
+        throw UsageError("export needs --format ics or --format csv");
+    if (args.format && std::find(formats.begin(), formats.end(), *args.format) == formats.end())
+        throw UsageError("--format is " + formats[0] + ", " + formats[1] +
+                         (formats.size() > 2 ? " or " + formats[2] : "") + ", not \"" +
+                         *args.format + "\"");
+    for (const auto* date : {&args.due, &args.dueBefore})
+        if (*date && !ParseDate(**date))
+            throw UsageError((date == &args.due ? "--due" : "--due-before") +
+                             std::string(" wants a date as YYYY-MM-DD, not \"") + **date + "\"");
+    if (args.remind && !ParseDateMinute(*args.remind))
+        throw UsageError("--remind wants a time as \"YYYY-MM-DD HH:MM\", not \"" + *args.remind +
+                         "\"");
+    const std::array<const char*, 5> sorts{"name", "priority", "category", "reminder", "due"};
+    if (args.sort && std::find(sorts.begin(), sorts.end(), *args.sort) == sorts.end())
+        throw UsageError("--sort is name, priority, category, reminder or due, not \"" +
+                         *args.sort + "\"");
 }
 
 // Checks that every option given fits the command, and that the command has what it needs.
-void CheckFits(const TArguments& args, const std::vector<std::string>& given,
-               const std::vector<std::string>& operands) {
+void CheckFits(const TArguments& args, const std::vector<std::string>& given) {
     for (const std::string& name : given) {
         const std::vector<std::string>& commands = FindOption(name)->commands;
         if (!commands.empty() &&
             std::find(commands.begin(), commands.end(), args.command) == commands.end())
             throw UsageError(args.command + " takes no option " + name);
     }
-    const bool wantsOperand = args.command == "add" || args.command == "import";
-    if (wantsOperand && operands.empty())
-        throw UsageError(args.command == "add" ? "add needs the task's NAME"
-                                               : "import needs the FILE to import");
-    if (operands.size() > (wantsOperand ? 1u : 0u))
-        throw UsageError(args.command == "add"
-                             ? "add takes one NAME; put a name of several words in quotes"
-                             : "unexpected argument \"" + operands.back() + "\"");
-    if (args.command == "export" && !args.format)
-        throw UsageError("export needs --format ics or --format csv");
-    if (args.format && *args.format != "ics" && *args.format != "csv")
-        throw UsageError("--format is ics or csv, not \"" + *args.format + "\"");
-    if (args.due && !ParseDate(*args.due))
-        throw UsageError("--due wants a date as YYYY-MM-DD, not \"" + *args.due + "\"");
-    if (args.remind && !ParseDateMinute(*args.remind))
-        throw UsageError("--remind wants a time as \"YYYY-MM-DD HH:MM\", not \"" + *args.remind +
-                         "\"");
+    CheckOperands(*FindCommand(args.command), args.operands);
+    const std::array<std::pair<const char*, const char*>, 6> opposites{{{"--high", "--normal"},
+                                                                        {"--due", "--no-due"},
+                                                                        {"--remind", "--no-remind"},
+                                                                        {"--note", "--no-note"},
+                                                                        {"--sound", "--no-sound"},
+                                                                        {"--open", "--done"}}};
+    for (const auto& [one, other] : opposites)
+        if (Given(given, one) && Given(given, other))
+            throw UsageError(std::string(one) + " and " + other + " do not go together");
+    if (args.command == "edit" &&
+        std::all_of(given.begin(), given.end(),
+                    [](const std::string& name) { return name == "--database"; }))
+        throw UsageError("edit needs something to change, such as --name or --due");
+    if (args.sound && args.noRemind)
+        throw UsageError("--sound plays at the reminder, which --no-remind turns off");
+    if (args.command == "add" && args.sound && !args.remind)
+        throw UsageError("--sound plays at the reminder: give --remind too");
+    CheckValues(args);
 }
 
 } // namespace
 
+bool IsTaskReference(const std::string& word) {
+    if (word.starts_with("uid:"))
+        return word.size() > 4;
+    if (word.empty() || word.size() > 10 || !std::all_of(word.begin(), word.end(), [](char c) {
+            return std::isdigit(static_cast<unsigned char>(c));
+        }))
+        return false;
+    return std::stoll(word) <= INT32_MAX;
+}
+
 TArguments ParseArguments(const std::vector<std::string>& arguments) {
     TArguments args;
-    std::vector<std::string> operands, given;
+    std::vector<std::string> given;
     bool optionsEnded = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& word = arguments[i];
         if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
-            if (args.command.empty() && !IsCommand(word))
+            if (args.command.empty() && !FindCommand(word))
                 throw UsageError("unknown command \"" + word + "\"");
-            (args.command.empty() ? args.command : operands.emplace_back()) = word;
+            (args.command.empty() ? args.command : args.operands.emplace_back()) = word;
             continue;
         }
         if (word == "--") {
             optionsEnded = true;
         } else if (word == "-h" || word == "--help") {
             args.help = true;
+        } else if (word == "--version") {
+            args.version = true;
         } else {
             const size_t equals = word.find('=');
             const std::string name = word.substr(0, equals);
@@ -136,12 +205,10 @@ TArguments ParseArguments(const std::vector<std::string>& arguments) {
             given.push_back(name);
         }
     }
-    if (args.help)
+    if (args.help || args.version)
         return args;
     if (args.command.empty())
         throw UsageError("no command given");
-    CheckFits(args, given, operands);
-    if (!operands.empty())
-        args.operand = operands.front();
+    CheckFits(args, given);
     return args;
 }

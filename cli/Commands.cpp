@@ -1,84 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "cli/Commands.h"
 
+#include "cli/Lookup.h"
 #include "cli/OutputFile.h"
-#include "store/CategoryTable.h"
-#include "store/CsvExport.h"
-#include "store/DateText.h"
-#include "store/IcalExchange.h"
-#include "store/InstanceSocket.h"
-#include "store/StoreError.h"
-#include "store/TaskTable.h"
-#include "store/TaskWrite.h"
+#include "store/dates/DateText.h"
+#include "store/db/StoreError.h"
+#include "store/exchange/CsvExport.h"
+#include "store/exchange/IcalExchange.h"
+#include "store/instance/InstanceSocket.h"
+#include "store/records/CategoryTable.h"
+#include "store/records/TaskTable.h"
+#include "store/records/TaskWrite.h"
 
-#include <algorithm>
+#include <iostream>
+#include <iterator>
 
 namespace {
 
-// The category the option names, 0 when it names none; an unknown name fails.
-int32_t NamedCategory(TDM& dm, const TArguments& args) {
-    if (!args.category)
-        return 0;
-    const std::vector<TMyRec1> categories = LoadCategories(dm);
-    const TMyRec1* category = FindCategoryByName(categories, *args.category);
-    if (!category)
-        throw StoreError("There is no category \"" + TrimName(*args.category) + "\".");
-    return category->id;
-}
-
-// Characters, not bytes, so that columns line up under non-Latin names.
-size_t Width(const std::string& text) {
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
-std::string Padded(const std::string& text, size_t width) {
-    return text + std::string(width - std::min(width, Width(text)), ' ');
-}
-
-} // namespace
-
-void ListTasks(TDM& dm, const TArguments& args, std::ostream& out) {
-    const int32_t category = NamedCategory(dm, args);
-    std::vector<TMyRec2> tasks = ReadAllTasks(dm);
-    std::erase_if(
-        tasks, [&](const TMyRec2& task) { return category > 0 && task.intCategory != category; });
-    size_t idWidth = 1, categoryWidth = 1;
-    for (const TMyRec2& task : tasks) {
-        idWidth = std::max(idWidth, std::to_string(task.id).size());
-        categoryWidth = std::max(categoryWidth, Width(task.strCategory));
-    }
-    for (const TMyRec2& task : tasks) {
-        const std::string id = std::to_string(task.id);
-        out << std::string(idWidth - id.size(), ' ') << id << "  "
-            << (task.intDone == 1 ? "[x]" : "[ ]") << "  "
-            << (task.intPriority == 0 ? "High  " : "Normal") << "  "
-            << Padded(task.strCategory, categoryWidth) << "  "
-            << Padded(task.intDue == 1 ? FormatDate(task.dateDue) : "-", 10) << "  "
-            << Padded(task.intReminder == 1 ? FormatDateMinute(task.datetimeReminder) : "-", 16)
-            << "  " << task.strName << "\n";
-    }
-}
-
-void AddTask(TDM& dm, const TArguments& args, std::ostream& out) {
-    TTaskEdit task = NewTaskEdit();
-    task.strName = TrimName(args.operand);
-    if (task.strName.empty())
+std::string NameOrRefusal(const std::string& name) {
+    const std::string trimmed = TrimName(name);
+    if (trimmed.empty())
         throw StoreError("The task's name is empty.");
-    if (args.high)
-        task.intPriority = 0;
+    return trimmed;
+}
+
+// What the options say of a task, written over what it had, with the editor's rules: a
+// blank note is none, turning the reminder off turns its sound off.
+void ApplyOptions(TDM& dm, const TArguments& args, TTaskEdit& task) {
+    if (args.name)
+        task.strName = NameOrRefusal(*args.name);
+    if (args.category)
+        task.intCategory = NamedCategory(dm, *args.category);
+    if (args.high || args.normal)
+        task.intPriority = args.high ? 0 : 1;
     if (args.due) {
         task.intDue = 1;
         task.dateDue = *ParseDate(*args.due);
     }
+    if (args.noDue)
+        task.intDue = 0;
     if (args.remind) {
         task.intReminder = 1;
         task.datetimeReminder = *ParseDateMinute(*args.remind);
     }
-    if (args.note && !IsBlank(*args.note))
-        task.strNote = *args.note;
-    task.intCategory = NamedCategory(dm, args);
-    if (task.intCategory == 0) {
+    if (args.noRemind || args.noSound) {
+        task.intReminder = args.noRemind ? 0 : task.intReminder;
+        task.intSound = 0;
+        task.strSoundFile.clear();
+    }
+    if (args.sound) {
+        if (task.intReminder != 1)
+            throw StoreError("The task has no reminder for the sound to play at; give --remind "
+                             "too.");
+        task.intSound = 1;
+        task.strSoundFile = NamedSound(dm, *args.sound);
+    }
+    if (args.note)
+        task.strNote = IsBlank(*args.note) ? std::nullopt : args.note;
+    if (args.noNote)
+        task.strNote.reset();
+}
+
+std::string ReadStandardInput() {
+    std::cin >> std::noskipws;
+    std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+    if (std::cin.bad())
+        throw StoreError("Cannot read standard input.");
+    return text;
+}
+
+} // namespace
+
+void AddTask(TDM& dm, const TArguments& args, std::ostream& out) {
+    TTaskEdit task = NewTaskEdit();
+    task.strName = NameOrRefusal(args.operands.front());
+    ApplyOptions(dm, args, task);
+    if (!args.category) {
         const std::vector<TMyRec1> categories = LoadCategories(dm);
         if (categories.empty())
             throw StoreError("The database has no category to put the task in.");
@@ -89,8 +87,18 @@ void AddTask(TDM& dm, const TArguments& args, std::ostream& out) {
     out << "Added task " << id << ".\n";
 }
 
+void EditTask(TDM& dm, const TArguments& args, std::ostream& out) {
+    const std::vector<TMyRec2> tasks = ReadAllTasks(dm);
+    const TMyRec2& record = tasks[NamedTasks(dm, tasks, args.operands).front()];
+    TTaskEdit task = TaskEditOf(record);
+    ApplyOptions(dm, args, task);
+    UpdateTask(dm, record.id, task);
+    NotifyRunningProgram(dm.DatabasePath(), "reload");
+    out << "Changed task " << record.id << ".\n";
+}
+
 void ExportTasks(TDM& dm, const TArguments& args, std::ostream& out) {
-    const int32_t category = NamedCategory(dm, args);
+    const int32_t category = args.category ? NamedCategory(dm, *args.category) : 0;
     const std::string text =
         *args.format == "ics" ? ExportIcal(dm, category) : ExportCsv(dm, category);
     if (args.output)
@@ -100,13 +108,21 @@ void ExportTasks(TDM& dm, const TArguments& args, std::ostream& out) {
 }
 
 void ImportFile(TDM& dm, const TArguments& args, std::ostream& out) {
-    const int32_t fallback = NamedCategory(dm, args);
-    const std::vector<TImportedTask> tasks = ReadIcalFile(args.operand);
+    const int32_t fallback = args.category ? NamedCategory(dm, *args.category) : 0;
+    const std::string& file = args.operands.front();
+    const std::vector<TImportedTask> tasks =
+        file == "-" ? ReadIcalText(ReadStandardInput(), "standard input") : ReadIcalFile(file);
     const TImportResult result = ImportTasks(dm, tasks, fallback);
-    NotifyRunningProgram(dm.DatabasePath(), "reload");
-    out << "Imported " << result.taskIds.size()
-        << (result.taskIds.size() == 1 ? " task" : " tasks");
+    if (!result.taskIds.empty() || !result.updatedIds.empty())
+        NotifyRunningProgram(dm.DatabasePath(), "reload");
+    out << result.taskIds.size() << " added, " << result.updatedIds.size() << " updated, "
+        << result.unchanged << " unchanged";
     for (size_t i = 0; i < result.newCategories.size(); ++i)
         out << (i == 0 ? "; new categories: " : ", ") << result.newCategories[i];
     out << ".\n";
+}
+
+void ListCategories(TDM& dm, const TArguments&, std::ostream& out) {
+    for (const TMyRec1& category : LoadCategories(dm))
+        out << category.strName << "\n";
 }

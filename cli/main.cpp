@@ -1,11 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "cli/ExecutableFolder.h"
 #include "store/DmUnit.h"
+#include "store/db/StoreError.h"
+#include "store/settings/ProgramInfo.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <map>
 
 namespace {
 
@@ -15,25 +20,43 @@ std::string OneLine(std::string message) {
     return message;
 }
 
+using TCommand = void (*)(TDM&, const TArguments&, std::ostream&);
+
+const std::map<std::string, TCommand> CommandsByName{
+    {"list", ListTasks},
+    {"show", ShowTask},
+    {"add", AddTask},
+    {"edit", EditTask},
+    {"done", MarkTasks},
+    {"undone", MarkTasks},
+    {"delete", DeleteNamedTasks},
+    {"export", ExportTasks},
+    {"import", ImportFile},
+    {"categories", ListCategories},
+};
+
 int Run(const TArguments& args, const char* argv0) {
     if (args.help) {
         std::cout << UsageText;
+        return 0;
+    }
+    if (args.version) {
+        std::cout << "tolvek-tasks " << ProgramVersion << "\n";
         return 0;
     }
     TDM dm(ResolveProgramFolders(ExecutableFolder(argv0)));
     if (args.database)
         dm.ADOTable1.SetDatabasePath(
             std::filesystem::absolute(*args.database).lexically_normal().string());
-    // As the organizer does at its start: a first run gets a database with a few categories.
+    // As the organizer does at its first start, adding to a database that is not there yet
+    // makes one with a few categories. Nothing else makes a file or a folder.
+    std::error_code ec;
+    if (args.command != "add" && args.command != "import" &&
+        !std::filesystem::exists(dm.DatabasePath(), ec))
+        throw StoreError("There is no database " + dm.DatabasePath() +
+                         (ec ? ": " + ec.message() + "." : "; add or import a task to make it."));
     dm.DataModuleCreate();
-    if (args.command == "list")
-        ListTasks(dm, args, std::cout);
-    else if (args.command == "add")
-        AddTask(dm, args, std::cout);
-    else if (args.command == "export")
-        ExportTasks(dm, args, std::cout);
-    else
-        ImportFile(dm, args, std::cout);
+    CommandsByName.at(args.command)(dm, args, std::cout);
     std::cout.flush();
     if (!std::cout)
         throw std::runtime_error("Cannot write to standard output.");

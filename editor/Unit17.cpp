@@ -1,15 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "editor/Unit17.h"
 
-#include "app/common/Controls.h"
-#include "app/common/DayCount.h"
-#include "app/common/FrameController.h"
-#include "app/common/MainWindowServices.h"
-#include "app/common/MessageBox.h"
-#include "app/common/Reporting.h"
-#include "app/common/Sound.h"
-#include "store/StoreError.h"
-#include "store/TaskTable.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/db/StoreError.h"
+#include "store/records/TaskTable.h"
+#include "uikit/DayCount.h"
+#include "uikit/MainWindowServices.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Reporting.h"
+#include "uikit/Sound.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTextDocument>
 #include <QTimeEdit>
@@ -42,17 +41,13 @@ template <typename Reaction> void SetChecked(QCheckBox* box, bool checked, React
 } // namespace
 
 TForm17::TForm17(TDM& dm, TMainWindowServices& mainWindow, QWidget* parent)
-    : QDialog(parent), dm_(dm), mainWindow_(mainWindow) {
-    setObjectName("Form17");
+    : TSkinnedDialog("Form17", TFrameKind::Dialog, "Add Task", parent), dm_(dm),
+      mainWindow_(mainWindow) {
     FormCreate();
 }
 
 void TForm17::FormCreate() {
     setFixedSize(408, 481);
-    UseWindowFont(this);
-    Frame = new TFrameController(this, TFrameKind::Dialog);
-    Frame->SetTitle("Add Task");
-    setWindowTitle("Add Task");
     CreateControls();
     SetTabOrder();
 
@@ -115,14 +110,6 @@ TTaskEdit TForm17::Results() const {
     if (!IsBlank(note))
         task.strNote = note;
     return task;
-}
-
-void TForm17::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // Only a show asked for by the program starts an edit; the window system showing the
-    // window again (after a desktop switch, say) changes nothing.
-    if (!event->spontaneous())
-        RunReportingErrors(this, [this] { FormShow(); });
 }
 
 void TForm17::setVisible(bool visible) {
@@ -309,13 +296,6 @@ void TForm17::BitBtn1Click() {
 
 void TForm17::BitBtn2Click() {
     close();
-}
-
-void TForm17::done(int result) {
-    const bool wasShown = isVisible();
-    QDialog::done(result);
-    if (wasShown)
-        FormClose();
 }
 
 void TForm17::FormClose() {

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
-#include "store/TaskWrite.h"
+#include "store/records/TaskWrite.h"
 #include "store/varUnit.h"
 
-#include <QDialog>
+#include "uikit/SkinnedDialog.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,7 +23,6 @@ class QPushButton;
 class QTimeEdit;
 class QToolButton;
 class TDM;
-class TFrameController;
 class TMainWindowServices;
 
 // The task editor: adds a task or edits one, and on "OK" writes the task and its note to the
@@ -34,7 +35,7 @@ class TMainWindowServices;
 // false nothing was written.
 //
 // While the editor is shown the main window's reminder check is paused.
-class TForm17 : public QDialog {
+class TForm17 : public TSkinnedDialog {
     Q_OBJECT
 
 public:
@@ -72,7 +73,40 @@ public:
     // Edit: the sound file selected when the editor is shown (UTF-8).
     std::string PresetSoundFile;
 
-    TFrameController* Frame = nullptr;
+    void CheckBox1Click();
+    void CheckBox2Click();
+    void CheckBox3Click();
+    void SpeedButton1Click();
+    void BitBtn1Click();
+    void BitBtn2Click();
+
+    void setVisible(bool visible) override;
+
+private:
+    void FormCreate();
+    void CreateControls();
+    void SetTabOrder();
+    void FormShow() override;
+    void FormClose() override;
+    void ReadCategories();
+    void FillCategories();
+    void FillSounds();
+    void SelectCategory(int32_t id);
+    void SetDueDate(bool on, const QDate& date);
+    void SetReminder(bool on, const QDate& date, const QTime& time);
+    void SetSound(bool on);
+    QString NoteText() const;
+
+    TDM& dm_;
+    TMainWindowServices& mainWindow_;
+    // The category rows the next show lists, read by exec() (or by the show itself).
+    std::optional<std::vector<TMyRec1>> categories_;
+    // Edit: the note as stored, and as the note box gave it back right after filling it, so
+    // that a note left alone is saved with its own bytes.
+    std::string storedNote_;
+    QString shownNote_;
+
+    // The window's controls are its own; each has its designed name as its object name.
     QLabel* Label2 = nullptr;   // "Task:"
     QLineEdit* Edit1 = nullptr; // name
     QLabel* Label3 = nullptr;   // "Category:"
@@ -92,42 +126,4 @@ public:
     QToolButton* SpeedButton1 = nullptr; // play
     QPushButton* BitBtn1 = nullptr;      // "OK"
     QPushButton* BitBtn2 = nullptr;      // "Cancel"
-
-    void CheckBox1Click();
-    void CheckBox2Click();
-    void CheckBox3Click();
-    void SpeedButton1Click();
-    void BitBtn1Click();
-    void BitBtn2Click();
-
-    // Every close ends here, whatever closed the editor.
-    void done(int result) override;
-    void setVisible(bool visible) override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
-    void FormCreate();
-    void CreateControls();
-    void SetTabOrder();
-    void FormShow();
-    void FormClose();
-    void ReadCategories();
-    void FillCategories();
-    void FillSounds();
-    void SelectCategory(int32_t id);
-    void SetDueDate(bool on, const QDate& date);
-    void SetReminder(bool on, const QDate& date, const QTime& time);
-    void SetSound(bool on);
-    QString NoteText() const;
-
-    TDM& dm_;
-    TMainWindowServices& mainWindow_;
-    // The category rows the next show lists, read by exec() (or by the show itself).
-    std::optional<std::vector<TMyRec1>> categories_;
-    // Edit: the note as stored, and as the note box gave it back right after filling it, so
-    // that a note left alone is saved with its own bytes.
-    std::string storedNote_;
-    QString shownNote_;
 };

@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The controls of the task editor, each at its designed place and size, and their keyboard
 // order.
 
 #include "editor/Unit17.h"
 
-#include "app/common/Controls.h"
-#include "app/common/GroupBox.h"
+#include "uikit/Controls.h"
+#include "uikit/GroupBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

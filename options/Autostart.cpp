@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "options/Autostart.h"
 
-#include "store/ProgramInfo.h"
+#include "store/settings/ProgramInfo.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "options/Unit12.h"
 
-#include "app/common/Controls.h"
-#include "app/common/FrameController.h"
-#include "app/common/Reporting.h"
-#include "app/common/myLabel.h"
 #include "resources/Pictures.h"
-#include "store/ProgramInfo.h"
+#include "store/settings/ProgramInfo.h"
+#include "uikit/Reporting.h"
+#include "uikit/myLabel.h"
 
 #include <QDesktopServices>
 #include <QPushButton>
@@ -34,14 +34,9 @@ void ShowLinkLit(QLabel* link, bool lit) {
 
 } // namespace
 
-TForm12::TForm12(QWidget* parent) : QDialog(parent) {
-    setObjectName("Form12");
-    setWindowTitle("About");
+TForm12::TForm12(QWidget* parent) : TSkinnedDialog("Form12", TFrameKind::Dialog, "About", parent) {
     setFixedSize(350, 386);
-    Frame = new TFrameController(this, TFrameKind::Dialog);
-    Frame->SetTitle("About");
     Frame->SetBlackLineRow(248);
-    UseWindowFont(this);
 
     Image1 = new QLabel(this);
     Image1->setGeometry(38, 64, 275, 90);
@@ -50,6 +45,10 @@ TForm12::TForm12(QWidget* parent) : QDialog(parent) {
     Label3 = TextLabel(new QLabel(this), "Made with care by the Tolvek Organizer team.", 56, 257);
     Label4 = new TMyLabel(this);
     TextLabel(Label4, HomePage, 56, 273);
+    Image1->setObjectName("Image1");
+    Label2->setObjectName("Label2");
+    Label3->setObjectName("Label3");
+    Label4->setObjectName("Label4");
     Label4->setCursor(Qt::PointingHandCursor);
     ShowLinkLit(Label4, false);
     connect(Label4, &TMyLabel::OnMouseEnter, this, [this] { ShowLinkLit(Label4, true); });
@@ -57,13 +56,13 @@ TForm12::TForm12(QWidget* parent) : QDialog(parent) {
     ConnectReporting(Label4, &TMyLabel::clicked, this, &TForm12::LinkClick);
 
     BitBtn1 = new QPushButton("OK", this);
+    BitBtn1->setObjectName("BitBtn1");
     BitBtn1->setGeometry(141, 320, 75, 25);
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TForm12::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+void TForm12::FormShow() {
     BitBtn1->setFocus();
 }
 

@@ -1,14 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
-#include <QDialog>
+#include "uikit/SkinnedDialog.h"
 
 class QLabel;
 class QPushButton;
-class TFrameController;
 class TMyLabel;
 
 // The about window: the program's name, its version and a link to its home page.
-class TForm12 : public QDialog {
+class TForm12 : public TSkinnedDialog {
     Q_OBJECT
 
 public:
@@ -16,13 +17,13 @@ public:
 
     void LinkClick();
 
+private:
+    void FormShow() override;
+
+    // The window's controls are its own; each has its designed name as its object name.
     QLabel* Image1 = nullptr;   // the banner
     QLabel* Label2 = nullptr;   // the version
     QLabel* Label3 = nullptr;   // the notice
     TMyLabel* Label4 = nullptr; // the home page link
     QPushButton* BitBtn1 = nullptr;
-    TFrameController* Frame = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
 };

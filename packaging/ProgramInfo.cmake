@@ -1,7 +1,9 @@
-# The program's name, version, home page and ids are stated once, in store/ProgramInfo.h, for
-# the program itself; the build reads them from there into PROGRAM_NAME, PROGRAM_VERSION,
-# PROGRAM_HOME_PAGE, PROGRAM_ID and PROGRAM_FILE_NAME.
-set(program_info_header ${CMAKE_CURRENT_LIST_DIR}/../store/ProgramInfo.h)
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# The program's name, version, home page and ids are stated once, in
+# store/settings/ProgramInfo.h, for the program itself; the build reads them from there into
+# PROGRAM_NAME, PROGRAM_VERSION, PROGRAM_HOME_PAGE, PROGRAM_ID and PROGRAM_FILE_NAME.
+set(program_info_header ${CMAKE_CURRENT_LIST_DIR}/../store/settings/ProgramInfo.h)
 file(READ ${program_info_header} program_info)
 foreach(pair NAME=ProgramName VERSION=ProgramVersion HOME_PAGE=HomePage ID=ProgramId
              FILE_NAME=ProgramFileName)
@@ -9,7 +11,7 @@ foreach(pair NAME=ProgramName VERSION=ProgramVersion HOME_PAGE=HomePage ID=Progr
   list(GET pair 0 variable)
   list(GET pair 1 constant)
   if(NOT program_info MATCHES "constexpr const char\\* ${constant} = \"([^\"]+)\";")
-    message(FATAL_ERROR "store/ProgramInfo.h does not define ${constant}")
+    message(FATAL_ERROR "store/settings/ProgramInfo.h does not define ${constant}")
   endif()
   set(PROGRAM_${variable} "${CMAKE_MATCH_1}")
 endforeach()

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "preview/MetafileList.h"
 
 #include "preview/PreviewError.h"
@@ -50,15 +52,6 @@ std::unique_ptr<QIODevice> TMetafileList::MakeStream(bool tempFile) const {
     // folder, where the pages can be seen under the control's prefix.
     file->fileName();
     return file;
-}
-
-QString TMetafileList::FileName() const {
-    const auto* file = dynamic_cast<const QTemporaryFile*>(stream_.get());
-    return file ? file->fileName() : QString();
-}
-
-qint64 TMetafileList::StreamSize() const {
-    return stream_ ? stream_->size() : 0;
 }
 
 qint64 TMetafileList::PageEnd(int index) const {

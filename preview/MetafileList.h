@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <QObject>
@@ -35,10 +37,6 @@ public:
     // Moves the pages into a stream of the other kind; a temporary file no longer used is
     // deleted. Throws TPreviewError when the new stream cannot be made.
     void SetUseTempFile(bool useTempFile);
-    // The temporary file's name while the pages are kept in one, else empty.
-    QString FileName() const;
-    // Bytes the pages take in the stream.
-    qint64 StreamSize() const;
 
 signals:
     void ListChanged();

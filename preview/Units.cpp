@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "preview/Units.h"
 
 int MulDivRound(std::int64_t a, std::int64_t b, std::int64_t c) {

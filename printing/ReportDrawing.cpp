@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "printing/ReportDrawing.h"
 
 #include "preview/Preview.h"
 #include "printing/ReportPages.h"
 #include "resources/Pictures.h"
-#include "store/DateText.h"
+#include "store/dates/DateText.h"
 #include "store/funUnit.h"
 
 #include <QGuiApplication>

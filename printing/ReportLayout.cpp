@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "printing/ReportLayout.h"
 
-#include "app/common/Controls.h"
+#include "uikit/Controls.h"
 
 #include <QPainter>
 #include <algorithm>

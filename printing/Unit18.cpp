@@ -1,12 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "printing/Unit18.h"
 
-#include "app/common/Controls.h"
-#include "app/common/FrameController.h"
-#include "app/common/MessageBox.h"
-#include "app/common/Reporting.h"
 #include "printing/Unit19.h"
-#include "store/TaskArrays.h"
 #include "store/funUnit.h"
+#include "store/records/TaskArrays.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Reporting.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,7 +16,6 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -73,13 +72,10 @@ int32_t Tenths(double centimetres) {
 
 } // namespace
 
-TForm18::TForm18(const TTaskArrays& tasks, QWidget* parent) : QDialog(parent), tasks_(tasks) {
-    setObjectName("Form18");
-    setWindowTitle("Print");
+TForm18::TForm18(const TTaskArrays& tasks, TForm19& preview, QWidget* parent)
+    : TSkinnedDialog("Form18", TFrameKind::Dialog, "Print", parent), tasks_(tasks),
+      preview_(preview) {
     setFixedSize(447, 392);
-    Frame = new TFrameController(this, TFrameKind::Dialog);
-    Frame->SetTitle("Print");
-    UseWindowFont(this);
     CreateControls();
     SetTabOrder();
     ConnectReporting(CheckBox5, &QCheckBox::toggled, this, &TForm18::CheckBox5Click);
@@ -89,12 +85,6 @@ TForm18::TForm18(const TTaskArrays& tasks, QWidget* parent) : QDialog(parent), t
     connect(BitBtn3, &QPushButton::clicked, this, &QDialog::reject);
     Edit1->installEventFilter(this);
     Edit2->installEventFilter(this);
-}
-
-void TForm18::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
 }
 
 void TForm18::FormShow() {
@@ -225,7 +215,7 @@ void TForm18::HandOver(bool preview) {
             Refuse(box, refusal);
             return;
         }
-    TPrintJob& job = Form19->PrintJob;
+    TPrintJob& job = preview_.PrintJob;
     job.Landscape = RadioButton1->isChecked() ? 0 : 1;
     job.PageHeight = Tenths(*SizeValue(Edit1->text().trimmed()));
     job.PageWidth = Tenths(*SizeValue(Edit2->text().trimmed()));
@@ -243,11 +233,11 @@ void TForm18::HandOver(bool preview) {
     job.PrintNotes = CheckBox8->isChecked();
     job.PreviewMode = preview;
     if (preview) {
-        Form19->exec();
+        preview_.exec();
         return;
     }
-    Form19->FormShow();
-    Form19->BitBtn2Click();
+    preview_.FormShow();
+    preview_.BitBtn2Click();
 }
 
 void TForm18::BitBtn1Click() {

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
-#include <QDialog>
+#include "uikit/SkinnedDialog.h"
 
 #include <string>
 
@@ -12,7 +14,6 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class TForm19;
-class TFrameController;
 class TTaskArrays;
 
 // The print settings window: which columns and groupings the task report has, which tasks it
@@ -22,11 +23,11 @@ class TTaskArrays;
 //
 // Set AllCategories and CategoryName, then exec(). The task options are reset at every
 // showing; the page size and orientation keep the user's choice for the rest of the run.
-class TForm18 : public QDialog {
+class TForm18 : public TSkinnedDialog {
     Q_OBJECT
 
 public:
-    explicit TForm18(const TTaskArrays& tasks, QWidget* parent = nullptr);
+    TForm18(const TTaskArrays& tasks, TForm19& preview, QWidget* parent = nullptr);
 
     // True when the main window shows all categories.
     bool AllCategories = true;
@@ -34,8 +35,6 @@ public:
     std::string CategoryName;
     // The page size group has had its first values.
     bool SizeInitialised = false;
-    // The print preview window the report goes to, once it exists.
-    TForm19* Form19 = nullptr;
 
     void CheckBox5Click(); // "Separate Categories"
     void ComboBox1Change();
@@ -47,7 +46,21 @@ public:
     void BitBtn1Click(); // "Print"
     void BitBtn2Click(); // "Preview"
 
-    TFrameController* Frame = nullptr;
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void SetTabOrder();
+    void FormShow() override;
+    void HandOver(bool preview);
+    void Refuse(QLineEdit* box, const char* message);
+
+    const TTaskArrays& tasks_;
+    // The print preview window the report goes to.
+    TForm19& preview_;
+
+    // The window's controls are its own; each has its designed name as its object name.
     QGroupBox* GroupBox1 = nullptr;       // " Task Options "
     QCheckBox* CheckBox1 = nullptr;       // "Print Priority column"
     QCheckBox* CheckBox2 = nullptr;       // "Print Category column"
@@ -72,17 +85,4 @@ public:
     QPushButton* BitBtn1 = nullptr; // "Print"
     QPushButton* BitBtn2 = nullptr; // "Preview"
     QPushButton* BitBtn3 = nullptr; // "Close"
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void CreateControls();
-    void SetTabOrder();
-    void FormShow();
-    void HandOver(bool preview);
-    void Refuse(QLineEdit* box, const char* message);
-
-    const TTaskArrays& tasks_;
 };

@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The controls of the print settings window, each at its designed place, and their keyboard
 // order.
 
 #include "printing/Unit18.h"
 
-#include "app/common/Controls.h"
-#include "app/common/GroupBox.h"
+#include "uikit/Controls.h"
+#include "uikit/GroupBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,19 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "printing/Unit19.h"
 
-#include "app/common/FrameController.h"
-#include "app/common/FrameGlyphs.h"
-#include "app/common/MessageBox.h"
-#include "app/common/MyImage.h"
-#include "app/common/Reporting.h"
 #include "preview/Preview.h"
 #include "store/funUnit.h"
+#include "uikit/FrameController.h"
+#include "uikit/FrameGlyphs.h"
+#include "uikit/MessageBox.h"
+#include "uikit/MyImage.h"
+#include "uikit/Reporting.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QShowEvent>
 #include <QToolButton>
 
 #include <algorithm>
@@ -70,11 +71,8 @@ QString Centimetres(int32_t tenthsOfMillimetre) {
 
 } // namespace
 
-TForm19::TForm19(QWidget* parent) : QDialog(parent) {
-    setObjectName("Form19");
-    setWindowTitle("Preview");
-    Frame = new TFrameController(this, TFrameKind::Preview);
-    Frame->SetTitle("Preview");
+TForm19::TForm19(QWidget* parent)
+    : TSkinnedDialog("Form19", TFrameKind::Preview, "Preview", parent) {
     CreateControls();
     ConnectControls();
 }
@@ -92,12 +90,6 @@ void TForm19::ConnectControls() {
     ConnectReporting(BitBtn1, &QPushButton::clicked, this, &TForm19::BitBtn1Click);
     ConnectReporting(BitBtn2, &QPushButton::clicked, this, &TForm19::BitBtn2Click);
     connect(BitBtn3, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void TForm19::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        RunReportingErrors(this, [this] { FormShow(); });
 }
 
 void TForm19::resizeEvent(QResizeEvent* event) {

@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "printing/PrintJob.h"
 #include "printing/ReportDrawing.h"
 #include "printing/ReportLayout.h"
 
-#include <QDialog>
+#include "uikit/SkinnedDialog.h"
 
 class QComboBox;
 class QFrame;
@@ -13,7 +15,6 @@ class QLineEdit;
 class QPushButton;
 class QToolBar;
 class QToolButton;
-class TFrameController;
 class TPrintPreview;
 
 // The print preview window: the task report one page at a time on the page preview control,
@@ -21,7 +22,7 @@ class TPrintPreview;
 //
 // The print settings window fills PrintJob and then either shows this window modally, or
 // runs FormShow without showing it and then BitBtn2Click ("Print all").
-class TForm19 : public QDialog {
+class TForm19 : public TSkinnedDialog {
     Q_OBJECT
 
 public:
@@ -29,7 +30,7 @@ public:
 
     // The show-time set-up: paper and orientation from the job, the task order, the pages,
     // page 1 on view at "Whole Page". Only the first set-up of a run maximizes the window.
-    void FormShow();
+    void FormShow() override;
 
     // The report: the print order, the pages, and one page laid out as the control's only page.
     void SortByCategory();
@@ -55,7 +56,25 @@ public:
     int CurrentPage = 1;
     bool FirstShowDone = false;
 
-    TFrameController* Frame = nullptr;
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateControls();
+    void ConnectControls();
+    void PlaceControls();
+    void SetPaper();
+    void SetOrientation();
+    void MaximizeAtFirstShow();
+    void NavigationUpdate();
+    void GoToPage(int page);
+    void PickScale(int item);
+    bool CanPrint();
+    QWidget* MessageOwner();
+
+    const TReportPictures pictures_;
+
+    // The window's controls are its own; each has its designed name as its object name.
     QWidget* Panel1 = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QToolButton* ToolButton1 = nullptr;
@@ -80,23 +99,4 @@ public:
     QPushButton* BitBtn3 = nullptr; // "Close"
     QFrame* Panel2 = nullptr;
     TPrintPreview* PrintPreview1 = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    void CreateControls();
-    void ConnectControls();
-    void PlaceControls();
-    void SetPaper();
-    void SetOrientation();
-    void MaximizeAtFirstShow();
-    void NavigationUpdate();
-    void GoToPage(int page);
-    void PickScale(int item);
-    bool CanPrint();
-    QWidget* MessageOwner();
-
-    const TReportPictures pictures_;
 };

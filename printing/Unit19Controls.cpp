@@ -1,12 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The controls of the print preview window, each at its designed place, and how they follow
 // the window's size: the left panel keeps to the left edge and grows downwards with its
 // buttons kept at the bottom; the right panel with the page grows both ways.
 
 #include "printing/Unit19.h"
 
-#include "app/common/Controls.h"
 #include "preview/Preview.h"
 #include "printing/PreviewGlyphs.h"
+#include "uikit/Controls.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -59,7 +61,6 @@ QToolButton* AddToolButton(QToolBar* bar, const char* name, TPreviewGlyph glyph,
 void TForm19::CreateControls() {
     resize(DesignSize);
     setMinimumSize(DesignSize);
-    UseWindowFont(this);
 
     Panel1 = new QWidget(this);
     Panel1->setObjectName("Panel1");

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The task report on the preview window's page preview control: the print order, the pages,
 // and one page laid out as the control's only page.
 
@@ -5,9 +7,9 @@
 
 #include "preview/Preview.h"
 #include "printing/ReportPages.h"
-#include "store/DateText.h"
-#include "store/ProgramInfo.h"
-#include "store/dateUnit.h"
+#include "store/dates/DateText.h"
+#include "store/dates/dateUnit.h"
+#include "store/settings/ProgramInfo.h"
 
 #include <functional>
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the scalable program icon of Tolvek Organizer, for the desktop's icon theme.
 
 It draws what PaintProgramIcon in resources/Pictures.cpp paints for the windows: a clipboard

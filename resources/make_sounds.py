@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the reminder sounds that ship with Tolvek Organizer.
 
 Every sound is synthesised here from sine waves, so the WAV files are entirely our own.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Paints the program icon at the sizes of the desktop's icon theme, with the same painting as
 // the windows' icon, so that the menu entry and the windows show one picture:
 //
@@ -6,7 +8,7 @@
 // writes OUTPUT_FOLDER/tolvek-organizer-SIZE.png for each size.
 
 #include "resources/Pictures.h"
-#include "store/ProgramInfo.h"
+#include "store/settings/ProgramInfo.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "store/DmUnit.h"
 
-#include "store/Schema.h"
-#include "store/StoreError.h"
+#include "store/db/Schema.h"
+#include "store/db/StoreError.h"
+#include "store/records/TaskUid.h"
 
 #include <filesystem>
 
@@ -21,6 +24,13 @@ void TDM::DataModuleCreate() {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec) && !ec)
         CreateDatabase(path);
+    // A file of an older version gets its tasks' UIDs here. One that cannot be read or written
+    // now is reported by the load or the write that needs it; its tasks answer with their
+    // legacy UIDs meanwhile.
+    try {
+        BringTaskUidsInStep(*this);
+    } catch (const StoreError&) {
+    }
 }
 
 std::string TDM::SoundFolder() const {

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
-#include "store/ProgramFolders.h"
-#include "store/TableCursor.h"
+#include "store/db/TableCursor.h"
+#include "store/settings/ProgramFolders.h"
 
 #include <cstdint>
 #include <string>
@@ -16,7 +18,8 @@ public:
     // One folder that holds db/, sound/ and help/, as a program run from its checkout has.
     explicit TDM(const std::string& programFolder);
 
-    // Creates the database when the file is missing; throws StoreError when it cannot.
+    // Creates the database when the file is missing (throws StoreError when it cannot), and
+    // brings the tasks' UIDs in step with the tasks when it can (see BringTaskUidsInStep).
     void DataModuleCreate();
 
     // The key for a new row of the table the cursor has open: 1 for an empty table,

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "store/funUnit.h"
 
 #include "store/DmUnit.h"
-#include "store/TableAccess.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/db/TableAccess.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "store/varUnit.h"
 
 int32_t DoneBottom = 1;

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <cstdint>
@@ -11,14 +13,12 @@ struct TMyRec1 {
     int32_t intPos = 0;
 };
 
-// A task row of t_task, completed with its category's fields and its note.
-// Date-times are day counts since 1899-12-30, the fraction being the time of day.
-struct TMyRec2 {
-    int32_t id = 0;
+// The columns of a t_task row that the task editor sets, held alike by the task record and
+// by what the editor saves. Date-times are day counts since 1899-12-30, the fraction being
+// the time of day.
+struct TTaskColumns {
     std::string strName;
     int32_t intCategory = 0;
-    std::string strCategory;
-    int32_t intPos = 0;
     int32_t intPriority = 0;
     int32_t intDue = 0;
     double dateDue = 0;
@@ -26,6 +26,13 @@ struct TMyRec2 {
     double datetimeReminder = 0;
     int32_t intSound = 0;
     std::string strSoundFile;
+};
+
+// A task row of t_task, completed with its category's fields and its note.
+struct TMyRec2 : TTaskColumns {
+    int32_t id = 0;
+    std::string strCategory;
+    int32_t intPos = 0;
     int32_t intDone = 0;
     int32_t intMemo = 0;
     std::string strNote;

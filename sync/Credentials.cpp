@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sync/Credentials.h"
 
-#include "store/ProgramInfo.h"
+#include "store/settings/ProgramInfo.h"
 #include "sync/WaitFor.h"
 
 #include <QDBusConnection>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sync/DavTransport.h"
 
-#include "store/ProgramInfo.h"
+#include "store/settings/ProgramInfo.h"
 #include "sync/DavHref.h"
 
 #include <QDateTime>

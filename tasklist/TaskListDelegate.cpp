@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tasklist/TaskListDelegate.h"
 
 #include "tasklist/TaskListModel.h"

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
-#include "store/TaskArrays.h"
+#include "store/records/TaskArrays.h"
 #include "store/varUnit.h"
 
 #include <QAbstractTableModel>

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tasklist/TaskListPainting.h"
 
-#include "app/common/Controls.h"
 #include "resources/Pictures.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "uikit/Controls.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,12 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tasklist/Unit2.h"
 
-#include "app/common/Controls.h"
-#include "app/common/Reporting.h"
 #include "resources/Pictures.h"
 #include "store/funUnit.h"
 #include "tasklist/BitBtn.h"
 #include "tasklist/TaskListDelegate.h"
 #include "tasklist/TaskListPainting.h"
+#include "uikit/Controls.h"
+#include "uikit/Reporting.h"
 
 #include <QDropEvent>
 #include <QHeaderView>
@@ -21,22 +23,28 @@ namespace {
 
 const std::array<int, 5> DesignedWidths = {300, 40, 40, 40, 90};
 
-TBitBtn* MakeButton(const QPixmap& glyph, const QString& caption, int spacing, QWidget* parent) {
+TBitBtn* MakeBitBtn(QWidget* parent, const char* name, const QPixmap& glyph, const QString& caption,
+                    int spacing) {
     auto* button = new TBitBtn(glyph, caption, spacing, parent);
+    button->setObjectName(name);
     button->setFont(WindowFont());
     return button;
 }
 
 } // namespace
 
-TForm2::TForm2(TDM& dm, QWidget* parent)
-    : QWidget(parent), tasks_(dm), AllTasks(tasks_.AllTasks()), ShownTasks(tasks_.ShownTasks()),
-      dm_(dm), vdt_(new QTreeView(this)),
-      bitBtn1_(MakeButton(AddPicture(), QStringLiteral("Add"), 8, this)),
-      bitBtn2_(MakeButton(EditPicture(), QStringLiteral("Edit"), 8, this)),
-      bitBtn3_(MakeButton(DeletePicture(), QStringLiteral("Delete"), 4, this)),
-      bitBtn4_(MakeButton(PrintPicture(), QStringLiteral("Print..."), 6, this)) {
+TForm2::TForm2(TDM& dm, TTaskArrays& tasks, TForm17& taskEditor, TForm18& printSettings,
+               const TMainWindowServices& mainWindow, QWidget* parent)
+    : QWidget(parent), tasks_(tasks), AllTasks(tasks_.AllTasks()), ShownTasks(tasks_.ShownTasks()),
+      dm_(dm), taskEditor_(taskEditor), printSettings_(printSettings), mainWindow_(mainWindow),
+      vdt_(new QTreeView(this)),
+      bitBtn1_(MakeBitBtn(this, "BitBtn1", AddPicture(), QStringLiteral("Add"), 8)),
+      bitBtn2_(MakeBitBtn(this, "BitBtn2", EditPicture(), QStringLiteral("Edit"), 8)),
+      bitBtn3_(MakeBitBtn(this, "BitBtn3", DeletePicture(), QStringLiteral("Delete"), 4)),
+      bitBtn4_(MakeBitBtn(this, "BitBtn4", PrintPicture(), QStringLiteral("Print..."), 6)) {
+    setObjectName("Form2");
     resize(686, 451);
+    vdt_->setObjectName("VDT");
 
     tasks_.SetListener(&model_);
     model_.InitNode = [this](int row) { VDTInitNode(row); };

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "store/DmUnit.h"
-#include "store/TaskArrays.h"
+#include "store/records/TaskArrays.h"
 #include "store/varUnit.h"
 #include "tasklist/TaskListModel.h"
 
@@ -22,16 +24,20 @@ class TMainWindowServices;
 
 // The task list window, docked into the main window: the list VDT of the tasks of one
 // category or of all, sortable by a click on any column header, above the buttons "Add",
-// "Edit", "Delete" and "Print...". It owns the task records the rest of the program reads.
+// "Edit", "Delete" and "Print...". It shows the task records the rest of the program reads,
+// and every change to them goes through it or through their owner.
 class TForm2 : public QWidget {
     Q_OBJECT
 
     // First, so that the views below refer to arrays that exist.
-    TTaskArrays tasks_;
+    TTaskArrays& tasks_;
 
 public:
-    // Builds the window's controls; nothing is read before FormCreate.
-    explicit TForm2(TDM& dm, QWidget* parent = nullptr);
+    // Builds the window's controls over the task records; nothing is read before FormCreate.
+    // "Add" and "Edit" open the task editor, "Print..." the print settings; the main window
+    // tells the category it shows.
+    TForm2(TDM& dm, TTaskArrays& tasks, TForm17& taskEditor, TForm18& printSettings,
+           const TMainWindowServices& mainWindow, QWidget* parent = nullptr);
 
     // Applies the window's colours, loads every task and then starts the reminder check.
     // A failing load throws before the reminder check is started.
@@ -71,19 +77,6 @@ signals:
     void CategoriesChanged();
 
 public:
-    // The task editor the commands show, once it exists.
-    TForm17* Form17 = nullptr;
-    // The print settings window "Print..." shows, once it exists.
-    TForm18* Form18 = nullptr;
-    // The main window this list is docked in, which tells the category it shows.
-    const TMainWindowServices* MainWindow = nullptr;
-
-    QTreeView* VDT() const { return vdt_; }
-    TBitBtn* BitBtn1() const { return bitBtn1_; } // "Add"
-    TBitBtn* BitBtn2() const { return bitBtn2_; } // "Edit"
-    TBitBtn* BitBtn3() const { return bitBtn3_; } // "Delete"
-    TBitBtn* BitBtn4() const { return bitBtn4_; } // "Print..."
-
     // Every task in id order; the reminder check scans it.
     const std::vector<TMyRec2>& AllTasks;
     // The rows of the list: row i shows entry i.
@@ -113,10 +106,14 @@ private:
     void ShowTaskGone(const TaskGoneError& gone);
 
     TDM& dm_;
+    TForm17& taskEditor_;
+    TForm18& printSettings_;
+    const TMainWindowServices& mainWindow_;
     TTaskListModel model_{ShownTasks};
-    QTreeView* vdt_;
-    TBitBtn* bitBtn1_;
-    TBitBtn* bitBtn2_;
-    TBitBtn* bitBtn3_;
-    TBitBtn* bitBtn4_;
+    // The window's controls are its own; each has its designed name as its object name.
+    QTreeView* vdt_;   // VDT
+    TBitBtn* bitBtn1_; // BitBtn1 "Add"
+    TBitBtn* bitBtn2_; // BitBtn2 "Edit"
+    TBitBtn* bitBtn3_; // BitBtn3 "Delete"
+    TBitBtn* bitBtn4_; // BitBtn4 "Print..."
 };

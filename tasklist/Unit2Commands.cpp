@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tasklist/Unit2.h"
 
-#include "app/common/MainWindowServices.h"
-#include "app/common/MessageBox.h"
 #include "editor/Unit17.h"
 #include "printing/Unit18.h"
-#include "store/StoreError.h"
+#include "store/db/StoreError.h"
+#include "uikit/MainWindowServices.h"
+#include "uikit/MessageBox.h"
 
 #include <QTreeView>
 
@@ -24,12 +26,12 @@ int TForm2::FocusedRow() const {
 }
 
 void TForm2::BitBtn1Click() {
-    Form17->TaskEditorMode = 1;
-    Form17->exec();
-    if (!Form17->EditAccepted)
+    taskEditor_.TaskEditorMode = 1;
+    taskEditor_.exec();
+    if (!taskEditor_.EditAccepted)
         return;
     // Listed at the end whatever category is shown, until the next reload.
-    tasks_.Add(Form17->EditTaskId, Form17->Results(), Form17->SavedCategory);
+    tasks_.Add(taskEditor_.EditTaskId, taskEditor_.Results(), taskEditor_.SavedCategory);
     FocusRow(static_cast<int>(ShownTasks.size()) - 1);
 }
 
@@ -39,16 +41,16 @@ void TForm2::BitBtn2Click() {
         ShowErrorBox(this, "You have not selected the task you want to edit!");
         return;
     }
-    Form17->PrepareEdit(ShownTasks[static_cast<size_t>(row)]);
-    Form17->exec();
-    if (Form17->TaskGone) {
+    taskEditor_.PrepareEdit(ShownTasks[static_cast<size_t>(row)]);
+    taskEditor_.exec();
+    if (taskEditor_.TaskGone) {
         LoadTasks(LoadedCategory);
         return;
     }
-    if (!Form17->EditAccepted)
+    if (!taskEditor_.EditAccepted)
         return;
     // The editor ran its own event loop; the row still holds the same task.
-    tasks_.EditFromList(row, Form17->Results(), Form17->SavedCategory);
+    tasks_.EditFromList(row, taskEditor_.Results(), taskEditor_.SavedCategory);
 }
 
 void TForm2::VDTDblClick() {
@@ -80,9 +82,10 @@ void TForm2::BitBtn4Click() {
         return;
     }
     // With one category shown, the report is headed by the name the first row was loaded with.
-    Form18->AllCategories = MainWindow->CategoryShown() == 0;
-    Form18->CategoryName = Form18->AllCategories ? std::string() : ShownTasks.front().strCategory;
-    Form18->exec();
+    printSettings_.AllCategories = mainWindow_.CategoryShown() == 0;
+    printSettings_.CategoryName =
+        printSettings_.AllCategories ? std::string() : ShownTasks.front().strCategory;
+    printSettings_.exec();
 }
 
 void TForm2::VDTChecked(int row, bool checked) {

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tasklist/Unit2.h"
 
-#include "app/common/MessageBox.h"
-#include "store/IcalExchange.h"
+#include "store/exchange/IcalExchange.h"
+#include "uikit/MessageBox.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tests/cli/TasksProcess.h"
 
 #include <fcntl.h>
@@ -19,7 +21,8 @@ std::string ReadFile(const std::filesystem::path& path) {
 
 } // namespace
 
-TRun RunTasks(const std::vector<std::string>& arguments, const std::filesystem::path& folder) {
+TRun RunTasks(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+              const std::filesystem::path& input) {
     const std::string outPath = (folder / "stdout.txt").string();
     const std::string errPath = (folder / "stderr.txt").string();
     std::vector<std::string> words{TOLVEK_TASKS};
@@ -31,7 +34,8 @@ TRun RunTasks(const std::vector<std::string>& arguments, const std::filesystem::
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, input.empty() ? "/dev/null" : input.c_str(),
+                                     O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <filesystem>
@@ -12,5 +14,6 @@ struct TRun {
 };
 
 // Runs tolvek-tasks with the arguments in the current environment, its output caught in
-// files of the folder.
-TRun RunTasks(const std::vector<std::string>& arguments, const std::filesystem::path& folder);
+// files of the folder, its standard input read from the file input (nothing when empty).
+TRun RunTasks(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+              const std::filesystem::path& input = {});

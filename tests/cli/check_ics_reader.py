@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Reads an export of tolvek-tasks with python3-icalendar, a reader of its own, and checks
 that every VTODO carries the properties its task calls for."""
 
@@ -5,28 +7,11 @@ import datetime
 import os
 import re
 import sqlite3
-import subprocess
-import sys
 import tempfile
 
 import icalendar
 
-TOOL = sys.argv[1]
-results = {"passed": 0, "failed": 0}
-
-
-def check(what, condition):
-    results["passed" if condition else "failed"] += 1
-    if not condition:
-        print("FAILED:", what)
-
-
-def run(env, *arguments):
-    done = subprocess.run([TOOL, *arguments], env=env, capture_output=True, text=True)
-    if done.returncode != 0:
-        sys.exit(f"tolvek-tasks {' '.join(arguments)} failed: {done.stderr}")
-    return done.stdout
-
+from tool_checks import check, finish, run
 
 with tempfile.TemporaryDirectory() as home:
     # New York's zone with its clock changes, written as a rule that needs no zone files.
@@ -40,6 +25,7 @@ with tempfile.TemporaryDirectory() as home:
     database.execute("UPDATE t_task SET intSound = 1, strSoundFile = 'alarm clock.wav' "
                      "WHERE id = 2")
     database.commit()
+    uids = dict(database.execute("SELECT idTask, strUid FROM t_uid"))
     database.close()
     out = os.path.join(home, "tasks.ics")
     run(env, "export", "--format", "ics", "-o", out)
@@ -51,7 +37,7 @@ check("PRODID", "PRODID" in calendar)
 todos = calendar.walk("VTODO")
 check("three VTODOs", len(todos) == 3)
 
-uid = re.compile(r"^task-(\d+)-[0-9a-f]{16}@tolvek-organizer$")
+uuid = re.compile(r"^[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}$")
 expected = [
     # summary, note, category, priority, status, due, (action, trigger in UTC, attach)
     ("Buy milk, bread; eggs", "line one\nline two, with a comma; and more", "Personal", 1,
@@ -63,8 +49,8 @@ expected = [
 ]
 for number, (todo, want) in enumerate(zip(todos, expected), start=1):
     summary, note, category, priority, status, due, alarm = want
-    match = uid.match(str(todo.get("UID")))
-    check(f"{number}: UID", match is not None and match.group(1) == str(number))
+    check(f"{number}: the task's UID", str(todo.get("UID")) == uids[number])
+    check(f"{number}: a random UUID", uuid.match(str(todo.get("UID"))) is not None)
     check(f"{number}: DTSTAMP", "DTSTAMP" in todo)
     check(f"{number}: SUMMARY", str(todo.get("SUMMARY")) == summary)
     check(f"{number}: DESCRIPTION",
@@ -94,5 +80,4 @@ for number, (todo, want) in enumerate(zip(todos, expected), start=1):
     if action == "DISPLAY":
         check(f"{number}: a display alarm says something", "DESCRIPTION" in alarms[0])
 
-print(f"{results['passed']} passed, {results['failed']} failed")
-sys.exit(1 if results["failed"] else 0)
+finish()

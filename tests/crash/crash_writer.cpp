@@ -1,12 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes to a database through the store without end, for the crash test: tasks with notes
 // are added, edited and deleted, categories added, moved and deleted. Before each write it
 // prints "B <write>" and after the write returned "D <write>" (with a new row's id), each line
 // flushed, so that the test that kills it knows which writes took.
 
-#include "store/CategoryTable.h"
 #include "store/DmUnit.h"
-#include "store/TaskTable.h"
-#include "store/TaskWrite.h"
+#include "store/records/CategoryTable.h"
+#include "store/records/TaskTable.h"
+#include "store/records/TaskWrite.h"
 
 #include <cstdio>
 #include <random>

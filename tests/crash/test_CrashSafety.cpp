@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A writer process is killed at random moments in the middle of its writes; after each kill
 // the database must be whole, hold every write the writer saw return, and keep the store's
 // invariants.
 
 #include "store/DmUnit.h"
+#include "tests/SqlFile.h"
 
 #include <gtest/gtest.h>
 
@@ -50,38 +53,8 @@ std::string NoteOf(const std::string& name) {
     return "note of " + name + "\r\nits second line";
 }
 
-class TDatabase {
-public:
-    explicit TDatabase(const std::string& path) {
-        // Read-write, as the program opens it: a journal the killed writer left is rolled back.
-        sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
-    }
-    ~TDatabase() { sqlite3_close(db_); }
-    // Every row of a query, its columns as text ("" for NULL).
-    std::vector<std::vector<std::string>> Rows(const std::string& sql) const {
-        std::vector<std::vector<std::string>> rows;
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-            ADD_FAILURE() << sqlite3_errmsg(db_) << " in " << sql;
-            return rows;
-        }
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            auto& row = rows.emplace_back();
-            for (int c = 0; c < sqlite3_column_count(statement); ++c) {
-                const auto* text = sqlite3_column_text(statement, c);
-                row.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
-            }
-        }
-        sqlite3_finalize(statement);
-        return rows;
-    }
-
-private:
-    sqlite3* db_ = nullptr;
-};
-
 // The store's invariants, and the file's own integrity.
-void ExpectWhole(const TDatabase& db) {
+void ExpectWhole(const TSqlFile& db) {
     EXPECT_EQ(db.Rows("PRAGMA integrity_check"), (std::vector<std::vector<std::string>>{{"ok"}}));
     EXPECT_TRUE(db.Rows("SELECT id FROM t_task WHERE intCategory NOT IN "
                         "(SELECT id FROM t_category)")
@@ -94,12 +67,19 @@ void ExpectWhole(const TDatabase& db) {
     EXPECT_TRUE(
         db.Rows("SELECT idTask FROM t_note WHERE idTask NOT IN (SELECT id FROM t_task)").empty())
         << "a note without its task";
+    EXPECT_TRUE(db.Rows("SELECT id FROM t_task WHERE id NOT IN (SELECT idTask FROM t_uid)").empty())
+        << "a task without its UID";
+    EXPECT_TRUE(
+        db.Rows("SELECT idTask FROM t_uid WHERE idTask NOT IN (SELECT id FROM t_task)").empty())
+        << "a UID without its task";
+    EXPECT_TRUE(db.Rows("SELECT strUid FROM t_uid GROUP BY strUid HAVING COUNT(*) > 1").empty())
+        << "two tasks with one UID";
     const auto positions = db.Rows("SELECT intPos FROM t_category ORDER BY intPos");
     for (size_t k = 0; k < positions.size(); ++k)
         EXPECT_EQ(positions[k][0], std::to_string(k + 1)) << "positions are not 1 to n";
 }
 
-TState ReadState(const TDatabase& db) {
+TState ReadState(const TSqlFile& db) {
     TState state;
     for (const auto& row : db.Rows("SELECT id, strName, intCategory FROM t_task"))
         state.tasks[std::stoi(row[0])] = {row[1], std::stoi(row[2]), std::nullopt};
@@ -236,7 +216,7 @@ TEST(CrashSafety, KillsInTheMiddleOfWritesLoseNothingAndBreakNothing) {
     const std::string database = (folder / "db" / "data.db").string();
     std::mt19937 random(20261209);
     int kills = 0, writesSeen = 0, underWayLanded = 0;
-    TState before = ReadState(TDatabase(database));
+    TState before = ReadState(TSqlFile(database));
     const auto start = std::chrono::steady_clock::now();
     for (int round = 0; round < 60 && !::testing::Test::HasFailure(); ++round) {
         const auto life = std::chrono::milliseconds(round == 0 ? 600 : 20 + random() % 330);
@@ -247,7 +227,8 @@ TEST(CrashSafety, KillsInTheMiddleOfWritesLoseNothingAndBreakNothing) {
             Apply(expected, write, id);
         writesSeen += static_cast<int>(run.done.size());
 
-        const TDatabase db(database);
+        // Read-write, as the program opens it: a journal the killed writer left is rolled back.
+        const TSqlFile db(database);
         ExpectWhole(db);
         const TState found = ReadState(db);
         if (found != expected) {

@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks the organizer as it is installed, run and packaged.
 
     check_install.py tree    CONFIG   the staged install tree, its desktop entry and metadata
     check_install.py run     CONFIG   the staged programs keep their data in XDG_DATA_HOME
     check_install.py checkout CONFIG  ./run.sh keeps the data in the checkout
     check_install.py package CONFIG   the Debian package, its fields, files and lintian
+    check_install.py manuals CONFIG   the staged manual pages render without a warning
+    check_install.py completions CONFIG  the staged completions load and complete in their shells
 
 CONFIG is a JSON file the build writes with the paths and names these checks need. Every
 check works in a temporary folder of its own and installs nowhere else.
@@ -24,6 +27,13 @@ from pathlib import Path
 START_SECONDS = 20
 # The sizes of the icon theme's pictures.
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
+# The manual pages, and the completion files of tolvek-tasks with the shell that reads each.
+MANUAL_PAGES = ("tolvek-organizer", "tolvek-tasks")
+COMPLETIONS = {
+    "bash": "share/bash-completion/completions/tolvek-tasks",
+    "zsh": "share/zsh/vendor-completions/_tolvek-tasks",
+    "fish": "share/fish/vendor_completions.d/tolvek-tasks.fish",
+}
 
 
 class CheckFailed(Exception):
@@ -69,6 +79,8 @@ def expected_files(config):
         f"share/icons/hicolor/scalable/apps/{name}.svg",
     }
     files |= {f"share/icons/hicolor/{s}x{s}/apps/{name}.png" for s in ICON_SIZES}
+    files |= {f"share/man/man1/{page}.1.gz" for page in MANUAL_PAGES}
+    files |= set(COMPLETIONS.values())
     files |= {f"share/{name}/sound/{p.name}" for p in (source / "sound").glob("*.wav")}
     files |= {f"share/{name}/help/{p.name}" for p in (source / "help").iterdir()}
     return files
@@ -135,6 +147,7 @@ def check_tree(config):
             f'<release version="{config["version"]}"',
             "<description>",
             "<screenshot type=\"default\">",
+            "<project_license>GPL-3.0-or-later</project_license>",
         ):
             check(part in text, f"{metainfo.name} lacks {part}")
 
@@ -200,8 +213,13 @@ def check_run(config):
         database = Path(environment["XDG_DATA_HOME"]) / config["file_name"] / "db/data.db"
         before = snapshot(Path(folder) / "stage")
 
-        # The companion on a first run makes the database where the organizer keeps it.
-        run([prefix / "bin/tolvek-tasks", "list"], env=environment, cwd=folder)
+        # The companion reads no database that is not there, and makes none for it; its first
+        # task makes the database where the organizer keeps it.
+        listing = subprocess.run([prefix / "bin/tolvek-tasks", "list"], env=environment, cwd=folder,
+                                 capture_output=True, text=True, timeout=60)
+        check(listing.returncode == 1 and not Path(environment["XDG_DATA_HOME"], config["file_name"]).exists(),
+              f"list without a database: {listing.returncode}, {listing.stderr}")
+        run([prefix / "bin/tolvek-tasks", "add", "first"], env=environment, cwd=folder)
         check(database.is_file(), f"tolvek-tasks made no {database}")
         database.unlink()
 
@@ -285,12 +303,128 @@ def check_package(config):
         check(len(fields["Description"].splitlines()) > 1, "the description has no long part")
         check(fields["Homepage"] == config["home_page"], f"Homepage: {fields['Homepage']}")
 
-        # Errors fail; the warnings left are known (no manual pages, an upload closing no bug).
-        print(run(["lintian", "--fail-on", "error", package]), end="")
+        # The copyright file gives the licence of every file, and where its text is.
+        unpacked = Path(folder) / "unpacked"
+        run(["dpkg-deb", "-x", package, unpacked])
+        copyright = (unpacked / doc / "copyright").read_text(encoding="utf-8")
+        for part in ("Files: *\n", "License: GPL-3.0-or-later\n",
+                     "/usr/share/common-licenses/GPL-3"):
+            check(part in copyright, f"the copyright file lacks {part!r}")
+
+        # Errors fail; the one warning left is known (an upload closing no bug).
+        findings = run(["lintian", "--fail-on", "error", package])
+        print(findings, end="")
+        check("no-manual-page" not in findings, "lintian misses a manual page")
+
+
+def check_manuals(config):
+    """Each manual page renders, through man and through groff with every warning on."""
+    with tempfile.TemporaryDirectory() as folder:
+        prefix = stage(config, folder)
+        for page in MANUAL_PAGES:
+            path = prefix / f"share/man/man1/{page}.1.gz"
+            shown = subprocess.run(["man", "--warnings", "-l", path], capture_output=True,
+                                   text=True, timeout=60, env=dict(os.environ, MANWIDTH="80"))
+            check(shown.returncode == 0 and not shown.stderr,
+                  f"man -l {path.name}: {shown.returncode} {shown.stderr}")
+            for section in ("NAME", "SYNOPSIS", "DESCRIPTION", "SEE ALSO"):
+                check(f"\n{section}\n" in shown.stdout, f"{path.name} has no {section}")
+            check(f"Tolvek Organizer {config['version']}" in shown.stdout,
+                  f"{path.name} does not give the version")
+            roff = subprocess.run(["gzip", "-dc", path], capture_output=True, timeout=60).stdout
+            groff = subprocess.run(["groff", "-ww", "-z", "-man", "-k"], input=roff,
+                                   capture_output=True, timeout=60)
+            check(groff.returncode == 0 and not groff.stderr,
+                  f"groff on {path.name}: {groff.stderr.decode()}")
+        tasks = subprocess.run(["man", "-l", prefix / "share/man/man1/tolvek-tasks.1.gz"],
+                               capture_output=True, text=True, timeout=60).stdout
+        for part in ("EXIT STATUS", "--format", "uid:", "--dry-run", "--version"):
+            check(part in tasks, f"tolvek-tasks(1) says nothing of {part}")
+
+
+def completions_of(shell, prefix, line, environment, awaited=""):
+    """What the staged completion of that shell offers for the command line (for zsh, what
+    it shows once the awaited text is there)."""
+    script = prefix / COMPLETIONS[shell]
+    if shell == "bash":
+        words = line.split(" ")
+        program = (
+            f"source {script}\n"
+            f"COMP_WORDS=({' '.join(repr(w) for w in words)})\n"
+            f"COMP_CWORD={len(words) - 1}\n"
+            "_tolvek_tasks\n"
+            "printf '%s\\n' \"${COMPREPLY[@]}\"\n")
+        command = ["bash", "-c", program]
+    elif shell == "fish":
+        command = ["fish", "-c", f"source {script}; complete -C {line!r}"]
+    else:
+        # zsh completes inside its line editor only: a terminal of its own, typed into.
+        fpath = script.parent
+        command = ["zsh", "-f", "-c", ZSH_COMPLETE.replace("FPATH", str(fpath)), "zsh", line,
+                   awaited]
+    done = subprocess.run(command, capture_output=True, text=True, timeout=60, env=environment)
+    check(done.returncode == 0, f"{shell} completing {line!r}: {done.stderr}")
+    return done.stdout
+
+
+# Types the line and a tab into an interactive zsh, and prints what it shows once that holds
+# the text awaited, or after 10 s.
+ZSH_COMPLETE = r"""
+zmodload zsh/zpty
+zpty z zsh -f -i
+zpty -w z 'PS1=""; fpath=(FPATH $fpath); autoload -U compinit; compinit -u -D'
+zpty -w -n z "$1"$'\t'
+local out all
+for i in {1..50}; do
+  sleep 0.2
+  while zpty -r -t z out 2>/dev/null; do all+=$out; done
+  [[ $all == *$2* ]] && break
+done
+zpty -d z
+print -r -- "$all"
+"""
+
+
+def check_completions(config):
+    """Each shell reads its completion file, and offers commands, fixed values, the category
+    names and the task ids of the database."""
+    with tempfile.TemporaryDirectory() as folder:
+        prefix = stage(config, folder)
+        environment = private_environment(folder)
+        environment["PATH"] = f"{prefix / 'bin'}:{environment['PATH']}"
+        for shell, syntax in (("bash", ["bash", "-n"]), ("zsh", ["zsh", "-n"]),
+                              ("fish", ["fish", "--no-execute"])):
+            run([*syntax, prefix / COMPLETIONS[shell]])
+        for arguments in (["add", "Buy milk"], ["add", "Call the plumber", "--category", "Work"],
+                          ["done", "1"]):
+            run(["tolvek-tasks", *arguments], env=environment)
+
+        wanted = {
+            "tolvek-tasks ": ["list", "categories", "import"],
+            "tolvek-tasks add x --category ": ["Personal", "Work", "Shopping"],
+            "tolvek-tasks list --format ": ["json", "tsv"],
+            "tolvek-tasks undone ": ["1"],
+            "tolvek-tasks delete ": ["1", "2"],
+        }
+        for shell in ("bash", "fish"):
+            for line, words in wanted.items():
+                offered = completions_of(shell, prefix, line, environment).split("\n")
+                offered = {entry.split("\t")[0] for entry in offered}
+                check(set(words) <= offered, f"{shell} offers {sorted(offered)} for {line!r}")
+            done = completions_of(shell, prefix, "tolvek-tasks done ", environment)
+            check(done.split("\t")[0].strip() == "2", f"{shell} offers {done!r} for done")
+        # zsh shows the tasks with their names, and the categories.
+        shown = completions_of("zsh", prefix, "tolvek-tasks delete ", environment, "plumber")
+        check("1  -- Buy milk" in shown and "2  -- Call the plumber" in shown,
+              f"zsh shows {shown!r}")
+        shown = completions_of("zsh", prefix, "tolvek-tasks add x --category=", environment,
+                               "Work")
+        check("Personal" in shown and "Shopping" in shown and "Work" in shown,
+              f"zsh shows {shown!r}")
 
 
 CHECKS = {"tree": check_tree, "run": check_run, "checkout": check_checkout,
-          "package": check_package}
+          "package": check_package, "manuals": check_manuals, "completions": check_completions}
 
 if __name__ == "__main__":
     if len(sys.argv) != 3 or sys.argv[1] not in CHECKS:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Prints a recorded two-page document on a real CUPS queue whose PDF back end writes the job
 # under the home folder's PDF/, and checks that file. Starts cupsd for the run when it is not
 # running, and stops what it started. Exits 77 (skipped) when CUPS cannot be had here.

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Sourced by the print tests, after they set `queue` and `title`: a PDF queue of that name on
 # a CUPS scheduler, started for the run when it is not running. Everything made here goes at
 # exit: the queue, the jobs' PDFs under the home folder's PDF/ (and that folder when it was

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program side of the real printer test: prints a recorded two-page document on a
 // print queue, and checks the PDF file that the queue's back end wrote.
 //

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program side of the task report's end-to-end printer test.
 //
 //   report_print_helper print QUEUE TITLE a4|landscape|custom FOLDER
@@ -15,7 +17,9 @@
 #include "printing/Unit18.h"
 #include "printing/Unit19.h"
 #include "store/DmUnit.h"
-#include "store/TaskArrays.h"
+#include "store/records/TaskArrays.h"
+#include "tests/SqlFile.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,16 +36,12 @@
 #include <QTransform>
 #include <cstdio>
 #include <limits>
-#include <sqlite3.h>
 #include <string>
 
 namespace {
 
 void Sql(const std::string& database, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open(database.c_str(), &db);
-    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    TSqlFile(database).Exec(sql);
 }
 
 // Tasks in three categories, named so that the pages of perPage tasks look unlike each other:
@@ -61,13 +61,13 @@ void InsertTasks(const std::string& database, int count, int perPage) {
 
 // The paper of the case, and one table in list order with a category column.
 void ChooseOptions(TForm18& settings, const QString& paper) {
-    settings.CheckBox5->click();
+    CheckBox5(settings)->click();
     if (paper == "landscape")
-        settings.RadioButton2->setChecked(true);
+        RadioButton2(settings)->setChecked(true);
     if (paper == "custom") {
-        settings.ComboBox1->setCurrentIndex(6);
-        settings.Edit1->setText("25.00");
-        settings.Edit2->setText("18.00");
+        ComboBox1(settings)->setCurrentIndex(6);
+        Edit1(settings)->setText("25.00");
+        Edit2(settings)->setText("18.00");
     }
 }
 
@@ -99,8 +99,7 @@ int Print(const QStringList& arguments) {
 
     TForm19 preview;
     TTaskArrays tasks(dm);
-    TForm18 settings(tasks);
-    settings.Form19 = &preview;
+    TForm18 settings(tasks, preview);
     settings.show();
     ChooseOptions(settings, arguments[4]);
 
@@ -111,23 +110,23 @@ int Print(const QStringList& arguments) {
     QPrinter file(QPrinter::HighResolution);
     file.setOutputFormat(QPrinter::PdfFormat);
     file.setOutputFileName(trial.filePath("trial.pdf"));
-    preview.PrintPreview1->SetPrinter(&file);
-    settings.BitBtn1->click();
+    PrintPreview1(preview)->SetPrinter(&file);
+    BitBtn1(settings)->click();
     const int perPage = preview.Layout.PageLastTask[0] + 1;
     InsertTasks(dm.DatabasePath(), 2 * perPage + 1, perPage);
     tasks.Load(0, -1, -1);
 
-    preview.PrintPreview1->SetPrinter(&printer);
+    PrintPreview1(preview)->SetPrinter(&printer);
     int jobs = 0;
-    QObject::connect(preview.PrintPreview1, &TPrintPreview::BeforePrint, [&] {
-        preview.PrintPreview1->SetPrintJobTitle(arguments[3] + "-" + QString::number(++jobs));
+    QObject::connect(PrintPreview1(preview), &TPrintPreview::BeforePrint, [&] {
+        PrintPreview1(preview)->SetPrintJobTitle(arguments[3] + "-" + QString::number(++jobs));
     });
-    settings.BitBtn1->click();
+    BitBtn1(settings)->click();
 
     const QDir folder(arguments[5]);
     for (int page = 1; page <= preview.Layout.PageCount; ++page) {
         preview.DrawReportPage(page);
-        PageAt72(*preview.PrintPreview1).save(folder.filePath(QString("page-%1.png").arg(page)));
+        PageAt72(*PrintPreview1(preview)).save(folder.filePath(QString("page-%1.png").arg(page)));
     }
     std::printf("%d %d\n", preview.Layout.PageCount, jobs);
     return 0;

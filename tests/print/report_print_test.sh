@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Prints a three-page task report through the print settings window's "Print" on a real CUPS
 # queue whose PDF back end writes each job under the home folder's PDF/: on A4 in portrait,
 # A4 in landscape and a custom sheet of 18 by 25 cm. Every page must be a job of its own, of one

@@ -1,11 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "store/DmUnit.h"
+#include "tests/SqlFile.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sqlite3.h>
 #include <string>
 
 // A program folder in a fresh temporary directory with a new database in db/data.db,
@@ -29,31 +31,11 @@ protected:
 
     std::string Path() const { return dm_->DatabasePath(); }
 
-    // Runs SQL on its own connection; fails the test on an error.
-    void Exec(const std::string& sql) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(Path().c_str(), &db), SQLITE_OK);
-        char* error = nullptr;
-        const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-        const std::string message = error ? error : "";
-        sqlite3_free(error);
-        sqlite3_close(db);
-        ASSERT_EQ(rc, SQLITE_OK) << message << "\n" << sql;
-    }
+    // Runs SQL on its own connection; an error fails the test.
+    void Exec(const std::string& sql) { TSqlFile(Path()).Exec(sql); }
 
     // The first column of the first row of a query, as text ("" when there is no row).
-    std::string Query(const std::string& sql) {
-        sqlite3* db = nullptr;
-        sqlite3_open(Path().c_str(), &db);
-        sqlite3_stmt* stmt = nullptr;
-        std::string result;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
-            sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_text(stmt, 0))
-            result = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-        sqlite3_finalize(stmt);
-        sqlite3_close(db);
-        return result;
-    }
+    std::string Query(const std::string& sql) { return TSqlFile(Path()).Value(sql); }
 
     void AddTask(int id, const std::string& name, int category, int done = 0, int memo = 0) {
         Exec("INSERT INTO t_task (id, strName, intCategory, intDone, intMemo) VALUES (" +

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tests/store/TestDb.h"
 
-#include "store/Backup.h"
-#include "store/StoreError.h"
+#include "store/db/Backup.h"
+#include "store/db/StoreError.h"
 
 #include <fstream>
 #include <sstream>
@@ -25,17 +27,7 @@ protected:
     }
     // The number of tasks in another database file.
     static int TasksIn(const std::string& path) {
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* count = nullptr;
-        int tasks = -1;
-        if (sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM t_task", -1, &count, nullptr) ==
-                SQLITE_OK &&
-            sqlite3_step(count) == SQLITE_ROW)
-            tasks = sqlite3_column_int(count, 0);
-        sqlite3_finalize(count);
-        sqlite3_close(db);
-        return tasks;
+        return std::stoi(TSqlFile(path, SQLITE_OPEN_READONLY).Value("SELECT COUNT(*) FROM t_task"));
     }
     std::vector<std::string> FolderNames() const {
         std::vector<std::string> names;

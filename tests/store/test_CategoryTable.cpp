@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tests/store/TestDb.h"
 
-#include "store/CategoryTable.h"
-#include "store/StoreError.h"
-#include "store/TaskTable.h"
+#include "store/db/StoreError.h"
+#include "store/records/CategoryTable.h"
+#include "store/records/TaskTable.h"
 
 namespace {
 

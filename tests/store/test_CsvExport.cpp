@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tests/store/TestDb.h"
 
-#include "store/CsvExport.h"
-#include "store/TaskWrite.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/exchange/CsvExport.h"
+#include "store/records/TaskWrite.h"
 
 namespace {
 
@@ -53,20 +55,32 @@ TEST_F(CsvExportTest, HeaderThenOneRecordPerTaskWithQuotedFieldsKeptWhole) {
     WriteDoneMark(Dm(), InsertTask(Dm(), full), 1);
 
     const std::string text = ExportCsv(Dm(), 0);
-    EXPECT_EQ(text.rfind("id,strName,", 0), 0u); // no byte-order mark before the header
+    EXPECT_EQ(text.rfind("Name,Category,", 0), 0u); // no byte-order mark before the header
     const auto records = ReadCsv(text);
     ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(records[0], (std::vector<std::string>{"id", "strName", "intCategory", "intPriority",
-                                                    "intDone", "intDue", "dateDue", "intReminder",
-                                                    "datetimeReminder", "intSound", "strSoundFile",
-                                                    "intMemo", "strCategory", "strNote"}));
-    EXPECT_EQ(records[1], (std::vector<std::string>{"1", "Plain", "2", "1", "0", "0", "", "0", "",
-                                                    "0", "", "0", "Work", ""}));
-    EXPECT_EQ(records[2], (std::vector<std::string>{
-                              "2", "Say \"hi\", then leave", "1", "0", "1", "1", "2024-02-29", "1",
-                              "2024-02-28 07:05", "1", "bell, loud.wav", "1", "Personal",
-                              "line one\r\nline two\nÜmlaut, 日本語; \"quoted\""}));
+    EXPECT_EQ(records[0], (std::vector<std::string>{"Name", "Category", "Priority", "Done",
+                                                    "Due date", "Reminder", "Sound", "Note"}));
+    // No due date, reminder, sound or note: empty cells, whatever the dates stored beside.
+    EXPECT_EQ(records[1],
+              (std::vector<std::string>{"Plain", "Work", "Normal", "no", "", "", "", ""}));
+    EXPECT_EQ(records[2],
+              (std::vector<std::string>{"Say \"hi\", then leave", "Personal", "High", "yes",
+                                        "2024-02-29", "2024-02-28 07:05", "bell, loud.wav",
+                                        "line one\r\nline two\nÜmlaut, 日本語; \"quoted\""}));
     EXPECT_NE(text.find("\"Say \"\"hi\"\", then leave\""), std::string::npos);
+}
+
+TEST_F(CsvExportTest, ASoundSwitchedOffLeavesItsCellEmpty) {
+    TTaskEdit task;
+    task.strName = "Quiet";
+    task.intCategory = 1;
+    task.intReminder = 1;
+    task.datetimeReminder = EncodeDateTime({{2024, 5, 6}, 23, 59, 0});
+    task.strSoundFile = "ding.wav";
+    InsertTask(Dm(), task);
+    EXPECT_EQ(ReadCsv(ExportCsv(Dm(), 0)).at(1),
+              (std::vector<std::string>{"Quiet", "Personal", "Normal", "no", "", "2024-05-06 23:59",
+                                        "", ""}));
 }
 
 TEST_F(CsvExportTest, ACategoryGivesItsTasksOnlyAndAnEmptyOneTheHeader) {
@@ -74,7 +88,7 @@ TEST_F(CsvExportTest, ACategoryGivesItsTasksOnlyAndAnEmptyOneTheHeader) {
     AddTask(2, "work", 2);
     const auto work = ReadCsv(ExportCsv(Dm(), 2));
     ASSERT_EQ(work.size(), 2u);
-    EXPECT_EQ(work[1][1], "work");
+    EXPECT_EQ(work[1][0], "work");
     EXPECT_EQ(ReadCsv(ExportCsv(Dm(), 3)).size(), 1u);
 }
 

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tests/store/LocalZone.h"
 
-#include "store/DateText.h"
-#include "store/dateUnit.h"
+#include "store/dates/DateText.h"
+#include "store/dates/dateUnit.h"
 
 #include <gtest/gtest.h>
 

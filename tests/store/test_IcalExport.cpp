@@ -1,12 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tests/store/LocalZone.h"
 #include "tests/store/TestDb.h"
 
-#include "store/CategoryTable.h"
-#include "store/IcalExchange.h"
-#include "store/InstanceSocket.h"
-#include "store/StoreError.h"
-#include "store/TaskTable.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/db/StoreError.h"
+#include "store/exchange/IcalExchange.h"
+#include "store/instance/InstanceSocket.h"
+#include "store/records/CategoryTable.h"
+#include "store/records/TaskTable.h"
+#include "store/records/TaskUid.h"
 
 #include <cmath>
 
@@ -135,13 +138,12 @@ TEST_F(IcalExportTest, TheMappingOfEachField) {
     LocalZone zone(NewYork);
     AddEveryKind();
     const std::string text = ExportIcal(Dm(), 0);
-    const std::string hash = DatabasePathHash(Path());
     auto has = [&](const std::string& line) {
         return text.find("\r\n" + line + "\r\n") != std::string::npos;
     };
     EXPECT_EQ(text.rfind("BEGIN:VCALENDAR\r\n", 0), 0u);
     EXPECT_TRUE(has("VERSION:2.0"));
-    EXPECT_TRUE(has("UID:task-2-" + hash + "@tolvek-organizer"));
+    EXPECT_TRUE(has("UID:" + ReadTaskUids(Dm()).at(2)));
     EXPECT_TRUE(has("PRIORITY:1"));
     EXPECT_TRUE(has("PRIORITY:5"));
     EXPECT_TRUE(has("STATUS:COMPLETED"));
@@ -168,19 +170,20 @@ TEST_F(IcalExportTest, TheMappingOfEachField) {
     EXPECT_EQ(count("\r\nDESCRIPTION:"), 3u); // two notes, one display alarm
 }
 
-TEST_F(IcalExportTest, UidsStayForTheSameTaskOfTheSameFileAndDifferAcrossFiles) {
+TEST_F(IcalExportTest, EachToDoCarriesItsTasksKeptUid) {
     InsertTask(Dm(), Task("a", 1));
     InsertTask(Dm(), Task("b", 2));
+    const std::unordered_map<int32_t, std::string> uids = ReadTaskUids(Dm());
     const std::string first = ExportIcal(Dm(), 0);
-    const std::string uid = "UID:task-1-" + DatabasePathHash(Path()) + "@tolvek-organizer\r\n";
-    EXPECT_NE(first.find(uid), std::string::npos);
-    // A later run on the same file.
+    for (const int32_t id : {1, 2})
+        EXPECT_NE(first.find("\r\nUID:" + uids.at(id) + "\r\n"), std::string::npos) << id;
+    // A later run on the same file, and a copy of the file elsewhere: the same UIDs.
     TDM again(folder_.string());
-    EXPECT_NE(ExportIcal(again, 0).find(uid), std::string::npos);
-    // Another database: other UIDs for its task 1.
-    OtherDatabase other(folder_ / "other");
-    InsertTask(other.Dm(), Task("a", 1));
-    EXPECT_EQ(ExportIcal(other.Dm(), 0).find(uid), std::string::npos);
+    EXPECT_EQ(ExportIcal(again, 0).find("UID:" + uids.at(1)), first.find("UID:" + uids.at(1)));
+    std::filesystem::create_directories(folder_ / "copy" / "db");
+    std::filesystem::copy_file(Path(), folder_ / "copy" / "db" / "data.db");
+    TDM copy((folder_ / "copy").string());
+    EXPECT_NE(ExportIcal(copy, 0).find("UID:" + uids.at(2)), std::string::npos);
 }
 
 TEST_F(IcalExportTest, ACategoryExportsItsTasksOnly) {

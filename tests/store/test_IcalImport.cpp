@@ -1,11 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tests/store/LocalZone.h"
 #include "tests/store/TestDb.h"
 
-#include "store/CategoryTable.h"
-#include "store/DateText.h"
-#include "store/IcalExchange.h"
-#include "store/StoreError.h"
-#include "store/TaskTable.h"
+#include "store/dates/DateText.h"
+#include "store/db/StoreError.h"
+#include "store/exchange/IcalExchange.h"
+#include "store/records/CategoryTable.h"
+#include "store/records/TaskTable.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,4 +1,6 @@
-#include "store/InstanceSocket.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "store/instance/InstanceSocket.h"
 #include "tests/SocketListener.h"
 
 #include <cstdio>

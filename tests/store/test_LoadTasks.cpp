@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tests/store/TestDb.h"
 
-#include "store/TaskTable.h"
 #include "store/funUnit.h"
+#include "store/records/TaskTable.h"
 
 namespace {
 

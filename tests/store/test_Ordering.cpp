@@ -1,4 +1,6 @@
-#include "store/dateUnit.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "store/dates/dateUnit.h"
 #include "store/funUnit.h"
 #include "tests/store/ReferenceSort.h"
 

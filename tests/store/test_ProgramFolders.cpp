@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "store/DmUnit.h"
-#include "store/ProgramFolders.h"
+#include "store/settings/ProgramFolders.h"
 
 #include <cstdlib>
 #include <filesystem>

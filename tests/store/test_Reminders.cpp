@@ -1,5 +1,7 @@
-#include "store/Reminders.h"
-#include "store/dateUnit.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "store/dates/dateUnit.h"
+#include "store/records/Reminders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,7 @@
-#include "store/Settings.h"
-#include "store/StoreError.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "store/db/StoreError.h"
+#include "store/settings/Settings.h"
 #include "store/varUnit.h"
 
 #include <cstdlib>

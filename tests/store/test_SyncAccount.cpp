@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "store/StoreError.h"
-#include "store/SyncAccount.h"
+#include "store/db/StoreError.h"
+#include "store/sync/SyncAccount.h"
 
 #include <filesystem>
 #include <fstream>

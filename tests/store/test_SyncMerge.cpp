@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "store/SyncMerge.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/sync/SyncMerge.h"
 
 #include <gtest/gtest.h>
 

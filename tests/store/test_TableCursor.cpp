@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tests/store/TestDb.h"
 
-#include "store/StoreError.h"
+#include "store/db/StoreError.h"
 
 #include <vector>
 

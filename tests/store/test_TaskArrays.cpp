@@ -1,15 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tests/store/TestDb.h"
 
-#include "store/StoreError.h"
-#include "store/TaskArrays.h"
-#include "store/TaskWrite.h"
+#include "store/db/StoreError.h"
 #include "store/funUnit.h"
+#include "store/records/TaskArrays.h"
+#include "store/records/TaskWrite.h"
 
 #include <filesystem>
 
 namespace {
 
-// Records what the arrays told their listener, in the same form the operations return.
+// Records what the arrays told their listener.
 class TRecordingListener : public TRowListener {
 public:
     TRowChanges heard;
@@ -62,9 +64,8 @@ protected:
         fs::permissions(Path(),
                         fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     }
-    // The operation returned exactly what the listener heard.
-    void ExpectChanges(const TRowChanges& returned, const TRowChanges& expected) {
-        EXPECT_EQ(returned, expected);
+    // The listener heard exactly these changes since the last look.
+    void ExpectHeard(const TRowChanges& expected) {
         EXPECT_EQ(listener_.heard, expected);
         listener_.heard.clear();
     }
@@ -85,7 +86,8 @@ TTaskEdit Saved(const std::string& name, int category) {
 }
 
 TEST_F(TaskArraysTest, ALoadResetsTheRowsAndAFailedOneLeavesBothArraysEmpty) {
-    ExpectChanges(arrays_->Load(2, -1, -1), {{TRowChange::Reset}});
+    arrays_->Load(2, -1, -1);
+    ExpectHeard({{TRowChange::Reset}});
     EXPECT_EQ(AllIds(), (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(RowIds(), (std::vector<int>{2, 4}));
 
@@ -117,7 +119,8 @@ TEST_F(TaskArraysTest, AChangeToATaskTheFileNoLongerHoldsChangesNoRecord) {
 
 TEST_F(TaskArraysTest, AnAddedTaskIsAppendedToBothWhateverCategoryIsShown) {
     Load(2);
-    ExpectChanges(arrays_->Add(9, Saved(" new ", 1), Category(1)), {{TRowChange::Inserted, 2}});
+    arrays_->Add(9, Saved(" new ", 1), Category(1));
+    ExpectHeard({{TRowChange::Inserted, 2}});
     EXPECT_EQ(AllIds(), (std::vector<int>{1, 2, 3, 4, 9}));
     EXPECT_EQ(RowIds(), (std::vector<int>{2, 4, 9}));
     const TMyRec2& added = Row(2);
@@ -135,8 +138,8 @@ TEST_F(TaskArraysTest, AnEditFromTheListKeepsTheRowTheDoneMarkAndTheCategoryName
     Load(0);
     // Shown: 1, 2, 3, then the done task 4 at the bottom.
     ASSERT_EQ(RowIds(), (std::vector<int>{1, 2, 3, 4}));
-    ExpectChanges(arrays_->EditFromList(3, Saved("mail twice", 3), Category(3)),
-                  {{TRowChange::Changed, 3}});
+    arrays_->EditFromList(3, Saved("mail twice", 3), Category(3));
+    ExpectHeard({{TRowChange::Changed, 3}});
     for (const TMyRec2* task : {&Row(3), &All(4)}) {
         EXPECT_EQ(task->strName, "mail twice");
         EXPECT_EQ(task->intCategory, 3);
@@ -153,8 +156,8 @@ TEST_F(TaskArraysTest, AnEditFromTheListKeepsTheRowTheDoneMarkAndTheCategoryName
 TEST_F(TaskArraysTest, AnEditFromAReminderCopiesTheRecordIntoItsRow) {
     Load(1);
     ASSERT_EQ(RowIds(), (std::vector<int>{1, 3}));
-    ExpectChanges(arrays_->EditFromReminder(3, Saved("oat milk", 2), Category(2)),
-                  {{TRowChange::Changed, 1}});
+    arrays_->EditFromReminder(3, Saved("oat milk", 2), Category(2));
+    ExpectHeard({{TRowChange::Changed, 1}});
     EXPECT_EQ(Row(1).strName, "oat milk");
     EXPECT_EQ(Row(1).intCategory, 2);
     EXPECT_EQ(Row(1).intPos, 2);
@@ -162,18 +165,22 @@ TEST_F(TaskArraysTest, AnEditFromAReminderCopiesTheRecordIntoItsRow) {
     EXPECT_EQ(RowIds(), (std::vector<int>{1, 3}));
 
     // A task that is not shown changes in AllTasks only; a task that is gone, nowhere.
-    ExpectChanges(arrays_->EditFromReminder(4, Saved("mail", 1), Category(1)), {});
+    arrays_->EditFromReminder(4, Saved("mail", 1), Category(1));
+    ExpectHeard({});
     EXPECT_EQ(All(4).intCategory, 1);
     EXPECT_EQ(All(4).intDone, 1);
     EXPECT_EQ(All(4).strCategory, "Work");
-    ExpectChanges(arrays_->EditFromReminder(77, Saved("gone", 1), Category(1)), {});
+    arrays_->EditFromReminder(77, Saved("gone", 1), Category(1));
+    ExpectHeard({});
 }
 
 TEST_F(TaskArraysTest, DeletingARowRemovesTheTaskEverywhereAndMovesTheFocus) {
     Load(0);
-    ExpectChanges(arrays_->Delete(3), {{TRowChange::Removed, 3}}); // the last row: task 4
+    arrays_->Delete(3);
+    ExpectHeard({{TRowChange::Removed, 3}}); // the last row: task 4
     EXPECT_EQ(arrays_->RowAfterDelete(3), 2);
-    ExpectChanges(arrays_->Delete(1), {{TRowChange::Removed, 1}}); // a middle row: task 2
+    arrays_->Delete(1);
+    ExpectHeard({{TRowChange::Removed, 1}}); // a middle row: task 2
     EXPECT_EQ(arrays_->RowAfterDelete(1), 1);
     EXPECT_EQ(AllIds(), (std::vector<int>{1, 3}));
     EXPECT_EQ(RowIds(), (std::vector<int>{1, 3}));
@@ -191,7 +198,8 @@ TEST_F(TaskArraysTest, DeletingARowRemovesTheTaskEverywhereAndMovesTheFocus) {
 
 TEST_F(TaskArraysTest, TheDoneMarkIsWrittenThenSetInBothArrays) {
     Load(0);
-    ExpectChanges(arrays_->SetDone(0, 1), {{TRowChange::Changed, 0}});
+    arrays_->SetDone(0, 1);
+    ExpectHeard({{TRowChange::Changed, 0}});
     EXPECT_EQ(Row(0).intDone, 1);
     EXPECT_EQ(All(1).intDone, 1);
     EXPECT_EQ(Query("SELECT intDone FROM t_task WHERE id = 1"), "1");
@@ -207,23 +215,28 @@ TEST_F(TaskArraysTest, TheDoneMarkIsWrittenThenSetInBothArrays) {
 
 TEST_F(TaskArraysTest, ThePopupsChoicesChangeAShownAndANotShownTask) {
     Load(1);
-    ExpectChanges(arrays_->PostponeReminder(3, 45001.25), {{TRowChange::Changed, 1}});
+    arrays_->PostponeReminder(3, 45001.25);
+    ExpectHeard({{TRowChange::Changed, 1}});
     EXPECT_EQ(Row(1).datetimeReminder, 45001.25);
     EXPECT_EQ(All(3).datetimeReminder, 45001.25);
-    ExpectChanges(arrays_->CancelReminder(1), {{TRowChange::Changed, 0}});
+    arrays_->CancelReminder(1);
+    ExpectHeard({{TRowChange::Changed, 0}});
     EXPECT_EQ(Row(0).intReminder, 0);
     EXPECT_EQ(All(1).intReminder, 0);
 
-    ExpectChanges(arrays_->MarkDone(2), {});
+    arrays_->MarkDone(2);
+    ExpectHeard({});
     EXPECT_EQ(All(2).intDone, 1);
     EXPECT_EQ(Query("SELECT intDone FROM t_task WHERE id = 2"), "1");
-    ExpectChanges(arrays_->PostponeReminder(2, 45002), {});
+    arrays_->PostponeReminder(2, 45002);
+    ExpectHeard({});
     EXPECT_EQ(All(2).datetimeReminder, 45002);
     EXPECT_EQ(Query("SELECT datetimeReminder FROM t_task WHERE id = 2"), "45002.0");
 
     // A task no longer loaded is left alone, in the file too.
     Exec("INSERT INTO t_task (id, strName, intCategory, intReminder) VALUES (8, 'x', 1, 1)");
-    ExpectChanges(arrays_->CancelReminder(8), {});
+    arrays_->CancelReminder(8);
+    ExpectHeard({});
     EXPECT_EQ(Query("SELECT intReminder FROM t_task WHERE id = 8"), "1");
 }
 

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tests/store/TestDb.h"
 
-#include "store/StoreError.h"
-#include "store/TaskTable.h"
-#include "store/TaskWrite.h"
+#include "store/db/StoreError.h"
+#include "store/records/TaskTable.h"
+#include "store/records/TaskWrite.h"
 
 namespace {
 

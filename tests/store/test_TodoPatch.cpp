@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/store/LocalZone.h"
 
-#include "store/DateText.h"
-#include "store/IcalExchange.h"
-#include "store/StoreError.h"
-#include "store/TodoPatch.h"
-#include "store/dateUnit.h"
+#include "store/dates/DateText.h"
+#include "store/dates/dateUnit.h"
+#include "store/db/StoreError.h"
+#include "store/exchange/IcalExchange.h"
+#include "store/sync/TodoPatch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The client against real servers on loopback, Radicale and Xandikos, with an independent
 // client (python3-caldav) as the other device.
-#include "store/TodoPatch.h"
+#include "store/sync/TodoPatch.h"
 #include "sync/BlockingCalDav.h"
 #include "sync/DavHref.h"
 #include "tests/sync/CalDavTestServer.h"

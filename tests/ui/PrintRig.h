@@ -1,17 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // What the print tests share: a program folder with a database whose categories the report
 // looks up, the print preview window over it, tasks made in memory and the page on the
 // control as an image.
 
-#include "app/common/MessageBox.h"
 #include "preview/Preview.h"
 #include "printing/Unit19.h"
 #include "store/DmUnit.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
 #include "store/varUnit.h"
 #include "tests/ui/PreviewRig.h"
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
+#include "uikit/MessageBox.h"
 
 #include <QString>
 #include <memory>
@@ -48,7 +51,7 @@ struct TPrintRig {
     void SetUp() { preview->FormShow(); }
     // The page the control holds, played at one pixel per layout unit.
     QImage Page() const {
-        TPrintPreview& control = *preview->PrintPreview1;
+        TPrintPreview& control = *PrintPreview1(*preview);
         return PlayedPage(control, 1, QSize(control.PaperWidth(), control.PaperHeight()));
     }
 };

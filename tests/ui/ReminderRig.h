@@ -1,16 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // What the reminder tests share: a fresh program folder and database, a clock the test sets,
-// and the program's main window with its popup and editor.
+// and the program's windows, among them the main window with its popup and editor.
 
-#include "app/Unit1.h"
-#include "app/common/MessageBox.h"
+#include "app/ProgramWindows.h"
 #include "editor/Unit17.h"
+#include "reminders/ReminderCheck.h"
 #include "reminders/Unit3.h"
 #include "store/DmUnit.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/TestSupport.h"
+#include "uikit/BalloonWindow.h"
+#include "uikit/MessageBox.h"
 
 #include <QObject>
 #include <memory>
@@ -19,9 +23,10 @@ class TReminderTestBase : public QObject {
 protected:
     std::unique_ptr<TTestHome> home_;
     std::unique_ptr<TDM> dm_;
-    std::unique_ptr<TForm1> main_;
-    std::unique_ptr<TForm3> popup_;
-    std::unique_ptr<TForm17> editor_;
+    std::unique_ptr<TProgramWindows> windows_;
+    TForm1* main_ = nullptr;
+    TForm3* popup_ = nullptr;
+    TForm17* editor_ = nullptr;
     double now_ = 0;
 
     // For init(): a new database and the clock at `now`.
@@ -36,9 +41,10 @@ protected:
     }
     // For cleanup().
     void TearDownRig() {
-        editor_.reset();
-        popup_.reset();
-        main_.reset();
+        editor_ = nullptr;
+        popup_ = nullptr;
+        main_ = nullptr;
+        windows_.reset();
         SetNowSource({});
         DM = nullptr;
         dm_.reset();
@@ -51,14 +57,14 @@ protected:
     TForm1& Start(const std::vector<TTaskRow>& rows, bool trayAvailable = false) {
         if (!rows.empty())
             InsertTasks(home_->DatabasePath(), rows);
-        main_ = std::make_unique<TForm1>(*dm_, TStartOptions{true, trayAvailable});
-        popup_ = std::make_unique<TForm3>(*main_, main_->Form2->Tasks());
-        editor_ = std::make_unique<TForm17>(*dm_, *main_);
-        main_->Form3 = popup_.get();
-        main_->Form17 = editor_.get();
-        main_->Form2->Form17 = editor_.get();
+        windows_ = std::make_unique<TProgramWindows>(*dm_, TStartOptions{true, trayAvailable});
+        main_ = &windows_->MainWindow();
+        popup_ = &windows_->ReminderPopup();
+        editor_ = &windows_->TaskEditor();
         return *main_;
     }
 
-    bool BalloonUp() const { return main_->Balloon && main_->Balloon->isVisible(); }
+    bool BalloonUp() const {
+        return main_->Reminders->Balloon && main_->Reminders->Balloon->isVisible();
+    }
 };

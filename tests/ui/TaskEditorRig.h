@@ -1,14 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
-// What the task editor tests share: a fresh program folder and database, a main window
-// started in the tray, the editor over them, a fixed clock and a few database queries.
+// What the task editor tests share: a fresh program folder and database, the program's
+// windows with the main window started in the tray, a fixed clock and a few database queries.
 
-#include "app/Unit1.h"
-#include "app/common/MessageBox.h"
+#include "app/ProgramWindows.h"
 #include "editor/Unit17.h"
+#include "reminders/ReminderCheck.h"
 #include "store/DmUnit.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
+#include "uikit/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,20 +39,23 @@ inline double FixedNow() {
 struct TEditorRig {
     TTestHome home;
     TDM dm{home.Path().toStdString()};
-    std::unique_ptr<TForm1> main;
-    std::unique_ptr<TForm17> editor;
+    std::unique_ptr<TProgramWindows> windows;
+    TForm1* main = nullptr;
+    TForm17* editor = nullptr;
 
     TEditorRig() {
         dm.DataModuleCreate();
         DM = &dm;
         SetNowSource(FixedNow);
-        main = std::make_unique<TForm1>(dm, TStartOptions{true, true});
-        editor = std::make_unique<TForm17>(dm, *main);
+        windows = std::make_unique<TProgramWindows>(dm, TStartOptions{true, true});
+        main = &windows->MainWindow();
+        editor = &windows->TaskEditor();
         ClearShownMessageBoxes();
     }
     ~TEditorRig() {
-        editor.reset();
-        main.reset();
+        editor = nullptr;
+        main = nullptr;
+        windows.reset();
         SetNowSource({});
         DM = nullptr;
     }
@@ -83,8 +90,8 @@ struct TEditorRig {
         editor->PrepareEdit(task);
         editor->show();
     }
-    void TypeName(const QString& text) const { QTest::keyClicks(editor->Edit1, text); }
-    void ClickOk() const { QTest::mouseClick(editor->BitBtn1, Qt::LeftButton); }
+    void TypeName(const QString& text) const { QTest::keyClicks(Edit1(*editor), text); }
+    void ClickOk() const { QTest::mouseClick(BitBtn1(*editor), Qt::LeftButton); }
     void Click(QCheckBox* box) const {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     }

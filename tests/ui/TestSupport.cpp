@@ -1,7 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tests/ui/TestSupport.h"
 
+#include "tests/SqlFile.h"
+
 #include "app/Application.h"
-#include "app/common/MessageBox.h"
+#include "uikit/MessageBox.h"
 
 #include <QApplication>
 #include <QDataStream>
@@ -11,6 +15,7 @@
 #include <QTest>
 #include <QWidget>
 #include <sqlite3.h>
+#include <utility>
 
 namespace {
 
@@ -64,27 +69,18 @@ TTestHome::TTestHome() {
 }
 
 void Exec(const QString& path, const QString& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    const QString message = error ? QString::fromUtf8(error) : QString();
-    sqlite3_free(error);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK)
-        qFatal("%s", qPrintable(message + " in " + sql));
+    TSqlFile(path.toStdString()).Exec(sql.toStdString());
 }
 
 // The first column of the first row of a query: an integer, a real, a text or, for NULL or
 // no row, an invalid variant.
 QVariant Scalar(const QString& path, const QString& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK)
-        qFatal("%s in %s", sqlite3_errmsg(db), qPrintable(sql));
     QVariant value;
-    if (sqlite3_step(statement) == SQLITE_ROW) {
+    bool first = true;
+    TSqlFile file(path.toStdString(), SQLITE_OPEN_READONLY);
+    file.ForEachRow(sql.toStdString(), [&](sqlite3_stmt* statement) {
+        if (!std::exchange(first, false))
+            return;
         switch (sqlite3_column_type(statement, 0)) {
         case SQLITE_INTEGER:
             value = static_cast<qlonglong>(sqlite3_column_int64(statement, 0));
@@ -100,9 +96,7 @@ QVariant Scalar(const QString& path, const QString& sql) {
         default:
             break;
         }
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
+    });
     return value;
 }
 

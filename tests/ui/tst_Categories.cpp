@@ -1,14 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The category editor and the category manager: what each shows, what each refuses, and what
 // the manager's commands leave in t_category and in its list.
 
 #include "app/Application.h"
-#include "app/common/FrameController.h"
-#include "app/common/MessageBox.h"
-#include "app/common/MyImage.h"
 #include "categories/Unit15.h"
 #include "categories/Unit16.h"
 #include "store/DmUnit.h"
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
+#include "uikit/FrameController.h"
+#include "uikit/MessageBox.h"
+#include "uikit/MyImage.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -58,11 +61,11 @@ private:
     }
     QStringList Rows() const {
         QStringList names;
-        for (int row = 0; row < manager_->VST->rowCount(); ++row)
-            names << manager_->VST->item(row, 0)->text();
+        for (int row = 0; row < VST(*manager_)->rowCount(); ++row)
+            names << VST(*manager_)->item(row, 0)->text();
         return names;
     }
-    int Focused() const { return manager_->VST->currentRow(); }
+    int Focused() const { return VST(*manager_)->currentRow(); }
 
     // Runs the editor modally; act works on it once it is shown, and a window left open
     // afterwards is cancelled so that the run always ends. Returns whether it was shown.
@@ -84,10 +87,10 @@ private:
         return RunEditor(act, [this] { editor_->exec(); });
     }
     void TypeAndOk(const QString& name, int icon) {
-        editor_->Edit1->selectAll();
-        QTest::keyClicks(editor_->Edit1, name);
-        QTest::mouseClick(editor_->SpeedButtons[icon - 1], Qt::LeftButton);
-        QTest::mouseClick(editor_->BitBtn1, Qt::LeftButton);
+        Edit1(*editor_)->selectAll();
+        QTest::keyClicks(Edit1(*editor_), name);
+        QTest::mouseClick(SpeedButtons(*editor_)[icon - 1], Qt::LeftButton);
+        QTest::mouseClick(BitBtn1(*editor_), Qt::LeftButton);
     }
 
 private slots:
@@ -116,10 +119,10 @@ private slots:
         QCOMPARE(editor_->CategoryIcon, 5);
         RunEditor([this] {
             QCOMPARE(editor_->size(), QSize(377, 241));
-            QCOMPARE(editor_->Edit1->text(), QString());
-            QVERIFY(editor_->SpeedButtons[0]->isChecked());
-            QVERIFY(!editor_->SpeedButtons[4]->isChecked());
-            QCOMPARE(editor_->focusWidget(), editor_->Edit1);
+            QCOMPARE(Edit1(*editor_)->text(), QString());
+            QVERIFY(SpeedButtons(*editor_)[0]->isChecked());
+            QVERIFY(!SpeedButtons(*editor_)[4]->isChecked());
+            QCOMPARE(editor_->focusWidget(), Edit1(*editor_));
             QLabel* title = editor_->Frame->Label1();
             QCOMPARE(title->text(), QString("Add New Category"));
             QCOMPARE(title->pos(), QPoint((377 - title->width()) / 2, 14));
@@ -130,21 +133,21 @@ private slots:
     void editorEditModeShowsTheIconAndPutsTheCaretAfterTheName() {
         editor_->CategoryEditorMode = 0;
         editor_->CategoryIcon = 7;
-        editor_->Edit1->setText("Errands");
+        Edit1(*editor_)->setText("Errands");
         RunEditor([this] {
             QCOMPARE(editor_->Frame->Label1()->text(), QString("Edit Category"));
             for (int n = 1; n <= 10; ++n)
-                QCOMPARE(editor_->SpeedButtons[n - 1]->isChecked(), n == 7);
-            QCOMPARE(editor_->focusWidget(), editor_->Edit1);
-            QVERIFY(!editor_->Edit1->hasSelectedText());
-            QCOMPARE(editor_->Edit1->cursorPosition(), 7);
+                QCOMPARE(SpeedButtons(*editor_)[n - 1]->isChecked(), n == 7);
+            QCOMPARE(editor_->focusWidget(), Edit1(*editor_));
+            QVERIFY(!Edit1(*editor_)->hasSelectedText());
+            QCOMPARE(Edit1(*editor_)->cursorPosition(), 7);
             // The button that is down stays down when pressed again.
-            QTest::mouseClick(editor_->SpeedButtons[6], Qt::LeftButton);
-            QVERIFY(editor_->SpeedButtons[6]->isChecked());
+            QTest::mouseClick(SpeedButtons(*editor_)[6], Qt::LeftButton);
+            QVERIFY(SpeedButtons(*editor_)[6]->isChecked());
         });
         // An icon number outside 1 to 10 leaves the buttons as they were.
         editor_->CategoryIcon = 11;
-        RunEditor([this] { QVERIFY(editor_->SpeedButtons[6]->isChecked()); });
+        RunEditor([this] { QVERIFY(SpeedButtons(*editor_)[6]->isChecked()); });
     }
 
     void editorRefusesABlankNameAndHandsBackAnUntrimmedOne() {
@@ -153,28 +156,28 @@ private slots:
         RunEditor([this] {
             TypeAndOk("   ", 3);
             QVERIFY(editor_->isVisible());
-            QCOMPARE(editor_->focusWidget(), editor_->Edit1);
-            QCOMPARE(editor_->Edit1->text(), QString("   "));
+            QCOMPARE(editor_->focusWidget(), Edit1(*editor_));
+            QCOMPARE(Edit1(*editor_)->text(), QString("   "));
             TypeAndOk("  Home  ", 3);
         });
         QCOMPARE(ShownMessageBoxes(), QStringList{"Error: Error, category name can not be empty!"});
         QVERIFY(editor_->CategoryAccepted);
-        QCOMPARE(editor_->Edit1->text(), QString("  Home  "));
+        QCOMPARE(Edit1(*editor_)->text(), QString("  Home  "));
         QCOMPARE(editor_->CategoryIcon, 3);
     }
 
     void editorCancelEscAndCloseButtonLeaveItNotAccepted() {
         const std::function<void()> closers[] = {
-            [this] { QTest::mouseClick(editor_->BitBtn2, Qt::LeftButton); },
-            [this] { QTest::keyClick(editor_->Edit1, Qt::Key_Escape); },
+            [this] { QTest::mouseClick(BitBtn2(*editor_), Qt::LeftButton); },
+            [this] { QTest::keyClick(Edit1(*editor_), Qt::Key_Escape); },
             [this] { QTest::mouseClick(editor_->Frame->Image_Close(), Qt::LeftButton); },
         };
         for (const auto& close : closers) {
             editor_->CategoryEditorMode = 0;
             editor_->CategoryIcon = 2;
             RunEditor([&] {
-                QTest::keyClicks(editor_->Edit1, "changed");
-                QTest::mouseClick(editor_->SpeedButtons[8], Qt::LeftButton);
+                QTest::keyClicks(Edit1(*editor_), "changed");
+                QTest::mouseClick(SpeedButtons(*editor_)[8], Qt::LeftButton);
                 close();
                 QVERIFY(!editor_->isVisible());
             });
@@ -188,12 +191,12 @@ private slots:
         manager_->show();
         QCOMPARE(manager_->size(), QSize(350, 386));
         QCOMPARE(manager_->Frame->Label1()->text(), QString("Edit Category"));
-        QCOMPARE(manager_->VST->horizontalHeaderItem(0)->text(), QString("Categories"));
+        QCOMPARE(VST(*manager_)->horizontalHeaderItem(0)->text(), QString("Categories"));
         QCOMPARE(Rows(), (QStringList{"Shopping", "Work", "Personal"}));
-        QVERIFY(!manager_->VST->item(0, 0)->icon().isNull());
+        QVERIFY(!VST(*manager_)->item(0, 0)->icon().isNull());
         QCOMPARE(Focused(), 0);
-        QVERIFY(manager_->VST->item(0, 0)->isSelected());
-        QCOMPARE(manager_->focusWidget(), manager_->VST);
+        QVERIFY(VST(*manager_)->item(0, 0)->isSelected());
+        QCOMPARE(manager_->focusWidget(), VST(*manager_));
         manager_->close();
         QVERIFY(manager_->Categories().empty());
     }
@@ -204,14 +207,14 @@ private slots:
         QCOMPARE(Focused(), -1);
         QueueMessageBoxAnswer(QMessageBox::Ok);
         QueueMessageBoxAnswer(QMessageBox::Ok);
-        manager_->ToolButton2->trigger();
-        manager_->ToolButton3->trigger();
+        ToolButton2(*manager_)->trigger();
+        ToolButton3(*manager_)->trigger();
         QCOMPARE(ShownMessageBoxes(),
                  (QStringList{
                      "Error: Error, you have not select the category which you want to edit!",
                      "Error: Error, you have not select the category which you want to delete!"}));
         QVERIFY(RunEditor([this] { TypeAndOk("  New one ", 4); },
-                          [this] { manager_->ToolButton1->trigger(); }));
+                          [this] { ToolButton1(*manager_)->trigger(); }));
         QCOMPARE(Scalar(Db(), "SELECT id || '|' || strName || '|' || intImg || '|' || intPos "
                               "FROM t_category"),
                  QVariant("1|New one|4|1"));
@@ -223,35 +226,35 @@ private slots:
         SetCategories({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
         manager_->show();
         QueueMessageBoxAnswer(QMessageBox::Ok);
-        QVERIFY(!RunEditor([] {}, [this] { manager_->ToolButton1->trigger(); }));
+        QVERIFY(!RunEditor([] {}, [this] { ToolButton1(*manager_)->trigger(); }));
         QCOMPARE(ShownMessageBoxes(), QStringList{TooMany});
         QueueMessageBoxAnswer(QMessageBox::Yes);
-        manager_->ToolButton3->trigger();
+        ToolButton3(*manager_)->trigger();
         QVERIFY(RunEditor([this] { TypeAndOk("again", 1); },
-                          [this] { manager_->ToolButton1->trigger(); }));
-        QCOMPARE(manager_->VST->rowCount(), 10);
+                          [this] { ToolButton1(*manager_)->trigger(); }));
+        QCOMPARE(VST(*manager_)->rowCount(), 10);
         QCOMPARE(Focused(), 9);
     }
 
     void managerEditStoresTheTrimmedNameAndIconAndCancelChangesNothing() {
         manager_->show();
-        const QRect cell = manager_->VST->visualItemRect(manager_->VST->item(1, 0));
+        const QRect cell = VST(*manager_)->visualItemRect(VST(*manager_)->item(1, 0));
         QVERIFY(RunEditor(
             [this] {
-                QCOMPARE(editor_->Edit1->text(), QString("Work"));
-                QVERIFY(editor_->SpeedButtons[1]->isChecked());
+                QCOMPARE(Edit1(*editor_)->text(), QString("Work"));
+                QVERIFY(SpeedButtons(*editor_)[1]->isChecked());
                 TypeAndOk(" Office ", 9);
             },
             [&] {
-                QTest::mouseClick(manager_->VST->viewport(), Qt::LeftButton, {}, cell.center());
-                QTest::mouseDClick(manager_->VST->viewport(), Qt::LeftButton, {}, cell.center());
+                QTest::mouseClick(VST(*manager_)->viewport(), Qt::LeftButton, {}, cell.center());
+                QTest::mouseDClick(VST(*manager_)->viewport(), Qt::LeftButton, {}, cell.center());
             }));
         QCOMPARE(Scalar(Db(), "SELECT strName || '|' || intImg || '|' || intPos FROM t_category "
                               "WHERE id = 2"),
                  QVariant("Office|9|2"));
         QCOMPARE(Rows(), (QStringList{"Personal", "Office", "Shopping"}));
-        RunEditor([this] { QTest::keyClicks(editor_->Edit1, "x"); },
-                  [this] { manager_->ToolButton2->trigger(); });
+        RunEditor([this] { QTest::keyClicks(Edit1(*editor_), "x"); },
+                  [this] { ToolButton2(*manager_)->trigger(); });
         QCOMPARE(Rows(), (QStringList{"Personal", "Office", "Shopping"}));
         QCOMPARE(Scalar(Db(), "SELECT strName FROM t_category WHERE id = 2"), QVariant("Office"));
     }
@@ -259,35 +262,35 @@ private slots:
     void managerDeleteClosesTheGapAndFocusesTheFollower() {
         SetCategories({1, 2, 3, 4});
         manager_->show();
-        manager_->VST->setCurrentCell(1, 0);
+        VST(*manager_)->setCurrentCell(1, 0);
         QueueMessageBoxAnswer(QMessageBox::No);
-        manager_->ToolButton3->trigger();
+        ToolButton3(*manager_)->trigger();
         QCOMPARE(Stored(), QString("1:1 2:2 3:3 4:4"));
         QueueMessageBoxAnswer(QMessageBox::Yes);
-        manager_->ToolButton3->trigger();
+        ToolButton3(*manager_)->trigger();
         QCOMPARE(Stored(), QString("1:1 3:2 4:3"));
         QCOMPARE(Rows(), (QStringList{"c1", "c3", "c4"}));
         QCOMPARE(Focused(), 1);
         QCOMPARE(manager_->Categories()[2].intPos, 3);
 
-        manager_->VST->setCurrentCell(2, 0);
+        VST(*manager_)->setCurrentCell(2, 0);
         QueueMessageBoxAnswer(QMessageBox::Yes);
-        manager_->ToolButton3->trigger();
+        ToolButton3(*manager_)->trigger();
         QCOMPARE(Focused(), 1);
         QueueMessageBoxAnswer(QMessageBox::Yes);
         QueueMessageBoxAnswer(QMessageBox::Yes);
-        manager_->ToolButton3->trigger();
-        manager_->ToolButton3->trigger();
-        QCOMPARE(manager_->VST->rowCount(), 0);
+        ToolButton3(*manager_)->trigger();
+        ToolButton3(*manager_)->trigger();
+        QCOMPARE(VST(*manager_)->rowCount(), 0);
         QCOMPARE(Stored(), QString());
     }
 
     void managerNeverDeletesACategoryWithTasksEvenDoneOnes() {
         InsertTasks(Db(), {{.id = 1, .name = "done", .category = 2, .done = 1}});
         manager_->show();
-        manager_->VST->setCurrentCell(1, 0);
+        VST(*manager_)->setCurrentCell(1, 0);
         QueueMessageBoxAnswer(QMessageBox::Ok);
-        manager_->ToolButton3->trigger();
+        ToolButton3(*manager_)->trigger();
         QCOMPARE(ShownMessageBoxes(), QStringList{InUse});
         QCOMPARE(Stored(), QString("1:1 2:2 3:3"));
         QCOMPARE(RowCount(Db(), "t_task"), 1);
@@ -295,18 +298,18 @@ private slots:
 
     void managerMovesFollowTheCategoryAndStopAtTheEnds() {
         manager_->show();
-        manager_->ToolButton5->trigger();
-        manager_->VST->setCurrentCell(2, 0);
-        manager_->ToolButton6->trigger();
+        ToolButton5(*manager_)->trigger();
+        VST(*manager_)->setCurrentCell(2, 0);
+        ToolButton6(*manager_)->trigger();
         QCOMPARE(Stored(), QString("1:1 2:2 3:3"));
         QCOMPARE(Focused(), 2);
 
-        manager_->ToolButton5->trigger();
+        ToolButton5(*manager_)->trigger();
         QCOMPARE(Stored(), QString("1:1 3:2 2:3"));
         QCOMPARE(Rows(), (QStringList{"Personal", "Shopping", "Work"}));
         QCOMPARE(Focused(), 1);
-        manager_->VST->setCurrentCell(0, 0);
-        manager_->ToolButton6->trigger();
+        VST(*manager_)->setCurrentCell(0, 0);
+        ToolButton6(*manager_)->trigger();
         QCOMPARE(Stored(), QString("3:1 1:2 2:3"));
         QCOMPARE(Rows(), (QStringList{"Shopping", "Personal", "Work"}));
         QCOMPARE(Focused(), 1);

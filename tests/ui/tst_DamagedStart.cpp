@@ -1,10 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Application.h"
 #include "app/Unit1.h"
-#include "app/common/MessageBox.h"
-#include "store/Backup.h"
+#include "reminders/ReminderCheck.h"
 #include "store/DmUnit.h"
+#include "store/db/Backup.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/ProgramRig.h"
 #include "tests/ui/TestSupport.h"
+#include "uikit/MessageBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,7 +37,7 @@ class TestDamagedStart : public QObject {
 
     std::unique_ptr<TTestHome> home_;
     std::unique_ptr<TDM> dm_;
-    std::unique_ptr<TForm1> main_;
+    TProgramRig main_;
 
     QString Db() const { return home_->DatabasePath(); }
     QStringList DamagedFiles() const {
@@ -56,7 +60,7 @@ class TestDamagedStart : public QObject {
         }
     }
     TForm1& Start() {
-        main_ = std::make_unique<TForm1>(*dm_, TStartOptions{true, true});
+        main_ = TProgramRig(*dm_, TStartOptions{true, true});
         return *main_;
     }
 
@@ -112,7 +116,7 @@ private slots:
         QVERIFY(DamagedFiles().isEmpty());
         // Nothing is built on the file the list could not show, and no copy pushes out the good
         // one.
-        main.TakeDailyBackup();
+        main.MakeTodaysBackup();
         QCOMPARE(NewestBackup(Db().toStdString())->date, std::string("2026-12-01"));
         ClearShownMessageBoxes();
     }
@@ -133,7 +137,7 @@ private slots:
         QCOMPARE(ShownMessageBoxes().size(), 2);
         QCOMPARE(Ids(main.Form2->AllTasks), (std::vector<int>{1, 2}));
         QCOMPARE(main.Form2->ShownTasks.size(), size_t(2));
-        QCOMPARE(main.Timer3->isActive(), true);
+        QCOMPARE(main.Reminders->Timer3->isActive(), true);
         QCOMPARE(DamagedFiles().size(), 1);
         QCOMPARE(Bytes(home_->Path() + "/db/" + DamagedFiles().front()), damaged);
         QCOMPARE(main.MenuCategories.size(), size_t(3));

@@ -1,7 +1,9 @@
-#include "app/common/FrameController.h"
-#include "app/common/FrameGlyphs.h"
-#include "app/common/MyImage.h"
-#include "app/common/myLabel.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "uikit/FrameController.h"
+#include "uikit/FrameGlyphs.h"
+#include "uikit/MyImage.h"
+#include "uikit/myLabel.h"
 
 #include "tests/ui/TestSupport.h"
 

@@ -1,4 +1,6 @@
-#include "app/common/HitTest.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "uikit/HitTest.h"
 
 #include <QtTest>
 

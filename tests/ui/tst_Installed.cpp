@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Application.h"
 #include "app/Unit1.h"
-#include "app/common/MessageBox.h"
 #include "categories/Unit15.h"
 #include "categories/Unit16.h"
 #include "editor/Unit17.h"
@@ -9,10 +10,13 @@
 #include "reminders/Unit3.h"
 #include "resources/Pictures.h"
 #include "store/DmUnit.h"
-#include "store/ProgramFolders.h"
-#include "store/ProgramInfo.h"
+#include "store/settings/ProgramFolders.h"
+#include "store/settings/ProgramInfo.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/ProgramRig.h"
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
+#include "uikit/MessageBox.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -66,7 +70,7 @@ class TestInstalled : public QObject {
 
     std::unique_ptr<QTemporaryDir> root_;
     std::unique_ptr<TDM> dm_;
-    std::unique_ptr<TForm1> main_;
+    TProgramRig main_;
 
     QString Root() const { return root_->path(); }
     QString Share() const { return Root() + "/prefix/share/tolvek-organizer"; }
@@ -89,7 +93,7 @@ private slots:
         dm_ = std::make_unique<TDM>(ResolveProgramFolders((Root() + "/prefix/bin").toStdString()));
         dm_->DataModuleCreate();
         DM = dm_.get();
-        main_ = std::make_unique<TForm1>(*dm_, TStartOptions{true, true});
+        main_ = TProgramRig(*dm_, TStartOptions{true, true});
         ClearShownMessageBoxes();
     }
     void cleanup() {
@@ -110,12 +114,12 @@ private slots:
     }
 
     void theEditorListsTheInstalledSounds() {
-        TForm17 editor(*dm_, *main_);
+        TForm17& editor = main_.Windows().TaskEditor();
         editor.TaskEditorMode = 1;
         editor.show();
         QStringList sounds;
-        for (int i = 0; i < editor.ComboBox3->count(); ++i)
-            sounds.append(editor.ComboBox3->itemText(i));
+        for (int i = 0; i < ComboBox3(editor)->count(); ++i)
+            sounds.append(ComboBox3(editor)->itemText(i));
         QCOMPARE(sounds, QStringList({"Alarm.WAV", "chime.wav", "ding.wav"}));
         editor.close();
     }
@@ -144,17 +148,13 @@ private slots:
 
     void everyWindowAndTheTrayIconShowTheProgramIcon() {
         const QImage icon = IconImage(ProgramIcon());
-        TForm3 reminderPopup(*main_, main_->Form2->Tasks());
-        TForm12 about;
-        TForm14 options;
-        TForm16 categoryEditor;
-        TForm15 categoryManager(*dm_, categoryEditor);
-        TForm17 taskEditor(*dm_, *main_);
-        const QList<QWidget*> windows{main_.get(),     &reminderPopup,   &about,     &options,
-                                      &categoryEditor, &categoryManager, &taskEditor};
+        TProgramWindows& all = main_.Windows();
+        const QList<QWidget*> windows{
+            main_.get(),           &all.ReminderPopup(),   &all.About(),     &all.Options(),
+            &all.CategoryEditor(), &all.CategoryManager(), &all.TaskEditor()};
         for (QWidget* window : windows)
             QVERIFY2(IconImage(window->windowIcon()) == icon, qPrintable(window->objectName()));
-        QVERIFY(IconImage(main_->TrayIcon1->icon()) == icon);
+        QVERIFY(IconImage(TrayIcon1(*main_)->icon()) == icon);
     }
 };
 

@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Application.h"
 #include "app/InstanceServer.h"
 #include "app/Unit1.h"
 #include "store/DmUnit.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/ProgramRig.h"
 #include "tests/ui/TestSupport.h"
 
 #include <QDialog>
@@ -20,7 +23,7 @@ class TestInstance : public QObject {
 
     std::unique_ptr<TTestHome> home_;
     std::unique_ptr<TDM> dm_;
-    std::unique_ptr<TForm1> main_;
+    TProgramRig main_;
     std::unique_ptr<TInstanceServer> server_;
     std::vector<std::unique_ptr<QProcess>> processes_;
 
@@ -29,7 +32,7 @@ class TestInstance : public QObject {
         dm_ = std::make_unique<TDM>(home_->Path().toStdString());
         dm_->DataModuleCreate();
         DM = dm_.get();
-        main_ = std::make_unique<TForm1>(*dm_, TStartOptions{true, true});
+        main_ = TProgramRig(*dm_, TStartOptions{true, true});
         server_ = std::make_unique<TInstanceServer>(QString::fromStdString(dm_->DatabasePath()));
         connect(server_.get(), &TInstanceServer::lineReceived, main_.get(), &TForm1::RemoteRequest);
         if (!server_->Listen())
@@ -133,6 +136,51 @@ private slots:
         QTRY_COMPARE(main.Form2->ShownTasks.size(), size_t(1));
         QCOMPARE(main.Form2->ShownTasks[0].strName, std::string("from the phone"));
         QCOMPARE(main.Form2->ShownTasks[0].intPriority, 0);
+    }
+
+    void everyChangeFromTheCommandLineShowsInTheList() {
+        TForm1& main = Run();
+        const auto tasks = [&](const QStringList& arguments) {
+            return QProcess::execute(TOLVEK_TASKS, arguments);
+        };
+        QCOMPARE(tasks({"add", "first"}), 0);
+        QCOMPARE(tasks({"add", "second"}), 0);
+        QTRY_COMPARE(main.Form2->AllTasks.size(), size_t(2));
+        QCOMPARE(tasks({"edit", "1", "--name", "renamed", "--high"}), 0);
+        QTRY_COMPARE(main.Form2->AllTasks[0].strName, std::string("renamed"));
+        QCOMPARE(main.Form2->AllTasks[0].intPriority, 0);
+        QCOMPARE(tasks({"done", "2"}), 0);
+        QTRY_COMPARE(main.Form2->AllTasks[1].intDone, 1);
+        QCOMPARE(tasks({"undone", "2"}), 0);
+        QTRY_COMPARE(main.Form2->AllTasks[1].intDone, 0);
+        QCOMPARE(tasks({"delete", "1"}), 0);
+        QTRY_COMPARE(main.Form2->AllTasks.size(), size_t(1));
+        QCOMPARE(main.Form2->ShownTasks.size(), size_t(1));
+        QCOMPARE(main.Form2->ShownTasks[0].strName, std::string("second"));
+    }
+
+    // Asked for its usage or version, the program answers and ends, with no display to show
+    // anything on and without making a database.
+    void helpAndVersionPrintAndEnd() {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        environment.insert("TOLVEK_HOME", home_->Path());
+        for (const QString& argument : {QString("--version"), QString("--help"), QString("-h")}) {
+            QProcess process;
+            process.setProcessEnvironment(environment);
+            process.start(ORGANIZER_EXE, {argument, "/ws"});
+            QVERIFY(process.waitForFinished(10000));
+            QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(process.exitCode(), 0);
+            const QString out = QString::fromUtf8(process.readAllStandardOutput());
+            if (argument == "--version")
+                QCOMPARE(out, QString("tolvek-organizer 2.01\n"));
+            else
+                QVERIFY2(out.startsWith("Usage: tolvek-organizer") && out.contains("--version"),
+                         qPrintable(out));
+        }
+        QVERIFY(!QFile::exists(DatabaseOf(home_->Path())));
     }
 
     void theReloadWaitsForAnOpenModalWindow() {

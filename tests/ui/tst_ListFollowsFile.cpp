@@ -1,11 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Application.h"
 #include "editor/Unit17.h"
 #include "reminders/Unit3.h"
-#include "store/StoreError.h"
+#include "store/db/StoreError.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/TaskEditorRig.h"
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QRadioButton>
 #include <QTreeView>
@@ -22,8 +25,8 @@ class TestListFollowsFile : public QObject {
     sqlite3* locker_ = nullptr;
 
     QString Db() const { return rig_->Db(); }
-    TTaskListModel& Rows() const { return *qobject_cast<TTaskListModel*>(list_->VDT()->model()); }
-    void Focus(int row) { list_->VDT()->setCurrentIndex(Rows().index(row, 0)); }
+    TTaskListModel& Rows() const { return *qobject_cast<TTaskListModel*>(VDT(*list_)->model()); }
+    void Focus(int row) { VDT(*list_)->setCurrentIndex(Rows().index(row, 0)); }
 
     void WhenEditorOpens(const std::function<void()>& act) {
         QTimer::singleShot(0, editor_, [this, act] {
@@ -31,7 +34,7 @@ class TestListFollowsFile : public QObject {
             act();
         });
     }
-    void ClickOk() { QTest::mouseClick(editor_->BitBtn1, Qt::LeftButton); }
+    void ClickOk() { QTest::mouseClick(BitBtn1(*editor_), Qt::LeftButton); }
     // Another program takes the file the moment our save has committed.
     void LockRightAfterTheNextCommit() {
         rig_->dm.ADOTable1.SetAfterCommit([this] {
@@ -54,9 +57,7 @@ private slots:
                                  {.id = 2, .name = "two", .category = 2},
                                  {.id = 3, .name = "three"}});
         list_ = rig_->main->Form2;
-        editor_ = rig_->editor.get();
-        rig_->main->Form17 = editor_;
-        list_->Form17 = editor_;
+        editor_ = rig_->editor;
         list_->LoadTasks(0);
         rig_->main->show();
     }
@@ -73,7 +74,7 @@ private slots:
     void anAddThatTookShowsInTheListThoughTheFileIsLockedAfterIt() {
         LockRightAfterTheNextCommit();
         WhenEditorOpens([this] {
-            editor_->Edit1->setText("four");
+            Edit1(*editor_)->setText("four");
             ClickOk();
         });
         list_->BitBtn1Click();
@@ -88,8 +89,8 @@ private slots:
         Focus(1);
         LockRightAfterTheNextCommit();
         WhenEditorOpens([this] {
-            editor_->Edit1->setText("two, renamed");
-            editor_->ComboBox1->setCurrentIndex(2);
+            Edit1(*editor_)->setText("two, renamed");
+            ComboBox1(*editor_)->setCurrentIndex(2);
             ClickOk();
         });
         list_->BitBtn2Click();
@@ -137,9 +138,9 @@ private slots:
         } else if (command == "done") {
             list_->VDTChecked(1, true);
         } else {
-            TForm3 popup(*rig_->main, list_->Tasks());
+            TForm3& popup = rig_->windows->ReminderPopup();
             popup.TaskId = 2;
-            popup.RadioButton3->setChecked(true);
+            RadioButton3(popup)->setChecked(true);
             popup.show();
             popup.close();
         }
@@ -156,7 +157,7 @@ private slots:
         QVERIFY(list_->ShownTasks.empty());
         QueueMessageBoxAnswer(QMessageBox::Ok);
         WhenEditorOpens([this] {
-            editor_->Edit1->setText("written into a file the list cannot show");
+            Edit1(*editor_)->setText("written into a file the list cannot show");
             ClickOk();
             QTimer::singleShot(0, editor_, [this] { editor_->close(); });
         });
@@ -169,7 +170,7 @@ private slots:
         Exec(Db(), "UPDATE t_task SET intDone = 1 WHERE id = 3");
         list_->LoadTasks(0);
         WhenEditorOpens([this] {
-            editor_->Edit1->setText("now it may");
+            Edit1(*editor_)->setText("now it may");
             ClickOk();
         });
         list_->BitBtn1Click();
@@ -184,7 +185,7 @@ private slots:
         QCOMPARE(StoredNote(1), QByteArray("first\r\nsecond"));
 
         WhenEditorOpens([this] {
-            editor_->Memo1->setPlainText("first\nsecond\nthird");
+            Memo1(*editor_)->setPlainText("first\nsecond\nthird");
             ClickOk();
         });
         list_->BitBtn2Click();

@@ -1,15 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Application.h"
 #include "app/MenuText.h"
 #include "app/Unit1.h"
-#include "app/common/FrameController.h"
-#include "app/common/MessageBox.h"
-#include "app/common/MyImage.h"
-#include "app/common/myLabel.h"
 #include "categories/Unit15.h"
-#include "categories/Unit16.h"
 #include "store/DmUnit.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/ProgramRig.h"
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
+#include "uikit/FrameController.h"
+#include "uikit/MessageBox.h"
+#include "uikit/MyImage.h"
+#include "uikit/myLabel.h"
 
 #include <QMenu>
 #include <QPushButton>
@@ -48,8 +51,8 @@ private:
     std::unique_ptr<TTestHome> home_;
     std::unique_ptr<TDM> dm_;
 
-    std::unique_ptr<TForm1> Start(bool argument, bool tray = true) {
-        auto form = std::make_unique<TForm1>(*dm_, TStartOptions{argument, tray});
+    TProgramRig Start(bool argument, bool tray = true) {
+        TProgramRig form(*dm_, TStartOptions{argument, tray});
         form->ShowAtStartup();
         return form;
     }
@@ -79,7 +82,7 @@ private slots:
         QVERIFY(form->Form2->isVisible());
         QCOMPARE(form->Form2->ShownTasks.size(), size_t(3));
         QCOMPARE(form->ShownCategory, 0);
-        QVERIFY(form->All1->isChecked());
+        QVERIFY(All1(*form)->isChecked());
         QCOMPARE(form->size(), QSize(788, 569));
     }
 
@@ -89,7 +92,7 @@ private slots:
         QVERIFY(!form->MainShown);
         QVERIFY(!form->ListShown);
         QCOMPARE(form->Form2->AllTasks.size(), size_t(3));
-        form->ShowOrganizer1->trigger();
+        ShowOrganizer1(*form)->trigger();
         QVERIFY(form->isVisible());
         QVERIFY(form->MainShown);
         QVERIFY(form->Form2->isVisible());
@@ -128,14 +131,14 @@ private slots:
     void exitEndsTheEventLoop() {
         auto form = Start(false);
         bool quitByExit = false;
-        QTimer::singleShot(0, form.get(), [&] { form->Exit1->trigger(); });
+        QTimer::singleShot(0, form.get(), [&] { Exit1(*form)->trigger(); });
         QTimer watchdog;
         connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
         watchdog.start(5000);
         quitByExit = QCoreApplication::exec() == 0;
         QVERIFY(quitByExit);
         QVERIFY(form->ExitRequested);
-        QVERIFY(!form->TrayIcon1->isVisible());
+        QVERIFY(!TrayIcon1(*form)->isVisible());
     }
 
     void aHandlerThatThrowsShowsTheErrorAndTheProgramGoesOn() {
@@ -155,7 +158,7 @@ private slots:
     void categoryMenuWithoutCategories() {
         Exec(home_->DatabasePath(), "DELETE FROM t_category");
         auto form = Start(false);
-        QCOMPARE(VisibleTexts(form->cpm), (QStringList{"&All", "-", "-", "&Edit Category..."}));
+        QCOMPARE(VisibleTexts(cpm(*form)), (QStringList{"&All", "-", "-", "&Edit Category..."}));
         QCOMPARE(form->MenuCategories.size(), size_t(0));
     }
 
@@ -167,7 +170,7 @@ private slots:
                                             .arg(i)
                                             .arg(11 - i));
         auto form = Start(false);
-        const QStringList texts = VisibleTexts(form->cpm);
+        const QStringList texts = VisibleTexts(cpm(*form));
         QCOMPARE(texts.size(), 14);
         QCOMPARE(texts[2], QString("&Cat10 && co"));
         QCOMPARE(texts[3], QString("Ca&t9 && co"));
@@ -177,60 +180,58 @@ private slots:
 
     void choosingACategoryReloadsOnlyWhenItChanges() {
         auto form = Start(false);
-        form->CategoryItems[1]->trigger();
+        CategoryItems(*form)[1]->trigger();
         QCOMPARE(form->ShownCategory, 2);
         QCOMPARE(form->Form2->LoadedCategory, 2);
         QCOMPARE(form->Form2->ShownTasks.size(), size_t(1));
-        QVERIFY(form->CategoryItems[1]->isChecked());
-        QVERIFY(!form->All1->isChecked());
+        QVERIFY(CategoryItems(*form)[1]->isChecked());
+        QVERIFY(!All1(*form)->isChecked());
 
         // A task added behind the list's back shows only when the list is reloaded.
         Exec(home_->DatabasePath(), "INSERT INTO t_task (id, strName, intCategory) VALUES "
                                     "(4, 'four', 2)");
-        form->CategoryItems[1]->trigger();
+        CategoryItems(*form)[1]->trigger();
         QCOMPARE(form->Form2->ShownTasks.size(), size_t(1));
-        QVERIFY(form->CategoryItems[1]->isChecked());
+        QVERIFY(CategoryItems(*form)[1]->isChecked());
 
-        form->All1->trigger();
+        All1(*form)->trigger();
         QCOMPARE(form->ShownCategory, 0);
         QCOMPARE(form->Form2->ShownTasks.size(), size_t(4));
         Exec(home_->DatabasePath(), "DELETE FROM t_task WHERE id = 4");
-        form->All1->trigger();
+        All1(*form)->trigger();
         QCOMPARE(form->Form2->ShownTasks.size(), size_t(4));
     }
 
     void afterEditingCategoriesTheShownCategoryIsCheckedAtItsNewPlace() {
         auto form = Start(false);
-        TForm16 categoryEditor;
-        TForm15 manager(*dm_, categoryEditor);
-        form->Form15 = &manager;
+        TForm15& manager = form.Windows().CategoryManager();
         // The categories change behind the manager's back; the manager is only closed.
         auto closeManager = [&] {
-            QTimer::singleShot(0, &manager, [&] { manager.BitBtn1->click(); });
+            QTimer::singleShot(0, &manager, [&] { BitBtn1(manager)->click(); });
         };
-        form->CategoryItems[0]->trigger();
+        CategoryItems(*form)[0]->trigger();
         Exec(home_->DatabasePath(), "UPDATE t_category SET intPos = 4 - intPos");
         closeManager();
         form->EditCategory1Click();
         QVERIFY(!manager.isVisible());
-        QVERIFY(form->CategoryItems[2]->isChecked());
-        QVERIFY(!form->CategoryItems[0]->isChecked());
-        QVERIFY(!form->All1->isChecked());
+        QVERIFY(CategoryItems(*form)[2]->isChecked());
+        QVERIFY(!CategoryItems(*form)[0]->isChecked());
+        QVERIFY(!All1(*form)->isChecked());
 
         Exec(home_->DatabasePath(), "DELETE FROM t_category WHERE id = 1");
         closeManager();
         form->EditCategory1Click();
-        for (QAction* item : form->CategoryItems)
+        for (QAction* item : CategoryItems(*form))
             QVERIFY(!item->isChecked());
-        QVERIFY(!form->All1->isChecked());
+        QVERIFY(!All1(*form)->isChecked());
         QCOMPARE(form->ShownCategory, 1);
         QCOMPARE(form->Form2->LoadedCategory, 1);
     }
 
     void menuLabelsSitInARowAndLightUpUnderThePointer() {
         auto form = Start(false);
-        const QList<TMyLabel*> labels{form->Label6, form->LabelOptions, form->LabelHelp,
-                                      form->LabelAbout, form->LabelExit};
+        const QList<TMyLabel*> labels{Label6(*form), LabelOptions(*form), LabelHelp(*form),
+                                      LabelAbout(*form), LabelExit(*form)};
         const QList<int> lefts{15, 75, 128, 162, 205};
         const QList<int> widths{50, 43, 24, 33, 19};
         for (int i = 0; i < labels.size(); ++i) {
@@ -254,7 +255,7 @@ private slots:
             QCOMPARE(form->Frame->Image_Min()->pos(), QPoint(w - 53, 5));
             QCOMPARE(form->Frame->Image_Max()->pos(), QPoint(w - 37, 5));
             QCOMPARE(form->Frame->Image_Close()->pos(), QPoint(w - 21, 5));
-            QCOMPARE(form->Panel1->geometry(), QRect(6, 43, w - 13, h - 50));
+            QCOMPARE(Panel1(*form)->geometry(), QRect(6, 43, w - 13, h - 50));
             QCOMPARE(form->Form2->geometry(), QRect(QPoint(0, 0), QSize(w - 13, h - 50)));
             QCOMPARE(form->Frame->Label1()->x(), (w - form->Frame->Label1()->width()) / 2);
         }

@@ -1,4 +1,6 @@
-#include "app/common/MessageBox.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "uikit/MessageBox.h"
 
 #include "tests/ui/TestSupport.h"
 

@@ -1,14 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Application.h"
-#include "app/common/FrameController.h"
-#include "app/common/MessageBox.h"
-#include "app/common/MyImage.h"
-#include "app/common/myLabel.h"
 #include "options/Autostart.h"
 #include "options/Unit12.h"
 #include "options/Unit14.h"
-#include "store/Settings.h"
+#include "store/settings/Settings.h"
 #include "store/varUnit.h"
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
+#include "uikit/FrameController.h"
+#include "uikit/MessageBox.h"
+#include "uikit/MyImage.h"
+#include "uikit/myLabel.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -67,17 +70,17 @@ private slots:
         StartWithWindows = false;
         DoneBottom = 2;
         options_->show();
-        QVERIFY(!options_->CheckBox1->isChecked());
-        QVERIFY(!options_->CheckBox2->isChecked());
-        QCOMPARE(options_->focusWidget(), options_->BitBtn1);
+        QVERIFY(!CheckBox1(*options_)->isChecked());
+        QVERIFY(!CheckBox2(*options_)->isChecked());
+        QCOMPARE(options_->focusWidget(), BitBtn1(*options_));
         QCOMPARE(options_->size(), QSize(350, 273));
-        QCOMPARE(options_->CheckBox2->geometry(), QRect(56, 107, 252, 17));
+        QCOMPARE(CheckBox2(*options_)->geometry(), QRect(56, 107, 252, 17));
     }
 
     void okWritesBothKeysAndTheAutostartEntry() {
         DoneBottom = 2;
         options_->show();
-        QTest::keyClick(options_->BitBtn1, Qt::Key_Return);
+        QTest::keyClick(BitBtn1(*options_), Qt::Key_Return);
         QVERIFY(!options_->isVisible());
         QCOMPARE(DoneBottom, 0);
         QCOMPARE(IniText(), QByteArray("[general]\r\nStart=1\r\nDoneBottom=0\r\n"));
@@ -91,9 +94,9 @@ private slots:
         QCOMPARE(Validate(AutostartEntryPath()), QString());
 
         options_->show();
-        QTest::mouseClick(options_->CheckBox1, Qt::LeftButton, {}, QPoint(6, 8));
-        QTest::mouseClick(options_->CheckBox2, Qt::LeftButton, {}, QPoint(6, 8));
-        QTest::mouseClick(options_->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(CheckBox1(*options_), Qt::LeftButton, {}, QPoint(6, 8));
+        QTest::mouseClick(CheckBox2(*options_), Qt::LeftButton, {}, QPoint(6, 8));
+        QTest::mouseClick(BitBtn1(*options_), Qt::LeftButton);
         QVERIFY(!StartWithWindows);
         QCOMPARE(DoneBottom, 1);
         QCOMPARE(IniText(), QByteArray("[general]\r\nStart=0\r\nDoneBottom=1\r\n"));
@@ -119,10 +122,10 @@ private slots:
     void cancelEscAndTheClosePictureChangeNothing() {
         for (int way = 0; way < 3; ++way) {
             options_->show();
-            options_->CheckBox1->setChecked(false);
-            options_->CheckBox2->setChecked(false);
+            CheckBox1(*options_)->setChecked(false);
+            CheckBox2(*options_)->setChecked(false);
             if (way == 0)
-                QTest::mouseClick(options_->BitBtn2, Qt::LeftButton);
+                QTest::mouseClick(BitBtn2(*options_), Qt::LeftButton);
             else if (way == 1)
                 QTest::keyClick(options_.get(), Qt::Key_Escape);
             else
@@ -138,9 +141,9 @@ private slots:
     void aSettingsFileThatCannotBeWrittenKeepsTheWindowOpen() {
         qputenv("XDG_CONFIG_HOME", (home_->Path() + "/no/such/folder").toUtf8());
         options_->show();
-        options_->CheckBox2->setChecked(false);
+        CheckBox2(*options_)->setChecked(false);
         QueueMessageBoxAnswer(QMessageBox::Ok);
-        QTest::mouseClick(options_->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(BitBtn1(*options_), Qt::LeftButton);
         QCOMPARE(ShownMessageBoxes(), QStringList{"Error: Unable to write to " + Ini()});
         QVERIFY(options_->isVisible());
         QCOMPARE(DoneBottom, 0);
@@ -162,9 +165,9 @@ private slots:
             QVERIFY(QDir().mkpath(AutostartEntryPath()));
         }
         options_->show();
-        options_->CheckBox1->setChecked(true);
+        CheckBox1(*options_)->setChecked(true);
         QueueMessageBoxAnswer(QMessageBox::Ok);
-        QTest::mouseClick(options_->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(BitBtn1(*options_), Qt::LeftButton);
         QCOMPARE(ShownMessageBoxes(),
                  QStringList{"Error: Failed to set data for 'Tolvek Organizer'"});
         QVERIFY(options_->isVisible());
@@ -176,21 +179,21 @@ private slots:
         TForm12 about;
         about.show();
         QCOMPARE(about.size(), QSize(350, 386));
-        QCOMPARE(about.Label2->text(), QString("Version 2.01 Build 1001"));
-        QCOMPARE(about.Label4->pos(), QPoint(56, 273));
-        QCOMPARE(about.Label4->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(Label2(about)->text(), QString("Version 2.01 Build 1001"));
+        QCOMPARE(Label4(about)->pos(), QPoint(56, 273));
+        QCOMPARE(Label4(about)->cursor().shape(), Qt::PointingHandCursor);
         for (int pass = 0; pass < 2; ++pass) {
             QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-            QCoreApplication::sendEvent(about.Label4, &enter);
-            QCOMPARE(about.Label4->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-            QVERIFY(about.Label4->font().underline());
+            QCoreApplication::sendEvent(Label4(about), &enter);
+            QCOMPARE(Label4(about)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+            QVERIFY(Label4(about)->font().underline());
             QEvent leave(QEvent::Leave);
-            QCoreApplication::sendEvent(about.Label4, &leave);
-            QCOMPARE(about.Label4->palette().color(QPalette::WindowText), QColor(0, 0, 0));
-            QVERIFY(!about.Label4->font().underline());
+            QCoreApplication::sendEvent(Label4(about), &leave);
+            QCOMPARE(Label4(about)->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+            QVERIFY(!Label4(about)->font().underline());
         }
-        QCOMPARE(about.focusWidget(), about.BitBtn1);
-        QTest::keyClick(about.BitBtn1, Qt::Key_Return);
+        QCOMPARE(about.focusWidget(), BitBtn1(about));
+        QTest::keyClick(BitBtn1(about), Qt::Key_Return);
         QVERIFY(!about.isVisible());
     }
 };

@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The preview control's documents and pages: the recording cycle, the page store in memory
 // and in a temporary file, pages that cannot be made or stored, and fitted pictures.
 
 #include "app/Application.h"
-#include "app/common/MessageBox.h"
-#include "app/common/Reporting.h"
 #include "tests/ui/PreviewRig.h"
+#include "uikit/MessageBox.h"
+#include "uikit/Reporting.h"
 
 #include <QDir>
 #include <QSignalSpy>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The preview control's paper: the paper table, unit conversions, paper type, size,
 // orientation and units, and how the page canvas maps the paper.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Printing from the preview control, on printers it is handed: PDF files read back with
 // pdfinfo, pdftotext and pdftoppm. The machine's own printers are kept out of sight.
 

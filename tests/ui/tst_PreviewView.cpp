@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The preview control's view: the sheet's size and place for each zoom state, the zoom
 // rules, keys, the wheel, dragging with the hand cursors, and what the sheet paints.
 

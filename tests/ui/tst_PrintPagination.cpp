@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The report's pages as plain arithmetic on given heights, and its print order: no printer,
 // no screen, no database.
 

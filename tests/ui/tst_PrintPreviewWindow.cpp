@@ -1,11 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The print preview window: the set-up from the job, the first showing maximized, paging and
 // its buttons, the scale box and the zoom buttons, and printing page by page on PDF printers.
 
 #include "app/Application.h"
-#include "app/common/FrameController.h"
-#include "app/common/FrameGlyphs.h"
-#include "app/common/MyImage.h"
 #include "tests/ui/PrintRig.h"
+#include "tests/ui/WindowControls.h"
+#include "uikit/FrameController.h"
+#include "uikit/FrameGlyphs.h"
+#include "uikit/MyImage.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -88,7 +91,7 @@ class TestPrintPreviewWindow : public QObject {
     std::unique_ptr<TPrintRig> rig_;
 
     TForm19& P() { return *rig_->preview; }
-    TPrintPreview& Control() { return *rig_->preview->PrintPreview1; }
+    TPrintPreview& Control() { return *PrintPreview1(*rig_->preview); }
     TPrintJob& Job() { return rig_->preview->PrintJob; }
     void ShowRestored() {
         P().show();
@@ -97,8 +100,9 @@ class TestPrintPreviewWindow : public QObject {
             P().Frame->Image_MaxClick();
     }
     bool PageButtons(bool first, bool previous, bool next, bool last) {
-        return P().ToolButton5->isEnabled() == first && P().ToolButton6->isEnabled() == previous &&
-               P().ToolButton7->isEnabled() == next && P().ToolButton8->isEnabled() == last;
+        return ToolButton5(P())->isEnabled() == first &&
+               ToolButton6(P())->isEnabled() == previous && ToolButton7(P())->isEnabled() == next &&
+               ToolButton8(P())->isEnabled() == last;
     }
 
 private slots:
@@ -120,39 +124,40 @@ private slots:
     void controlsAtCreation() {
         QCOMPARE(P().size(), QSize(692, 566));
         QCOMPARE(P().Frame->Label1()->text(), QString("Preview"));
-        QCOMPARE(P().Panel1->geometry(), QRect(18, 40, 153, 511));
-        QCOMPARE(P().Panel2->geometry(), QRect(174, 40, 505, 514));
-        QCOMPARE(P().ComboBox1->geometry(), QRect(42, 45, 101, 21));
+        QCOMPARE(Panel1(P())->geometry(), QRect(18, 40, 153, 511));
+        QCOMPARE(Panel2(P())->geometry(), QRect(174, 40, 505, 514));
+        QCOMPARE(ComboBox1(P())->geometry(), QRect(42, 45, 101, 21));
         QStringList items;
-        for (int i = 0; i < P().ComboBox1->count(); ++i)
-            items << P().ComboBox1->itemText(i);
+        for (int i = 0; i < ComboBox1(P())->count(); ++i)
+            items << ComboBox1(P())->itemText(i);
         QCOMPARE(items, (QStringList{"200%", "150%", "100%", "75%", "50%", "25%", "10%",
                                      "Page Width", "Page Height", "Whole Page"}));
         QStringList hints;
-        for (QToolButton* b : {P().ToolButton1, P().ToolButton2, P().ToolButton3, P().ToolButton4,
-                               P().ToolButton5, P().ToolButton6, P().ToolButton7, P().ToolButton8})
+        for (QToolButton* b :
+             {ToolButton1(P()), ToolButton2(P()), ToolButton3(P()), ToolButton4(P()),
+              ToolButton5(P()), ToolButton6(P()), ToolButton7(P()), ToolButton8(P())})
             hints << b->toolTip();
         QCOMPARE(hints, (QStringList{"zoom in", "zoom out", "whole page", "actual size", "first",
                                      "previous", "next", "last"}));
-        QVERIFY(P().Edit1->isReadOnly());
-        QCOMPARE(P().BitBtn1->geometry(), QRect(39, 272, 75, 25));
-        QCOMPARE(P().BitBtn3->geometry(), QRect(39, 453, 75, 25));
+        QVERIFY(Edit1(P())->isReadOnly());
+        QCOMPARE(BitBtn1(P())->geometry(), QRect(39, 272, 75, 25));
+        QCOMPARE(BitBtn3(P())->geometry(), QRect(39, 453, 75, 25));
         QCOMPARE(Control().Units(), mmPixel);
         QCOMPARE(Control().Color(), QColor(172, 168, 153));
         QCOMPARE(Control().PaperView().ShadowColor, QColor(128, 128, 128));
         QCOMPARE(Control().PaperView().ShadowWidth, 2);
-        QCOMPARE(Control().parentWidget(), P().Panel2);
+        QCOMPARE(Control().parentWidget(), Panel2(P()));
     }
 
     void panelsFollowTheWindowsSize() {
         ShowRestored();
         P().resize(900, 700);
-        QCOMPARE(P().Panel1->geometry(), QRect(18, 40, 153, 645));
-        QCOMPARE(P().BitBtn1->pos(), QPoint(39, 272 + 134));
-        QCOMPARE(P().BitBtn2->pos(), QPoint(39, 314 + 134));
-        QCOMPARE(P().BitBtn3->pos(), QPoint(39, 453 + 134));
-        QCOMPARE(P().Panel2->geometry(), QRect(174, 40, 713, 648));
-        QCOMPARE(Control().geometry(), P().Panel2->contentsRect());
+        QCOMPARE(Panel1(P())->geometry(), QRect(18, 40, 153, 645));
+        QCOMPARE(BitBtn1(P())->pos(), QPoint(39, 272 + 134));
+        QCOMPARE(BitBtn2(P())->pos(), QPoint(39, 314 + 134));
+        QCOMPARE(BitBtn3(P())->pos(), QPoint(39, 453 + 134));
+        QCOMPARE(Panel2(P())->geometry(), QRect(174, 40, 713, 648));
+        QCOMPARE(Control().geometry(), Panel2(P())->contentsRect());
         QCOMPARE(P().Frame->Image_Close()->pos(), QPoint(900 - 28, 12));
         QCOMPARE(P().Frame->Image_Max()->pos(), QPoint(900 - 46, 12));
     }
@@ -180,8 +185,8 @@ private slots:
             Job().Landscape = landscape;
             rig_->SetUp();
             QCOMPARE(int(Control().PaperType()), type);
-            QCOMPARE(P().Label6->text(), label);
-            QCOMPARE(P().Label5->text(),
+            QCOMPARE(Label6(P())->text(), label);
+            QCOMPARE(Label5(P())->text(),
                      QString(landscape ? "Orientation: Landscape" : "Orientation: Portrait"));
             const QSize portrait(Control().ToUnitsX(tenths.width(), mmLoMetric, mmPixel),
                                  Control().ToUnitsY(tenths.height(), mmLoMetric, mmPixel));
@@ -208,7 +213,7 @@ private slots:
                 rig_->SetUp();
                 QCOMPARE(Control().PaperType(), pCustom);
                 QCOMPARE(PaperSize(Control()), landscape ? sheet.transposed() : sheet);
-                QCOMPARE(P().Label6->text(),
+                QCOMPARE(Label6(P())->text(),
                          QString("Paper Type: Custom    H: 10.00cm.  W: 15.00cm."));
             }
         }
@@ -217,20 +222,20 @@ private slots:
     void setUpShowsPageOneAtWholePage() {
         Job().Tasks = Tasks(100);
         ShowRestored();
-        P().ToolButton8->click();
-        P().ComboBox1->setCurrentIndex(2);
+        ToolButton8(P())->click();
+        ComboBox1(P())->setCurrentIndex(2);
         P().ComboBox1Change();
         QCOMPARE(Control().Zoom(), 100);
         // A new hand-over starts again from page 1 at "Whole Page".
         Job().Tasks = Tasks(60);
         P().FormShow();
-        QCOMPARE(P().Label4->text(), QString("Total Pages: 2"));
-        QCOMPARE(P().Edit1->text(), QString("1"));
+        QCOMPARE(Label4(P())->text(), QString("Total Pages: 2"));
+        QCOMPARE(Edit1(P())->text(), QString("1"));
         QCOMPARE(P().CurrentPage, 1);
         QCOMPARE(Control().TotalPages(), 1);
-        QCOMPARE(P().ComboBox1->currentText(), QString("Whole Page"));
+        QCOMPARE(ComboBox1(P())->currentText(), QString("Whole Page"));
         QCOMPARE(Control().ZoomState(), zsZoomToFit);
-        QVERIFY(P().focusWidget() == P().BitBtn1);
+        QVERIFY(P().focusWidget() == BitBtn1(P()));
         QVERIFY(PageButtons(false, false, true, true));
     }
 
@@ -267,17 +272,17 @@ private slots:
         QCOMPARE(P().Layout.PageCount, 3);
         QVERIFY(PageButtons(false, false, true, true));
         const QImage first = rig_->Page();
-        P().ToolButton7->click();
+        ToolButton7(P())->click();
         QCOMPARE(P().CurrentPage, 2);
-        QCOMPARE(P().Edit1->text(), QString("2"));
+        QCOMPARE(Edit1(P())->text(), QString("2"));
         QVERIFY(PageButtons(true, true, true, true));
         QVERIFY(rig_->Page() != first);
-        P().ToolButton8->click();
-        QCOMPARE(P().Edit1->text(), QString("3"));
+        ToolButton8(P())->click();
+        QCOMPARE(Edit1(P())->text(), QString("3"));
         QVERIFY(PageButtons(true, true, false, false));
-        P().ToolButton6->click();
+        ToolButton6(P())->click();
         QCOMPARE(P().CurrentPage, 2);
-        P().ToolButton5->click();
+        ToolButton5(P())->click();
         QCOMPARE(P().CurrentPage, 1);
         QCOMPARE(rig_->Page(), first);
         QVERIFY(PageButtons(false, false, true, true));
@@ -308,8 +313,8 @@ private slots:
         QFETCH(int, zoom);
         ShowRestored();
         Control().SetZoom(120);
-        P().ComboBox1->setCurrentIndex(item);
-        emit P().ComboBox1->activated(item);
+        ComboBox1(P())->setCurrentIndex(item);
+        emit ComboBox1(P())->activated(item);
         QCOMPARE(int(Control().ZoomState()), state);
         if (zoom > 0)
             QCOMPARE(Control().Zoom(), zoom);
@@ -324,8 +329,8 @@ private slots:
             P().resize(1400, height);
         QCOMPARE(Control().ZoomState(), zsZoomToFit);
         QCOMPARE(Control().Zoom(), 63);
-        P().ToolButton1->click();
-        QCOMPARE(P().ComboBox1->currentText(), QString("75%"));
+        ToolButton1(P())->click();
+        QCOMPARE(ComboBox1(P())->currentText(), QString("75%"));
         QCOMPARE(Control().Zoom(), 75);
         QCOMPARE(Control().ZoomState(), zsZoomOther);
     }
@@ -360,19 +365,19 @@ private slots:
         ShowRestored();
         Control().SetZoomMin(5);
         for (const auto& [button, item] :
-             {std::pair{P().ToolButton1, in}, {P().ToolButton2, out}}) {
+             {std::pair{ToolButton1(P()), in}, {ToolButton2(P()), out}}) {
             Control().SetZoom(zoom);
-            P().ComboBox1->setCurrentIndex(9);
+            ComboBox1(P())->setCurrentIndex(9);
             button->click();
             // Nothing happens past the ends.
-            QCOMPARE(P().ComboBox1->currentText(), item.isEmpty() ? QString("Whole Page") : item);
+            QCOMPARE(ComboBox1(P())->currentText(), item.isEmpty() ? QString("Whole Page") : item);
             QCOMPARE(Control().Zoom(), item.isEmpty() ? zoom : item.chopped(1).toInt());
         }
-        P().ToolButton3->click();
-        QCOMPARE(P().ComboBox1->currentText(), QString("Whole Page"));
+        ToolButton3(P())->click();
+        QCOMPARE(ComboBox1(P())->currentText(), QString("Whole Page"));
         QCOMPARE(Control().ZoomState(), zsZoomToFit);
-        P().ToolButton4->click();
-        QCOMPARE(P().ComboBox1->currentText(), QString("100%"));
+        ToolButton4(P())->click();
+        QCOMPARE(ComboBox1(P())->currentText(), QString("100%"));
         QCOMPARE(Control().Zoom(), 100);
     }
 
@@ -381,7 +386,7 @@ private slots:
         Control().setFocus();
         QTest::keyClick(&Control(), Qt::Key_Plus, Qt::KeypadModifier);
         QVERIFY(Control().ZoomState() == zsZoomOther);
-        QCOMPARE(P().ComboBox1->currentText(), QString("Whole Page"));
+        QCOMPARE(ComboBox1(P())->currentText(), QString("Whole Page"));
     }
 
     void printAllPrintsEveryPageAsAJobOfItsOwn() {
@@ -391,22 +396,22 @@ private slots:
         rig_->SetUp();
         QCOMPARE(P().Layout.PageCount, 5);
         TJobRecorder recorder(Control());
-        P().ToolButton7->click();
-        P().ToolButton7->click();
+        ToolButton7(P())->click();
+        ToolButton7(P())->click();
         const QImage third = rig_->Page();
-        P().BitBtn2->click();
+        BitBtn2(P())->click();
         QCOMPARE(recorder.PageNumbers(), (QStringList{"1/5", "2/5", "3/5", "4/5", "5/5"}));
         // The page on view is the one the page box and the buttons speak of.
         QCOMPARE(P().CurrentPage, 3);
-        QCOMPARE(P().Edit1->text(), QString("3"));
+        QCOMPARE(Edit1(P())->text(), QString("3"));
         QVERIFY(PageButtons(true, true, true, true));
         QCOMPARE(rig_->Page(), third);
-        P().BitBtn1->click();
+        BitBtn1(P())->click();
         QCOMPARE(recorder.PageNumbers().mid(5), QStringList{"3/5"});
         // From page 1, twice: in page order both times.
-        P().ToolButton5->click();
-        P().BitBtn2->click();
-        P().BitBtn2->click();
+        ToolButton5(P())->click();
+        BitBtn2(P())->click();
+        BitBtn2(P())->click();
         QCOMPARE(recorder.PageNumbers().mid(6), (QStringList{"1/5", "2/5", "3/5", "4/5", "5/5",
                                                              "1/5", "2/5", "3/5", "4/5", "5/5"}));
         QVERIFY(ShownMessageBoxes().isEmpty());
@@ -415,7 +420,7 @@ private slots:
     void printingNeedsAPrinterThatIsFree() {
         rig_->SetUp();
         if (!Control().HasPrinter()) {
-            for (QPushButton* button : {P().BitBtn1, P().BitBtn2}) {
+            for (QPushButton* button : {BitBtn1(P()), BitBtn2(P())}) {
                 ClearShownMessageBoxes();
                 QueueMessageBoxAnswer(QMessageBox::Ok);
                 button->click();
@@ -425,7 +430,7 @@ private slots:
         }
         TJobRecorder recorder(Control());
         Control().BeginDoc();
-        for (QPushButton* button : {P().BitBtn1, P().BitBtn2}) {
+        for (QPushButton* button : {BitBtn1(P()), BitBtn2(P())}) {
             ClearShownMessageBoxes();
             QueueMessageBoxAnswer(QMessageBox::Ok);
             button->click();

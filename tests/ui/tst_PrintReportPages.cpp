@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Report pages laid out by the preview window and looked at as images: the heading fill, the
 // rule and row lines, the column separators, done and High tasks, notes, headings by report
 // kind, the footer and the page number.
@@ -5,6 +7,7 @@
 #include "app/Application.h"
 #include "printing/ReportLayout.h"
 #include "tests/ui/PrintRig.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QFontMetrics>
 #include <QTest>
@@ -125,7 +128,7 @@ private slots:
         rig_->SetUp();
         const TReportRect body = Layout().BodyRect;
         // 25 mm at the sides and 10 mm at the top of an A4 page of 794 pixels: 10 mm are 38.
-        QCOMPARE(rig_->preview->PrintPreview1->PaperWidth(), 794);
+        QCOMPARE(PrintPreview1(*rig_->preview)->PaperWidth(), 794);
         QCOMPARE(body.Left, 95);
         QCOMPARE(body.Right, 794 - 95);
         QCOMPARE(Layout().TitlePos, QPoint(95, 38));
@@ -223,7 +226,7 @@ private slots:
         const QFontMetrics metrics(ReportFont(12));
         QCOMPARE(footer.x(), body.Left);
         QCOMPARE(body.Bottom, footer.y() - 2);
-        const QRect band(0, footer.y() - 2, rig_->preview->PrintPreview1->PaperWidth(),
+        const QRect band(0, footer.y() - 2, PrintPreview1(*rig_->preview)->PaperWidth(),
                          metrics.height() + 4);
         for (int p = 1; p <= 3; ++p) {
             const QImage page = Page(p);
@@ -358,7 +361,7 @@ private slots:
         Job().Tasks = {};
         rig_->SetUp();
         QCOMPARE(Layout().PageCount, 1);
-        QCOMPARE(rig_->preview->PrintPreview1->TotalPages(), 1);
+        QCOMPARE(PrintPreview1(*rig_->preview)->TotalPages(), 1);
         const QImage page = rig_->Page();
         const TReportRect body = Layout().BodyRect;
         QCOMPARE(LineRows(page, Layout()), (std::vector<int>{body.Top}));

@@ -1,14 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The print settings window: its state at each showing, the rules of its boxes, the size box
 // check and its messages, and the hand-over to the print preview window; and "Print..." on
 // the task list, which opens it.
 
 #include "app/Application.h"
 #include "printing/Unit18.h"
-#include "store/TaskArrays.h"
+#include "store/records/TaskArrays.h"
 #include "tasklist/BitBtn.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/PrintRig.h"
 #include "tests/ui/TaskEditorRig.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -69,9 +72,9 @@ class TestPrintSettings : public QObject {
         QTest::keyClicks(box, text);
     }
     void ChooseCustom(const QString& height, const QString& width) {
-        S().ComboBox1->setCurrentIndex(6);
-        S().Edit1->setText(height);
-        S().Edit2->setText(width);
+        ComboBox1(S())->setCurrentIndex(6);
+        Edit1(S())->setText(height);
+        Edit2(S())->setText(width);
     }
     // Acts on the preview window once the hand-over has shown it, then closes it.
     void WhenPreviewOpens(const std::function<void()>& act) {
@@ -95,8 +98,7 @@ private slots:
                                                 {.id = 4, .name = "four", .done = 1}});
         tasks_ = std::make_unique<TTaskArrays>(rig_->dm);
         tasks_->Load(0, -1, -1);
-        settings_ = std::make_unique<TForm18>(*tasks_);
-        S().Form19 = &Preview();
+        settings_ = std::make_unique<TForm18>(*tasks_, Preview());
     }
     void cleanup() {
         VerifyCleanEnd();
@@ -114,20 +116,20 @@ private slots:
         QFETCH(bool, all);
         Show(all);
         for (int showing = 0; showing < 2; ++showing) {
-            QCOMPARE(State(S().CheckBox1), (TBoxState{true, true}));
-            QCOMPARE(State(S().CheckBox2), (TBoxState{false, false}));
-            QCOMPARE(State(S().CheckBox3), (TBoxState{true, true}));
-            QCOMPARE(State(S().CheckBox4), (TBoxState{true, true}));
-            QCOMPARE(State(S().CheckBox5), (TBoxState{all, all}));
-            QCOMPARE(State(S().CheckBox6), (TBoxState{false, all}));
-            QCOMPARE(State(S().CheckBox7), (TBoxState{false, true}));
-            QCOMPARE(State(S().CheckBox8), (TBoxState{true, true}));
-            QVERIFY(Focused(S().BitBtn1));
+            QCOMPARE(State(CheckBox1(S())), (TBoxState{true, true}));
+            QCOMPARE(State(CheckBox2(S())), (TBoxState{false, false}));
+            QCOMPARE(State(CheckBox3(S())), (TBoxState{true, true}));
+            QCOMPARE(State(CheckBox4(S())), (TBoxState{true, true}));
+            QCOMPARE(State(CheckBox5(S())), (TBoxState{all, all}));
+            QCOMPARE(State(CheckBox6(S())), (TBoxState{false, all}));
+            QCOMPARE(State(CheckBox7(S())), (TBoxState{false, true}));
+            QCOMPARE(State(CheckBox8(S())), (TBoxState{true, true}));
+            QVERIFY(Focused(BitBtn1(S())));
             // Changed task options do not outlive the showing.
-            S().CheckBox1->setChecked(false);
-            S().CheckBox7->setChecked(true);
-            S().CheckBox8->setChecked(false);
-            S().CheckBox5->setChecked(false);
+            CheckBox1(S())->setChecked(false);
+            CheckBox7(S())->setChecked(true);
+            CheckBox8(S())->setChecked(false);
+            CheckBox5(S())->setChecked(false);
             Reshow(all);
         }
     }
@@ -135,51 +137,51 @@ private slots:
     void pageSizeGroupIsSetOnceAndKept() {
         Show();
         QVERIFY(S().SizeInitialised);
-        QCOMPARE(S().ComboBox1->currentText(), QString("A4"));
-        QCOMPARE(S().Edit1->text(), QString("29.70"));
-        QCOMPARE(S().Edit2->text(), QString("21.00"));
-        QVERIFY(!S().Edit1->isEnabled() && !S().Edit2->isEnabled());
-        QVERIFY(S().RadioButton1->isChecked() && !S().RadioButton2->isChecked());
+        QCOMPARE(ComboBox1(S())->currentText(), QString("A4"));
+        QCOMPARE(Edit1(S())->text(), QString("29.70"));
+        QCOMPARE(Edit2(S())->text(), QString("21.00"));
+        QVERIFY(!Edit1(S())->isEnabled() && !Edit2(S())->isEnabled());
+        QVERIFY(RadioButton1(S())->isChecked() && !RadioButton2(S())->isChecked());
         ChooseCustom("10.00", "15.00");
-        S().RadioButton2->setChecked(true);
+        RadioButton2(S())->setChecked(true);
         Reshow(false);
-        QCOMPARE(S().ComboBox1->currentText(), QString("Custom"));
-        QCOMPARE(S().Edit1->text(), QString("10.00"));
-        QCOMPARE(S().Edit2->text(), QString("15.00"));
-        QVERIFY(S().Edit1->isEnabled() && S().Edit2->isEnabled());
-        QVERIFY(S().RadioButton2->isChecked());
+        QCOMPARE(ComboBox1(S())->currentText(), QString("Custom"));
+        QCOMPARE(Edit1(S())->text(), QString("10.00"));
+        QCOMPARE(Edit2(S())->text(), QString("15.00"));
+        QVERIFY(Edit1(S())->isEnabled() && Edit2(S())->isEnabled());
+        QVERIFY(RadioButton2(S())->isChecked());
     }
 
     void separateCategoriesExcludesTheCategoryColumn() {
         Show();
-        S().CheckBox6->setChecked(true);
-        S().CheckBox5->click();
-        QCOMPARE(State(S().CheckBox6), (TBoxState{false, false}));
-        QCOMPARE(State(S().CheckBox2), (TBoxState{true, true}));
-        S().CheckBox5->click();
-        QCOMPARE(State(S().CheckBox6), (TBoxState{false, true}));
-        QCOMPARE(State(S().CheckBox2), (TBoxState{false, false}));
+        CheckBox6(S())->setChecked(true);
+        CheckBox5(S())->click();
+        QCOMPARE(State(CheckBox6(S())), (TBoxState{false, false}));
+        QCOMPARE(State(CheckBox2(S())), (TBoxState{true, true}));
+        CheckBox5(S())->click();
+        QCOMPARE(State(CheckBox6(S())), (TBoxState{false, true}));
+        QCOMPARE(State(CheckBox2(S())), (TBoxState{false, false}));
     }
 
     void pageSizeListFillsTheBoxes() {
         Show();
         const QStringList heights = {"29.70", "21.00", "35.56", "27.94", "36.40", "25.70"};
         const QStringList widths = {"21.00", "14.80", "21.59", "21.59", "25.70", "18.20"};
-        QCOMPARE(S().ComboBox1->count(), 7);
+        QCOMPARE(ComboBox1(S())->count(), 7);
         for (int item : {1, 2, 3, 4, 5, 0, 6, 3}) {
-            S().ComboBox1->setCurrentIndex(item);
+            ComboBox1(S())->setCurrentIndex(item);
             if (item == 6) {
-                QCOMPARE(S().Edit1->text(), QString());
-                QCOMPARE(S().Edit2->text(), QString());
-                QVERIFY(S().Edit1->isEnabled() && S().Edit2->isEnabled());
-                QVERIFY(Focused(S().Edit1));
+                QCOMPARE(Edit1(S())->text(), QString());
+                QCOMPARE(Edit2(S())->text(), QString());
+                QVERIFY(Edit1(S())->isEnabled() && Edit2(S())->isEnabled());
+                QVERIFY(Focused(Edit1(S())));
                 continue;
             }
-            QCOMPARE(S().ComboBox1->currentText(),
+            QCOMPARE(ComboBox1(S())->currentText(),
                      (QStringList{"A4", "A5", "Legal", "Letter", "B4", "B5"}[item]));
-            QCOMPARE(S().Edit1->text(), heights[item]);
-            QCOMPARE(S().Edit2->text(), widths[item]);
-            QVERIFY(!S().Edit1->isEnabled() && !S().Edit2->isEnabled());
+            QCOMPARE(Edit1(S())->text(), heights[item]);
+            QCOMPARE(Edit2(S())->text(), widths[item]);
+            QVERIFY(!Edit1(S())->isEnabled() && !Edit2(S())->isEnabled());
         }
     }
 
@@ -217,7 +219,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(QString, message);
         Show();
-        for (QLineEdit* box : {S().Edit1, S().Edit2}) {
+        for (QLineEdit* box : {Edit1(S()), Edit2(S())}) {
             ChooseCustom("", "");
             ClearShownMessageBoxes();
             if (!message.isEmpty())
@@ -225,7 +227,7 @@ private slots:
             Type(box, typed);
             // Leaving the box for another control in the window: the radio buttons. A message
             // comes once the focus has moved.
-            S().RadioButton1->setFocus(Qt::TabFocusReason);
+            RadioButton1(S())->setFocus(Qt::TabFocusReason);
             QCoreApplication::processEvents();
             QCOMPARE(box->text(), shown);
             QCOMPARE(ShownMessageBoxes(), message.isEmpty() ? QStringList() : QStringList{message});
@@ -237,33 +239,33 @@ private slots:
     void aPressElsewhereIsOverBeforeTheMessage() {
         Show();
         ChooseCustom("", "15.00");
-        Type(S().Edit1, "abc");
+        Type(Edit1(S()), "abc");
         QueueMessageBoxAnswer(QMessageBox::Ok);
-        QTest::mousePress(S().CheckBox1, Qt::LeftButton, {}, QPoint(6, 8));
+        QTest::mousePress(CheckBox1(S()), Qt::LeftButton, {}, QPoint(6, 8));
         QVERIFY(ShownMessageBoxes().isEmpty());
-        QTest::mouseRelease(S().CheckBox1, Qt::LeftButton, {}, QPoint(6, 8));
+        QTest::mouseRelease(CheckBox1(S()), Qt::LeftButton, {}, QPoint(6, 8));
         QCoreApplication::processEvents();
         QCOMPARE(ShownMessageBoxes(), QStringList{NotANumber});
-        QVERIFY(!S().CheckBox1->isDown());
-        QVERIFY(Focused(S().Edit1));
+        QVERIFY(!CheckBox1(S())->isDown());
+        QVERIFY(Focused(Edit1(S())));
     }
 
     void leavingForAButtonLeavesTheMessageToTheHandOver() {
         Show();
         ChooseCustom("", "15");
-        Type(S().Edit1, "abc");
-        S().BitBtn2->setFocus(Qt::MouseFocusReason);
+        Type(Edit1(S()), "abc");
+        BitBtn2(S())->setFocus(Qt::MouseFocusReason);
         QCoreApplication::processEvents();
         QVERIFY(ShownMessageBoxes().isEmpty());
-        QCOMPARE(S().Edit1->text(), QString("abc"));
+        QCOMPARE(Edit1(S())->text(), QString("abc"));
         // A number is still tidied on the way.
-        Type(S().Edit2, "15");
-        S().BitBtn2->setFocus(Qt::MouseFocusReason);
-        QCOMPARE(S().Edit2->text(), QString("15.00"));
+        Type(Edit2(S()), "15");
+        BitBtn2(S())->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(Edit2(S())->text(), QString("15.00"));
         QueueMessageBoxAnswer(QMessageBox::Ok);
-        QTest::mouseClick(S().BitBtn2, Qt::LeftButton);
+        QTest::mouseClick(BitBtn2(S()), Qt::LeftButton);
         QCOMPARE(ShownMessageBoxes(), QStringList{NotANumber});
-        QVERIFY(Focused(S().Edit1));
+        QVERIFY(Focused(Edit1(S())));
         QVERIFY(!Preview().isVisible());
     }
 
@@ -293,12 +295,12 @@ private slots:
         Show();
         ChooseCustom(height, width);
         const TPrintJob before = Preview().PrintJob;
-        for (QPushButton* button : {S().BitBtn1, S().BitBtn2}) {
+        for (QPushButton* button : {BitBtn1(S()), BitBtn2(S())}) {
             ClearShownMessageBoxes();
             QueueMessageBoxAnswer(QMessageBox::Ok);
             button->click();
             QCOMPARE(ShownMessageBoxes(), QStringList{message});
-            QVERIFY(Focused(heightFocused ? S().Edit1 : S().Edit2));
+            QVERIFY(Focused(heightFocused ? Edit1(S()) : Edit2(S())));
             QVERIFY(Preview().PrintJob.Tasks.empty());
             QCOMPARE(Preview().PrintJob.PageHeight, before.PageHeight);
             QVERIFY(S().isVisible());
@@ -306,23 +308,23 @@ private slots:
         // Enter in the box presses "Print" without the box's own check: refused the same way.
         ClearShownMessageBoxes();
         QueueMessageBoxAnswer(QMessageBox::Ok);
-        QTest::keyClick(heightFocused ? S().Edit1 : S().Edit2, Qt::Key_Return);
+        QTest::keyClick(heightFocused ? Edit1(S()) : Edit2(S()), Qt::Key_Return);
         QCOMPARE(ShownMessageBoxes(), QStringList{message});
         QVERIFY(Preview().PrintJob.Tasks.empty());
     }
 
     void previewHandsOverTheSettingsAndCopies() {
         Show();
-        S().CheckBox1->setChecked(false);
-        S().CheckBox5->setChecked(false);
-        S().CheckBox4->setChecked(false);
-        S().CheckBox7->setChecked(true);
-        S().CheckBox8->setChecked(false);
-        S().RadioButton2->setChecked(true);
+        CheckBox1(S())->setChecked(false);
+        CheckBox5(S())->setChecked(false);
+        CheckBox4(S())->setChecked(false);
+        CheckBox7(S())->setChecked(true);
+        CheckBox8(S())->setChecked(false);
+        RadioButton2(S())->setChecked(true);
         ChooseCustom("", "");
         // Typed without leaving the box: the hand-over reads the number as it is.
-        Type(S().Edit1, "10.004");
-        Type(S().Edit2, "15");
+        Type(Edit1(S()), "10.004");
+        Type(Edit2(S()), "15");
         std::vector<int> ids;
         for (const TMyRec2& task : tasks_->ShownTasks())
             if (task.intDone == 0)
@@ -340,17 +342,17 @@ private slots:
             QVERIFY(!job.ShowPriority && job.ShowCategory && job.ShowReminder && !job.ShowDueDate);
             QVERIFY(!job.SeparateCategories && !job.CategoryPerPage);
             QVERIFY(job.OnlyUncompleted && !job.PrintNotes && job.PreviewMode);
-            QCOMPARE(Preview().Label6->text(),
+            QCOMPARE(Label6(Preview())->text(),
                      QString("Paper Type: Custom    H: 10.00cm.  W: 15.00cm."));
         });
-        S().BitBtn2->click();
+        BitBtn2(S())->click();
         QVERIFY(!Preview().isVisible());
         QVERIFY(S().isVisible());
         // Every task again, with the done ones, in list order.
-        S().CheckBox7->setChecked(false);
+        CheckBox7(S())->setChecked(false);
         WhenPreviewOpens(
             [&] { QCOMPARE(Ids(Preview().PrintJob.Tasks), Ids(tasks_->ShownTasks())); });
-        S().BitBtn2->click();
+        BitBtn2(S())->click();
     }
 
     void printPrintsWithoutShowingThePreview() {
@@ -358,11 +360,11 @@ private slots:
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(folder.filePath("report.pdf"));
-        Preview().PrintPreview1->SetPrinter(&printer);
-        QSignalSpy jobs(Preview().PrintPreview1, &TPrintPreview::AfterPrint);
+        PrintPreview1(Preview())->SetPrinter(&printer);
+        QSignalSpy jobs(PrintPreview1(Preview()), &TPrintPreview::AfterPrint);
         Show(false);
-        S().CheckBox7->setChecked(true);
-        S().BitBtn1->click();
+        CheckBox7(S())->setChecked(true);
+        BitBtn1(S())->click();
         QCOMPARE(jobs.count(), 1);
         QVERIFY(QFile::exists(folder.filePath("report.pdf")));
         QVERIFY(!Preview().isVisible());
@@ -375,11 +377,11 @@ private slots:
     }
 
     void printWithoutAPrinterSaysSo() {
-        if (Preview().PrintPreview1->HasPrinter())
+        if (PrintPreview1(Preview())->HasPrinter())
             QSKIP("this machine lists printers without CUPS");
         Show();
         QueueMessageBoxAnswer(QMessageBox::Ok);
-        S().BitBtn1->click();
+        BitBtn1(S())->click();
         QCOMPARE(ShownMessageBoxes(), QStringList{"Error: Can not find printer, job canceled!"});
     }
 };
@@ -389,8 +391,7 @@ class TestPrintCommand : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TEditorRig> rig_;
-    std::unique_ptr<TForm18> settings_;
-    std::unique_ptr<TForm19> preview_;
+    TForm18* settings_ = nullptr;
 
     TForm2& List() { return *rig_->main->Form2; }
     void Reload(int category) {
@@ -404,37 +405,31 @@ private slots:
         InsertTasks(rig_->Db(), {{.id = 1, .name = "one", .category = 2},
                                  {.id = 2, .name = "two", .category = 2},
                                  {.id = 3, .name = "three"}});
-        settings_ = std::make_unique<TForm18>(List().Tasks());
-        preview_ = std::make_unique<TForm19>();
-        settings_->Form19 = preview_.get();
-        List().Form18 = settings_.get();
-        List().MainWindow = rig_->main.get();
+        settings_ = &rig_->windows->PrintSettings();
     }
     void cleanup() {
         VerifyCleanEnd();
-        List().Form18 = nullptr;
-        settings_.reset();
-        preview_.reset();
+        settings_ = nullptr;
         rig_.reset();
     }
 
     void oneCategoryGivesItsNameFromTheFirstRow() {
         Reload(2);
-        QTimer::singleShot(0, settings_.get(), [this] {
+        QTimer::singleShot(0, settings_, [this] {
             QVERIFY(settings_->isVisible());
             QVERIFY(!settings_->AllCategories);
             QCOMPARE(settings_->CategoryName, std::string("Work"));
             settings_->reject();
         });
-        QTest::mouseClick(List().BitBtn4(), Qt::LeftButton);
+        QTest::mouseClick(BitBtn4(List()), Qt::LeftButton);
         QVERIFY(!settings_->isVisible());
     }
 
     void allCategories() {
         Reload(0);
-        QTimer::singleShot(0, settings_.get(), [this] {
+        QTimer::singleShot(0, settings_, [this] {
             QVERIFY(settings_->AllCategories);
-            QVERIFY(settings_->CheckBox5->isChecked());
+            QVERIFY(CheckBox5(*settings_)->isChecked());
             settings_->reject();
         });
         List().BitBtn4Click();

@@ -1,18 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The reminder popup opened by a click on a reminder balloon: its looks, the operation its
 // close carries out on the records, the row and the file, the edit that may follow, and the
 // balloon window that stands in for tray balloons.
 
 #include "app/Application.h"
-#include "app/common/BalloonWindow.h"
-#include "app/common/FrameController.h"
-#include "app/common/MyImage.h"
 #include "reminders/Unit3.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/ReminderRig.h"
 #include "tests/ui/TaskEditorRig.h"
+#include "uikit/BalloonWindow.h"
+#include "uikit/FrameController.h"
+#include "uikit/MyImage.h"
 
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QDataStream>
 #include <QGroupBox>
@@ -76,7 +79,7 @@ class TestReminderPopup : public TReminderTestBase {
     Q_OBJECT
 
     TForm2& List() { return *main_->Form2; }
-    TTaskListModel& Rows() { return *qobject_cast<TTaskListModel*>(List().VDT()->model()); }
+    TTaskListModel& Rows() { return *qobject_cast<TTaskListModel*>(VDT(List())->model()); }
     Qt::CheckState CheckOf(int row) {
         return Rows().index(row, 0).data(Qt::CheckStateRole).value<Qt::CheckState>();
     }
@@ -116,31 +119,31 @@ class TestReminderPopup : public TReminderTestBase {
     static void Choose(QRadioButton* choice) {
         QTest::mouseClick(choice, Qt::LeftButton, {}, QPoint(6, choice->height() / 2));
     }
-    void ClickOk() { QTest::mouseClick(popup_->BitBtn1, Qt::LeftButton); }
+    void ClickOk() { QTest::mouseClick(BitBtn1(*popup_), Qt::LeftButton); }
     // Clicks the balloon window where the user would: through the window system, so that a
     // modal window gets its say.
     void ClickBalloonWindow(Qt::MouseButton button) {
-        QTest::mouseClick(main_->Balloon->windowHandle(), button, {}, QPoint(20, 20));
+        QTest::mouseClick(main_->Reminders->Balloon->windowHandle(), button, {}, QPoint(20, 20));
     }
     QRadioButton* Choice(int choice) {
-        const std::array<QRadioButton*, 4> choices{popup_->RadioButton1, popup_->RadioButton2,
-                                                   popup_->RadioButton3, popup_->RadioButton4};
+        const std::array<QRadioButton*, 4> choices{RadioButton1(*popup_), RadioButton2(*popup_),
+                                                   RadioButton3(*popup_), RadioButton4(*popup_)};
         return choices.at(static_cast<size_t>(choice - 1));
     }
 
     // Clicks the balloon of the task announced last; the action works the popup.
     void ClickBalloon(const std::function<void()>& onPopup) {
-        OnceShown(popup_.get(), [this, onPopup] {
+        OnceShown(popup_, [this, onPopup] {
             onPopup();
             EnsurePopupClosed();
         });
-        main_->TrayIcon1BalloonHintClick();
+        main_->Reminders->TrayIcon1BalloonHintClick();
     }
     // Clicks the balloon, picks the choice (and delay) and clicks "OK".
     void CloseWith(int choice, int delay = 0) {
         ClickBalloon([this, choice, delay] {
             Choose(Choice(choice));
-            popup_->ComboBox1->setCurrentIndex(delay);
+            ComboBox1(*popup_)->setCurrentIndex(delay);
             ClickOk();
         });
     }
@@ -167,23 +170,23 @@ private slots:
         QCOMPARE(popup.windowOpacity(), 245.0 / 255.0);
         QCOMPARE(popup.size(), QSize(292, 446));
         QCOMPARE(popup.minimumSize(), popup.maximumSize());
-        QVERIFY(popup.Edit1->isReadOnly());
-        QVERIFY(popup.Memo1->isReadOnly());
-        QCOMPARE(popup.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        QCOMPARE(popup.GroupBox1->title(), QString(" Operation "));
-        QCOMPARE(popup.RadioButton1->text(), QString("Reminder again after  "));
-        QCOMPARE(popup.RadioButton2->text(),
+        QVERIFY(Edit1(popup)->isReadOnly());
+        QVERIFY(Memo1(popup)->isReadOnly());
+        QCOMPARE(Memo1(popup)->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(GroupBox1(popup)->title(), QString(" Operation "));
+        QCOMPARE(RadioButton1(popup)->text(), QString("Reminder again after  "));
+        QCOMPARE(RadioButton2(popup)->text(),
                  QString("Cancel the task's reminder, don't remind again."));
-        QCOMPARE(popup.RadioButton3->text(),
+        QCOMPARE(RadioButton3(popup)->text(),
                  QString("The task had been done, not need to remind."));
-        QCOMPARE(popup.RadioButton4->text(), QString("Edit the task."));
-        QVERIFY(!popup.ComboBox1->isEditable());
-        QCOMPARE(popup.BitBtn1->text(), QString("OK"));
-        QVERIFY(popup.BitBtn1->isDefault());
+        QCOMPARE(RadioButton4(popup)->text(), QString("Edit the task."));
+        QVERIFY(!ComboBox1(popup)->isEditable());
+        QCOMPARE(BitBtn1(popup)->text(), QString("OK"));
+        QVERIFY(BitBtn1(popup)->isDefault());
         QVERIFY(popup.Frame->Image_Close());
         QVERIFY(!popup.isVisible());
 
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
         bool modal = false;
         bool onTop = false;
@@ -196,9 +199,9 @@ private slots:
             modal = popup.isModal();
             onTop = popup.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
             centre = popup.geometry().center();
-            name = popup.Edit1->text();
-            note = popup.Memo1->toPlainText();
-            timersOff = !main.Timer3->isActive() && !main.Timer4->isActive();
+            name = Edit1(popup)->text();
+            note = Memo1(popup)->toPlainText();
+            timersOff = !main.Reminders->Timer3->isActive() && !main.Reminders->Timer4->isActive();
             balloonHidden = !BalloonUp();
             ClickOk();
         });
@@ -211,8 +214,8 @@ private slots:
         QVERIFY(timersOff);
         QVERIFY(balloonHidden);
         QVERIFY(!popup.isVisible());
-        QVERIFY(main.Timer3->isActive());
-        QVERIFY(!main.Timer4->isActive());
+        QVERIFY(main.Reminders->Timer3->isActive());
+        QVERIFY(!main.Reminders->Timer4->isActive());
     }
 
     void operationOnTask_data() {
@@ -232,8 +235,8 @@ private slots:
         TForm1& main = Start(ThreeTasks());
         if (!shown)
             List().LoadTasks(2);
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 1);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 1);
         const int row = ShownRow(1);
         QCOMPARE(row >= 0, shown);
         if (shown)
@@ -269,7 +272,7 @@ private slots:
             QCOMPARE(rowsChanged.size(), 0);
         }
         QVERIFY(ShownMessageBoxes().isEmpty());
-        QVERIFY(main.Timer3->isActive());
+        QVERIFY(main.Reminders->Timer3->isActive());
     }
 
     void everyDelayOfTheList_data() {
@@ -289,9 +292,9 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, minutes);
         Start(ThreeTasks());
-        QCOMPARE(popup_->ComboBox1->count(), 11);
-        QCOMPARE(popup_->ComboBox1->itemText(position), text);
-        main_->Timer3Timer();
+        QCOMPARE(ComboBox1(*popup_)->count(), 11);
+        QCOMPARE(ComboBox1(*popup_)->itemText(position), text);
+        main_->Reminders->Timer3Timer();
         CloseWith(Postpone, position);
         QCOMPARE(StoredState(1).when, FixedNow() + minutes / 1440.0);
         QCOMPARE(Record(1).datetimeReminder, FixedNow() + minutes / 1440.0);
@@ -300,10 +303,10 @@ private slots:
 
     void twentyFourHoursIsExactlyOneDayAfterTheClose() {
         Start(ThreeTasks());
-        main_->Timer3Timer();
+        main_->Reminders->Timer3Timer();
         const double closing = FixedNow() + 3.0 / 1440;
         ClickBalloon([&] {
-            popup_->ComboBox1->setCurrentIndex(10);
+            ComboBox1(*popup_)->setCurrentIndex(10);
             // The user took a while to decide.
             now_ = closing;
             ClickOk();
@@ -315,10 +318,10 @@ private slots:
 
     void enterRightAfterOpeningPostponesFiveMinutes() {
         Start(ThreeTasks());
-        main_->Timer3Timer();
+        main_->Reminders->Timer3Timer();
         bool closed = false;
         ClickBalloon([&] {
-            QWidget* target = popup_->focusWidget() ? popup_->focusWidget() : popup_.get();
+            QWidget* target = popup_->focusWidget() ? popup_->focusWidget() : popup_;
             QTest::keyClick(target, Qt::Key_Return);
             closed = !popup_->isVisible();
         });
@@ -329,7 +332,7 @@ private slots:
 
     void closePictureRightAfterOpeningPostponesFiveMinutes() {
         Start(ThreeTasks());
-        main_->Timer3Timer();
+        main_->Reminders->Timer3Timer();
         bool closed = false;
         ClickBalloon([&] {
             QTest::mouseClick(popup_->Frame->Image_Close(), Qt::LeftButton);
@@ -342,18 +345,18 @@ private slots:
 
     void escapeLeavesThePopupOpen() {
         TForm1& main = Start(ThreeTasks());
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         bool open = false;
         bool unchanged = false;
         bool stillPaused = false;
         ClickBalloon([&] {
-            QWidget* target = popup_->focusWidget() ? popup_->focusWidget() : popup_.get();
+            QWidget* target = popup_->focusWidget() ? popup_->focusWidget() : popup_;
             QTest::keyClick(target, Qt::Key_Escape);
-            QTest::keyClick(popup_.get(), Qt::Key_Escape);
+            QTest::keyClick(popup_, Qt::Key_Escape);
             open = popup_->isVisible();
             unchanged = StoredState(1) == (TTaskState{0, 1, PastReminder()});
-            stillPaused = !main.Timer3->isActive();
-            Choose(popup_->RadioButton2);
+            stillPaused = !main.Reminders->Timer3->isActive();
+            Choose(RadioButton2(*popup_));
             ClickOk();
         });
         QVERIFY(open);
@@ -364,23 +367,23 @@ private slots:
 
     void delayListFollowsTheChoiceAndKeepsItsPosition() {
         Start(ThreeTasks());
-        main_->Timer3Timer();
+        main_->Reminders->Timer3Timer();
         QList<bool> enabled;
         QList<int> positions;
         const auto note = [&] {
-            enabled << popup_->ComboBox1->isEnabled();
-            positions << popup_->ComboBox1->currentIndex();
+            enabled << ComboBox1(*popup_)->isEnabled();
+            positions << ComboBox1(*popup_)->currentIndex();
         };
         ClickBalloon([&] {
             note();
-            popup_->ComboBox1->setCurrentIndex(4);
-            Choose(popup_->RadioButton2);
+            ComboBox1(*popup_)->setCurrentIndex(4);
+            Choose(RadioButton2(*popup_));
             note();
-            Choose(popup_->RadioButton3);
+            Choose(RadioButton3(*popup_));
             note();
-            Choose(popup_->RadioButton4);
+            Choose(RadioButton4(*popup_));
             note();
-            Choose(popup_->RadioButton1);
+            Choose(RadioButton1(*popup_));
             note();
             ClickOk();
         });
@@ -394,46 +397,46 @@ private slots:
         std::vector<TTaskRow> rows = ThreeTasks();
         rows[2].datetimeReminder = PastReminder();
         TForm1& main = Start(rows);
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         CloseWith(CancelReminder, 8);
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 3);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 3);
         bool firstChoice = false;
         bool listEnabled = false;
         int position = -1;
         QString name;
         ClickBalloon([&] {
-            firstChoice = popup_->RadioButton1->isChecked();
-            listEnabled = popup_->ComboBox1->isEnabled();
-            position = popup_->ComboBox1->currentIndex();
-            name = popup_->Edit1->text();
+            firstChoice = RadioButton1(*popup_)->isChecked();
+            listEnabled = ComboBox1(*popup_)->isEnabled();
+            position = ComboBox1(*popup_)->currentIndex();
+            name = Edit1(*popup_)->text();
             ClickOk();
         });
         QVERIFY(firstChoice);
         QVERIFY(listEnabled);
         QCOMPARE(position, 0);
         QCOMPARE(name, QString("milk"));
-        QCOMPARE(popup_->ComboBox1->currentText(), QString("  5 minutes"));
+        QCOMPARE(ComboBox1(*popup_)->currentText(), QString("  5 minutes"));
     }
 
     void postponedReminderIsAnnouncedAfterItsNewTime() {
         TForm1& main = Start({ThreeTasks().front()});
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
         CloseWith(Postpone, 0);
         const double moved = FixedNow() + 5.0 / 1440;
-        QCOMPARE(main.ReminderPos, 0);
+        QCOMPARE(main.Reminders->ReminderPos, 0);
         // The rest of this pass, then a whole pass, before the new time.
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderPos, -1);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderPos, -1);
         now_ = moved;
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(!BalloonUp());
-        QCOMPARE(main.ReminderPos, -1);
+        QCOMPARE(main.Reminders->ReminderPos, -1);
         now_ = moved + 1.0 / 86400;
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
-        QCOMPARE(main.ReminderPos, 0);
+        QCOMPARE(main.Reminders->ReminderPos, 0);
     }
 
     void taskNoLongerLoadedChangesNothing_data() {
@@ -448,7 +451,7 @@ private slots:
         const std::vector<TMyRec2> before = List().AllTasks;
         popup_->TaskId = 99;
         popup_->EditRequested = true;
-        OnceShown(popup_.get(), [&] {
+        OnceShown(popup_, [&] {
             Choose(Choice(choice));
             ClickOk();
             EnsurePopupClosed();
@@ -461,7 +464,7 @@ private slots:
             QCOMPARE(StateOf(List().AllTasks[k]), StateOf(before[k]));
             QCOMPARE(StoredState(before[k].id), StateOf(before[k]));
         }
-        QVERIFY(main.Timer3->isActive());
+        QVERIFY(main.Reminders->Timer3->isActive());
         QVERIFY(ShownMessageBoxes().isEmpty());
     }
 
@@ -475,7 +478,7 @@ private slots:
     void failingWriteClosesThePopupAndKeepsTheRecords() {
         QFETCH(int, choice);
         TForm1& main = Start(ThreeTasks());
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         const int row = ShownRow(1);
         QCOMPARE(CheckOf(row), Qt::Unchecked);
         QVERIFY(QFile::setPermissions(home_->DatabasePath(),
@@ -495,8 +498,8 @@ private slots:
         QCOMPARE(StateOf(Record(1)), unchanged);
         QCOMPARE(StateOf(List().ShownTasks[static_cast<size_t>(row)]), unchanged);
         QCOMPARE(CheckOf(row), Qt::Unchecked);
-        QVERIFY(main.Timer3->isActive());
-        QVERIFY(!main.Timer4->isActive());
+        QVERIFY(main.Reminders->Timer3->isActive());
+        QVERIFY(!main.Reminders->Timer4->isActive());
     }
 
     void editWritesNothingAndOpensTheEditorPreparedFromTheRecord() {
@@ -511,8 +514,8 @@ private slots:
         Exec(home_->DatabasePath(),
              "INSERT INTO t_note (id, idTask, strNote) VALUES (1, 1, '  call back')");
         TForm1& main = Start({});
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 1);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 1);
         const int row = ShownRow(1);
         QSignalSpy rowsChanged(&Rows(), &QAbstractItemModel::dataChanged);
 
@@ -525,24 +528,24 @@ private slots:
         ClickBalloon([&] {
             OnceShown(&editor, [&] {
                 editorShown = editor.isVisible();
-                paused = !main.Timer3->isActive() && !main.Timer4->isActive();
+                paused = !main.Reminders->Timer3->isActive() && !main.Reminders->Timer4->isActive();
                 editRequested = popup_->EditRequested;
                 writtenByPopup = StoredState(1) != TTaskState{0, 1, PastReminder()};
                 prepared << QString::number(editor.TaskEditorMode)
-                         << QString::number(editor.EditTaskId) << editor.Edit1->text()
-                         << editor.Memo1->toPlainText() << editor.ComboBox1->currentText()
-                         << editor.ComboBox2->currentText()
-                         << QString::number(editor.CheckBox1->isChecked())
-                         << editor.DateTimePicker1->date().toString(Qt::ISODate)
-                         << QString::number(editor.CheckBox2->isChecked())
-                         << editor.DateTimePicker3->date().toString(Qt::ISODate)
-                         << editor.DateTimePicker2->time().toString("HH:mm:ss")
-                         << QString::number(editor.CheckBox3->isChecked())
-                         << editor.ComboBox3->currentText();
-                QTest::mouseClick(editor.BitBtn2, Qt::LeftButton);
+                         << QString::number(editor.EditTaskId) << Edit1(editor)->text()
+                         << Memo1(editor)->toPlainText() << ComboBox1(editor)->currentText()
+                         << ComboBox2(editor)->currentText()
+                         << QString::number(CheckBox1(editor)->isChecked())
+                         << DateTimePicker1(editor)->date().toString(Qt::ISODate)
+                         << QString::number(CheckBox2(editor)->isChecked())
+                         << DateTimePicker3(editor)->date().toString(Qt::ISODate)
+                         << DateTimePicker2(editor)->time().toString("HH:mm:ss")
+                         << QString::number(CheckBox3(editor)->isChecked())
+                         << ComboBox3(editor)->currentText();
+                QTest::mouseClick(BitBtn2(editor), Qt::LeftButton);
                 EnsureEditorClosed();
             });
-            Choose(popup_->RadioButton4);
+            Choose(RadioButton4(*popup_));
             ClickOk();
         });
         QVERIFY(editorShown);
@@ -561,13 +564,13 @@ private slots:
         QCOMPARE(Record(1).intCategory, 2);
         QCOMPARE(rowsChanged.size(), 0);
         QCOMPARE(row, 0);
-        QVERIFY(main.Timer3->isActive());
-        QVERIFY(!main.Timer4->isActive());
-        main.Timer3Timer();
+        QVERIFY(main.Reminders->Timer3->isActive());
+        QVERIFY(!main.Reminders->Timer4->isActive());
+        main.Reminders->Timer3Timer();
         QVERIFY(!BalloonUp());
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
-        QCOMPARE(main.ReminderTaskId, 1);
+        QCOMPARE(main.Reminders->ReminderTaskId, 1);
     }
 
     void acceptedEditKeepsTheRowInPlaceWithTheNewCategory() {
@@ -581,21 +584,21 @@ private slots:
                               {.id = 4, .name = "bread", .category = 1}});
         List().LoadTasks(1);
         QCOMPARE(Ids(List().ShownTasks), (std::vector<int>{1, 2, 4}));
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 2);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 2);
         QCOMPARE(Record(2).intImg, 1);
         QSignalSpy rowsChanged(&Rows(), &QAbstractItemModel::dataChanged);
 
         ClickBalloon([&] {
-            OnceShown(editor_.get(), [&] {
-                editor_->Edit1->setText("  walk the dog  ");
-                editor_->ComboBox1->setCurrentIndex(editor_->ComboBox1->findText("Errands"));
-                editor_->Memo1->setPlainText("  around the park");
-                editor_->ComboBox2->setCurrentIndex(0);
-                QTest::mouseClick(editor_->BitBtn1, Qt::LeftButton);
+            OnceShown(editor_, [&] {
+                Edit1(*editor_)->setText("  walk the dog  ");
+                ComboBox1(*editor_)->setCurrentIndex(ComboBox1(*editor_)->findText("Errands"));
+                Memo1(*editor_)->setPlainText("  around the park");
+                ComboBox2(*editor_)->setCurrentIndex(0);
+                QTest::mouseClick(BitBtn1(*editor_), Qt::LeftButton);
                 EnsureEditorClosed();
             });
-            Choose(popup_->RadioButton4);
+            Choose(RadioButton4(*popup_));
             ClickOk();
         });
         QVERIFY(editor_->EditAccepted);
@@ -629,8 +632,8 @@ private slots:
         QCOMPARE(rowsChanged.front().at(0).toModelIndex().row(), 1);
         QCOMPARE(List().ShownTasks[0].strName, std::string("milk"));
         QCOMPARE(Record(1).intCategory, 1);
-        QVERIFY(main.Timer3->isActive());
-        QVERIFY(!main.Timer4->isActive());
+        QVERIFY(main.Reminders->Timer3->isActive());
+        QVERIFY(!main.Reminders->Timer4->isActive());
     }
 
     void balloonClickBringsTheMainWindowBack_data() {
@@ -645,8 +648,8 @@ private slots:
         main.ShowAtStartup();
         QVERIFY(!main.MainShown);
         QCOMPARE(main.isVisible(), !trayAvailable);
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 1);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 1);
         bool shownWithPopup = false;
         ClickBalloon([&] {
             shownWithPopup = main.MainShown && main.isVisible() && !main.isMinimized();
@@ -664,12 +667,12 @@ private slots:
         rows[0].note = std::string(40, 'x') + " " + std::string(200, 'y') + "\nz\nz\nz";
         rows[2].note = "short";
         TForm1& main = Start(rows);
-        QVERIFY(!main.UsesTrayBalloons());
+        QVERIFY(!main.Reminders->UsesTrayBalloons());
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         for (int id : {1, 3}) {
-            main.Timer3Timer();
+            main.Reminders->Timer3Timer();
             QVERIFY(BalloonUp());
-            TBalloonWindow& balloon = *main.Balloon;
+            TBalloonWindow& balloon = *main.Reminders->Balloon;
             QList<QLabel*> texts;
             for (QLabel* label : balloon.findChildren<QLabel*>())
                 if (label->pixmap().isNull())
@@ -684,17 +687,17 @@ private slots:
             QVERIFY(area.right() - placed.right() <= 16);
             QVERIFY(area.bottom() - placed.bottom() <= 16);
             QVERIFY(placed.height() >= balloon.sizeHint().height());
-            main.Timer4Timer();
+            main.Reminders->Timer4Timer();
             QVERIFY(!BalloonUp());
         }
     }
 
     void balloonWindowLeftClickOpensThePopup() {
         TForm1& main = Start(ThreeTasks());
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
         bool popupShown = false;
-        OnceShown(popup_.get(), [&] {
+        OnceShown(popup_, [&] {
             popupShown = popup_->isVisible();
             EnsurePopupClosed();
         });
@@ -704,10 +707,10 @@ private slots:
         QVERIFY(BalloonUp());
 
         QString name;
-        OnceShown(popup_.get(), [&] {
+        OnceShown(popup_, [&] {
             popupShown = popup_->isVisible();
-            name = popup_->Edit1->text();
-            Choose(popup_->RadioButton3);
+            name = Edit1(*popup_)->text();
+            Choose(RadioButton3(*popup_));
             ClickOk();
             EnsurePopupClosed();
         });
@@ -726,10 +729,10 @@ private slots:
         bool popupShown = false;
         OnceShown(&options, [&] {
             // The options window leaves the check running: a balloon comes up over it.
-            main.Timer3Timer();
-            OnceShown(popup_.get(), [&] {
+            main.Reminders->Timer3Timer();
+            OnceShown(popup_, [&] {
                 popupShown = popup_->isVisible();
-                Choose(popup_->RadioButton2);
+                Choose(RadioButton2(*popup_));
                 ClickOk();
                 EnsurePopupClosed();
             });
@@ -748,14 +751,14 @@ private slots:
         TForm1& main = Start(ThreeTasks());
         auto box = std::make_unique<QDialog>();
         OnceShown(box.get(), [&] {
-            main.Timer3Timer();
+            main.Reminders->Timer3Timer();
             box->accept();
         });
         box->exec();
         box.reset();
         QVERIFY(BalloonUp());
         bool popupShown = false;
-        OnceShown(popup_.get(), [&] {
+        OnceShown(popup_, [&] {
             popupShown = popup_->isVisible();
             ClickOk();
             EnsurePopupClosed();

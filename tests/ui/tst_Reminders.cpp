@@ -1,16 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The reminder check of the main window: when a scan announces a task, which task, what the
 // balloon shows, and how the two timers and the pause behave.
 
 #include "app/Application.h"
-#include "app/common/BalloonWindow.h"
-#include "app/common/Sound.h"
 #include "reminders/Unit3.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/ReminderRig.h"
 #include "tests/ui/TaskEditorRig.h"
+#include "uikit/BalloonWindow.h"
+#include "uikit/Sound.h"
 
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QDataStream>
 #include <QGuiApplication>
@@ -43,43 +46,45 @@ class TestReminders : public TReminderTestBase {
     Q_OBJECT
 
     const std::vector<TMyRec2>& All() { return main_->Form2->AllTasks; }
-    TTaskListModel& Rows() { return *qobject_cast<TTaskListModel*>(main_->Form2->VDT()->model()); }
+    TTaskListModel& Rows() { return *qobject_cast<TTaskListModel*>(VDT(*main_->Form2)->model()); }
 
     // The balloon window's title and text labels (the remaining label holds the icon).
     QLabel* BalloonLabel(int index) const {
         QList<QLabel*> texts;
-        for (QLabel* label : main_->Balloon->findChildren<QLabel*>())
+        for (QLabel* label : main_->Reminders->Balloon->findChildren<QLabel*>())
             if (label->pixmap().isNull())
                 texts.append(label);
         return texts.value(index);
     }
     QString BalloonTitle() const { return BalloonLabel(0)->text(); }
     QString BalloonText() const { return BalloonLabel(1)->text(); }
-    bool BalloonTextShown() const { return BalloonLabel(1)->isVisibleTo(main_->Balloon); }
+    bool BalloonTextShown() const {
+        return BalloonLabel(1)->isVisibleTo(main_->Reminders->Balloon);
+    }
 
     // One full announcement: the scan shows the balloon, Timer4 takes it down.
     void Announce(int id, const QString& name) {
-        main_->Timer3Timer();
+        main_->Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
         QCOMPARE(BalloonTitle(), name);
-        QCOMPARE(main_->ReminderTaskId, id);
-        QVERIFY(!main_->Timer3->isActive());
-        QVERIFY(main_->Timer4->isActive());
-        main_->Timer4Timer();
+        QCOMPARE(main_->Reminders->ReminderTaskId, id);
+        QVERIFY(!main_->Reminders->Timer3->isActive());
+        QVERIFY(main_->Reminders->Timer4->isActive());
+        main_->Reminders->Timer4Timer();
         QVERIFY(!BalloonUp());
-        QVERIFY(main_->Timer3->isActive());
-        QVERIFY(!main_->Timer4->isActive());
+        QVERIFY(main_->Reminders->Timer3->isActive());
+        QVERIFY(!main_->Reminders->Timer4->isActive());
     }
 
     // A scan that announces nothing and starts the next pass.
     void ScanWithoutBalloon() {
-        const int32_t lastId = main_->ReminderTaskId;
-        main_->Timer3Timer();
+        const int32_t lastId = main_->Reminders->ReminderTaskId;
+        main_->Reminders->Timer3Timer();
         QVERIFY(!BalloonUp());
-        QCOMPARE(main_->ReminderPos, -1);
-        QCOMPARE(main_->ReminderTaskId, lastId);
-        QVERIFY(main_->Timer3->isActive());
-        QVERIFY(!main_->Timer4->isActive());
+        QCOMPARE(main_->Reminders->ReminderPos, -1);
+        QCOMPARE(main_->Reminders->ReminderTaskId, lastId);
+        QVERIFY(main_->Reminders->Timer3->isActive());
+        QVERIFY(!main_->Reminders->Timer4->isActive());
     }
 
 private slots:
@@ -93,13 +98,13 @@ private slots:
     void checkStartsOnceTheTaskListIsLoaded() {
         TForm1& main = Start({DueTask(1, "one")});
         QCOMPARE(Ids(All()), std::vector<int>{1});
-        QVERIFY(main.Timer3->isActive());
-        QCOMPARE(main.Timer3->interval(), 10000);
-        QVERIFY(!main.Timer3->isSingleShot());
-        QVERIFY(!main.Timer4->isActive());
-        QCOMPARE(main.Timer4->interval(), 10000);
-        QCOMPARE(main.ReminderPos, -1);
-        QVERIFY(!main.Balloon);
+        QVERIFY(main.Reminders->Timer3->isActive());
+        QCOMPARE(main.Reminders->Timer3->interval(), 10000);
+        QVERIFY(!main.Reminders->Timer3->isSingleShot());
+        QVERIFY(!main.Reminders->Timer4->isActive());
+        QCOMPARE(main.Reminders->Timer4->interval(), 10000);
+        QCOMPARE(main.Reminders->ReminderPos, -1);
+        QVERIFY(!main.Reminders->Balloon);
     }
 
     void checkNeverStartsWhenTheTasksCannotBeLoaded() {
@@ -108,8 +113,8 @@ private slots:
         TForm1& main = Start({});
         QCOMPARE(ShownMessageBoxes().size(), 1);
         QVERIFY(ShownMessageBoxes().front().startsWith("Error: "));
-        QVERIFY(!main.Timer3->isActive());
-        QVERIFY(!main.Timer4->isActive());
+        QVERIFY(!main.Reminders->Timer3->isActive());
+        QVERIFY(!main.Reminders->Timer4->isActive());
     }
 
     void reminderAtTheCurrentTimeIsDueOnlyAMomentLater() {
@@ -120,11 +125,11 @@ private slots:
         now_ = when;
         ScanWithoutBalloon();
         now_ = when + 1.0 / 86400000;
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
         QCOMPARE(BalloonTitle(), QString("call"));
-        QCOMPARE(main.ReminderPos, 0);
-        QCOMPARE(main.ReminderTaskId, 1);
+        QCOMPARE(main.Reminders->ReminderPos, 0);
+        QCOMPARE(main.Reminders->ReminderTaskId, 1);
     }
 
     void doneTasksAndRemindersNotOnAreNeverAnnounced() {
@@ -138,19 +143,19 @@ private slots:
                {.id = 4, .name = "later", .reminder = 1, .datetimeReminder = FixedNow() + 1}});
         for (int scan = 0; scan < 3; ++scan)
             ScanWithoutBalloon();
-        QVERIFY(!main_->Balloon);
+        QVERIFY(!main_->Reminders->Balloon);
     }
 
     void aBalloonHoldsAtMost63CharactersOfNameAnd255OfNote() {
         TTaskRow task = DueTask(1, std::string(200, 'n') + "\xF0\x9F\x98\x80");
         task.note = std::string(1 << 20, 'x');
         TForm1& main = Start({task});
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
         QCOMPARE(BalloonTitle(), QString(63, 'n'));
         QCOMPARE(BalloonText(), QString(255, 'x'));
         QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(
-            main.Balloon->frameGeometry()));
+            main.Reminders->Balloon->frameGeometry()));
     }
 
     void aCharacterOfTwoUnitsIsNeverCut() {
@@ -181,7 +186,7 @@ private slots:
         if (!note.isNull())
             task.note = note.toStdString();
         TForm1& main = Start({task});
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
         QCOMPARE(BalloonTitle(), QString("shopping"));
         QCOMPARE(BalloonText(), text);
@@ -198,11 +203,11 @@ private slots:
         QCOMPARE(Ids(main.Form2->ShownTasks), (std::vector<int>{4, 3, 1, 2}));
 
         Announce(1, "c");
-        QCOMPARE(main.ReminderPos, 0);
+        QCOMPARE(main.Reminders->ReminderPos, 0);
         Announce(3, "b");
-        QCOMPARE(main.ReminderPos, 2);
+        QCOMPARE(main.Reminders->ReminderPos, 2);
         Announce(4, "a");
-        QCOMPARE(main.ReminderPos, 3);
+        QCOMPARE(main.Reminders->ReminderPos, 3);
         ScanWithoutBalloon();
         Announce(1, "c");
     }
@@ -210,91 +215,91 @@ private slots:
     void emptyListEndsEveryScanAtOnce() {
         TForm1& main = Start({});
         for (int scan = 0; scan < 3; ++scan) {
-            main.Timer3Timer();
-            QCOMPARE(main.ReminderPos, -1);
-            QVERIFY(main.Timer3->isActive());
-            QVERIFY(!main.Timer4->isActive());
+            main.Reminders->Timer3Timer();
+            QCOMPARE(main.Reminders->ReminderPos, -1);
+            QVERIFY(main.Reminders->Timer3->isActive());
+            QVERIFY(!main.Reminders->Timer4->isActive());
         }
-        QVERIFY(!main.Balloon);
+        QVERIFY(!main.Reminders->Balloon);
     }
 
     void positionPastTheEndEndsThePass() {
         TForm1& main = Start({DueTask(1, "one"), DueTask(2, "two")});
-        main.ReminderPos = 7;
+        main.Reminders->ReminderPos = 7;
         ScanWithoutBalloon();
-        main.ReminderPos = 1;
+        main.Reminders->ReminderPos = 1;
         ScanWithoutBalloon();
         Announce(1, "one");
     }
 
     void pauseStopsBothTimersAndResumeGoesOnAfterTheLastTask() {
         TForm1& main = Start({DueTask(1, "one"), DueTask(2, "two"), DueTask(3, "three")});
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
 
         main.PauseReminderCheck();
-        QVERIFY(!main.Timer3->isActive());
-        QVERIFY(!main.Timer4->isActive());
+        QVERIFY(!main.Reminders->Timer3->isActive());
+        QVERIFY(!main.Reminders->Timer4->isActive());
         QVERIFY(!BalloonUp());
-        QCOMPARE(main.ReminderPos, 0);
-        QCOMPARE(main.ReminderTaskId, 1);
+        QCOMPARE(main.Reminders->ReminderPos, 0);
+        QCOMPARE(main.Reminders->ReminderTaskId, 1);
 
         main.ResumeReminderCheck();
-        QVERIFY(main.Timer3->isActive());
-        QVERIFY(!main.Timer4->isActive());
+        QVERIFY(main.Reminders->Timer3->isActive());
+        QVERIFY(!main.Reminders->Timer4->isActive());
         QVERIFY(!BalloonUp());
         Announce(2, "two");
     }
 
     void editorFromTheListPausesTheCheck() {
         TForm1& main = Start({DueTask(1, "one"), DueTask(2, "two")});
-        main.Timer3Timer();
+        main.Reminders->Timer3Timer();
         QVERIFY(BalloonUp());
         bool timersOff = false;
         bool balloonHidden = false;
-        QTimer::singleShot(0, editor_.get(), [&] {
-            timersOff = !main.Timer3->isActive() && !main.Timer4->isActive();
+        QTimer::singleShot(0, editor_, [&] {
+            timersOff = !main.Reminders->Timer3->isActive() && !main.Reminders->Timer4->isActive();
             balloonHidden = !BalloonUp();
-            QTest::mouseClick(editor_->BitBtn2, Qt::LeftButton);
+            QTest::mouseClick(BitBtn2(*editor_), Qt::LeftButton);
             if (editor_->isVisible())
                 editor_->reject();
         });
         main.Form2->BitBtn2Click();
         QVERIFY(timersOff);
         QVERIFY(balloonHidden);
-        QVERIFY(main.Timer3->isActive());
-        QVERIFY(!main.Timer4->isActive());
+        QVERIFY(main.Reminders->Timer3->isActive());
+        QVERIFY(!main.Reminders->Timer4->isActive());
         Announce(2, "two");
     }
 
     void clickOnTheBalloonOfADeletedTaskDoesNothing() {
         TForm1& main = Start({DueTask(1, "gone"), DueTask(2, "stays")});
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 1);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 1);
         const int row = static_cast<int>(
             std::find_if(main.Form2->ShownTasks.begin(), main.Form2->ShownTasks.end(),
                          [](const TMyRec2& task) { return task.id == 1; }) -
             main.Form2->ShownTasks.begin());
-        main.Form2->VDT()->setCurrentIndex(Rows().index(row, 0));
+        VDT(*main.Form2)->setCurrentIndex(Rows().index(row, 0));
         QueueMessageBoxAnswer(QMessageBox::Yes);
         main.Form2->BitBtn3Click();
         QCOMPARE(Ids(All()), std::vector<int>{2});
 
         bool popupShown = false;
         bool editorShown = false;
-        QTimer::singleShot(0, popup_.get(), [&] {
+        QTimer::singleShot(0, popup_, [&] {
             popupShown = popup_->isVisible();
             if (popupShown) {
-                popup_->RadioButton4->setChecked(true);
+                RadioButton4(*popup_)->setChecked(true);
                 popup_->close();
             }
         });
-        QTimer::singleShot(0, editor_.get(), [&] {
+        QTimer::singleShot(0, editor_, [&] {
             editorShown = editor_->isVisible();
             if (editorShown)
                 editor_->reject();
         });
-        QTest::mouseClick(main.Balloon, Qt::LeftButton);
+        QTest::mouseClick(main.Reminders->Balloon, Qt::LeftButton);
         QCoreApplication::processEvents();
 
         QVERIFY(!popupShown);
@@ -309,8 +314,8 @@ private slots:
         QCOMPARE(Scalar(home_->DatabasePath(), "SELECT intReminder FROM t_task WHERE id = 2"),
                  QVariant(1));
         // The pass goes on: Timer4 still runs its course, and the next pass finds task 2.
-        QVERIFY(main.Timer4->isActive());
-        main.Timer4Timer();
+        QVERIFY(main.Reminders->Timer4->isActive());
+        main.Reminders->Timer4Timer();
         ScanWithoutBalloon();
         Announce(2, "stays");
     }
@@ -325,16 +330,16 @@ private slots:
         TForm1& main = Start({});
         SoundPlayer().setSource(QUrl());
 
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 1);
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 1);
         QCOMPARE(SoundPlayer().source(), QUrl());
-        main.Timer4Timer();
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 2);
+        main.Reminders->Timer4Timer();
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 2);
         QCOMPARE(SoundPlayer().source(), QUrl());
-        main.Timer4Timer();
-        main.Timer3Timer();
-        QCOMPARE(main.ReminderTaskId, 3);
+        main.Reminders->Timer4Timer();
+        main.Reminders->Timer3Timer();
+        QCOMPARE(main.Reminders->ReminderTaskId, 3);
         QCOMPARE(SoundPlayer().source(), QUrl::fromLocalFile(home_->Path() + "/sound/bell.wav"));
         SoundPlayer().stop();
         SoundPlayer().setSource(QUrl());

@@ -1,5 +1,7 @@
-#include "app/common/FrameController.h"
-#include "app/common/SkinFrame.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "uikit/FrameController.h"
+#include "uikit/SkinFrame.h"
 
 #include "tests/ui/TestSupport.h"
 

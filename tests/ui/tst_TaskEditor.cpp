@@ -1,14 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The task editor in add mode: its window, keyboard order, defaults, check box reactions,
 // sound list, cancelling and what "OK" writes.
 
 #include "app/Application.h"
-#include "app/common/DayCount.h"
-#include "app/common/FrameController.h"
-#include "app/common/MyImage.h"
-#include "app/common/Sound.h"
 #include "tests/ui/TaskEditorRig.h"
+#include "uikit/DayCount.h"
+#include "uikit/FrameController.h"
+#include "uikit/MyImage.h"
+#include "uikit/Sound.h"
 
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -48,15 +51,15 @@ private:
         const QStringList lines = text.split('\n');
         for (int k = 0; k < lines.size(); ++k) {
             if (k > 0)
-                QTest::keyClick(editor_->Memo1, Qt::Key_Return);
-            QTest::keyClicks(editor_->Memo1, lines[k]);
+                QTest::keyClick(Memo1(*editor_), Qt::Key_Return);
+            QTest::keyClicks(Memo1(*editor_), lines[k]);
         }
     }
 
 private slots:
     void init() {
         rig_ = std::make_unique<TEditorRig>();
-        editor_ = rig_->editor.get();
+        editor_ = rig_->editor;
     }
     void cleanup() {
         VerifyCleanEnd();
@@ -72,56 +75,56 @@ private slots:
         QCOMPARE(editor_->Frame->Label1()->pos(), QPoint(14, 14));
         QCOMPARE(editor_->Frame->Image_Close()->pos(), QPoint(408 - 28, 12));
 
-        QCOMPARE(editor_->Label2->pos(), QPoint(27, 56));
-        QCOMPARE(editor_->Label2->text(), QString("Task:"));
-        QCOMPARE(editor_->Edit1->geometry(), QRect(27, 76, 200, 21));
-        QCOMPARE(editor_->Label3->pos(), QPoint(236, 56));
-        QCOMPARE(editor_->Label3->text(), QString("Category:"));
-        QCOMPARE(editor_->ComboBox1->geometry(), QRect(236, 76, 145, 21));
-        QVERIFY(!editor_->ComboBox1->isEditable());
-        QCOMPARE(editor_->Label4->pos(), QPoint(27, 108));
-        QCOMPARE(editor_->Label4->text(), QString("Note:"));
-        QCOMPARE(editor_->Memo1->geometry(), QRect(27, 128, 353, 100));
-        QCOMPARE(editor_->Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        QCOMPARE(editor_->Label5->pos(), QPoint(27, 240));
-        QCOMPARE(editor_->Label5->text(), QString("Priority:"));
-        QCOMPARE(editor_->ComboBox2->geometry(), QRect(27, 260, 145, 21));
-        QCOMPARE(editor_->ComboBox2->count(), 2);
-        QCOMPARE(editor_->ComboBox2->itemText(0), QString("High"));
-        QCOMPARE(editor_->ComboBox2->itemText(1), QString("Normal"));
-        QCOMPARE(editor_->CheckBox1->pos(), QPoint(181, 240));
-        QCOMPARE(editor_->CheckBox1->text(), QString("Due Date:"));
-        QCOMPARE(editor_->DateTimePicker1->geometry(), QRect(181, 260, 200, 21));
-        QVERIFY(editor_->DateTimePicker1->calendarPopup());
-        QCOMPARE(editor_->DateTimePicker1->displayFormat(), QString("yyyy-MM-dd"));
+        QCOMPARE(Label2(*editor_)->pos(), QPoint(27, 56));
+        QCOMPARE(Label2(*editor_)->text(), QString("Task:"));
+        QCOMPARE(Edit1(*editor_)->geometry(), QRect(27, 76, 200, 21));
+        QCOMPARE(Label3(*editor_)->pos(), QPoint(236, 56));
+        QCOMPARE(Label3(*editor_)->text(), QString("Category:"));
+        QCOMPARE(ComboBox1(*editor_)->geometry(), QRect(236, 76, 145, 21));
+        QVERIFY(!ComboBox1(*editor_)->isEditable());
+        QCOMPARE(Label4(*editor_)->pos(), QPoint(27, 108));
+        QCOMPARE(Label4(*editor_)->text(), QString("Note:"));
+        QCOMPARE(Memo1(*editor_)->geometry(), QRect(27, 128, 353, 100));
+        QCOMPARE(Memo1(*editor_)->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(Label5(*editor_)->pos(), QPoint(27, 240));
+        QCOMPARE(Label5(*editor_)->text(), QString("Priority:"));
+        QCOMPARE(ComboBox2(*editor_)->geometry(), QRect(27, 260, 145, 21));
+        QCOMPARE(ComboBox2(*editor_)->count(), 2);
+        QCOMPARE(ComboBox2(*editor_)->itemText(0), QString("High"));
+        QCOMPARE(ComboBox2(*editor_)->itemText(1), QString("Normal"));
+        QCOMPARE(CheckBox1(*editor_)->pos(), QPoint(181, 240));
+        QCOMPARE(CheckBox1(*editor_)->text(), QString("Due Date:"));
+        QCOMPARE(DateTimePicker1(*editor_)->geometry(), QRect(181, 260, 200, 21));
+        QVERIFY(DateTimePicker1(*editor_)->calendarPopup());
+        QCOMPARE(DateTimePicker1(*editor_)->displayFormat(), QString("yyyy-MM-dd"));
 
-        QCOMPARE(editor_->GroupBox1->geometry(), QRect(27, 299, 353, 91));
-        QCOMPARE(editor_->GroupBox1->title(), QString(" Remainder "));
-        QCOMPARE(editor_->CheckBox2->parentWidget(), editor_->GroupBox1);
-        QCOMPARE(editor_->CheckBox2->pos(), QPoint(11, 24));
-        QCOMPARE(editor_->CheckBox2->text(), QString("Reminder:"));
-        QCOMPARE(editor_->DateTimePicker2->x(), 84);
-        QCOMPARE(editor_->DateTimePicker2->width(), 115);
+        QCOMPARE(GroupBox1(*editor_)->geometry(), QRect(27, 299, 353, 91));
+        QCOMPARE(GroupBox1(*editor_)->title(), QString(" Remainder "));
+        QCOMPARE(CheckBox2(*editor_)->parentWidget(), GroupBox1(*editor_));
+        QCOMPARE(CheckBox2(*editor_)->pos(), QPoint(11, 24));
+        QCOMPARE(CheckBox2(*editor_)->text(), QString("Reminder:"));
+        QCOMPARE(DateTimePicker2(*editor_)->x(), 84);
+        QCOMPARE(DateTimePicker2(*editor_)->width(), 115);
         // Both pickers of the row are drawn from row 22 to row 42 of the group.
-        const QImage group = editor_->GroupBox1->grab().toImage();
+        const QImage group = GroupBox1(*editor_)->grab().toImage();
         QCOMPARE(DrawnRows(group, 84 + 50), (std::pair{22, 42}));
         QCOMPARE(DrawnRows(group, 208 + 50), (std::pair{22, 42}));
-        QCOMPARE(editor_->DateTimePicker3->geometry(), QRect(208, 22, 128, 21));
-        QVERIFY(editor_->DateTimePicker3->calendarPopup());
-        QCOMPARE(editor_->DateTimePicker3->displayFormat(), QString("yyyy-MM-dd"));
-        QCOMPARE(editor_->CheckBox3->pos(), QPoint(11, 55));
-        QCOMPARE(editor_->CheckBox3->text(), QString("Sound:"));
-        QCOMPARE(editor_->ComboBox3->geometry(), QRect(84, 53, 115, 21));
-        QCOMPARE(editor_->SpeedButton1->geometry(), QRect(208, 52, 23, 22));
-        QVERIFY(!editor_->SpeedButton1->icon().isNull());
+        QCOMPARE(DateTimePicker3(*editor_)->geometry(), QRect(208, 22, 128, 21));
+        QVERIFY(DateTimePicker3(*editor_)->calendarPopup());
+        QCOMPARE(DateTimePicker3(*editor_)->displayFormat(), QString("yyyy-MM-dd"));
+        QCOMPARE(CheckBox3(*editor_)->pos(), QPoint(11, 55));
+        QCOMPARE(CheckBox3(*editor_)->text(), QString("Sound:"));
+        QCOMPARE(ComboBox3(*editor_)->geometry(), QRect(84, 53, 115, 21));
+        QCOMPARE(SpeedButton1(*editor_)->geometry(), QRect(208, 52, 23, 22));
+        QVERIFY(!SpeedButton1(*editor_)->icon().isNull());
 
-        QCOMPARE(editor_->BitBtn1->geometry(), QRect(128, 416, 75, 25));
-        QCOMPARE(editor_->BitBtn1->text(), QString("OK"));
-        QVERIFY(editor_->BitBtn1->isDefault());
-        QCOMPARE(editor_->BitBtn2->geometry(), QRect(216, 416, 75, 25));
-        QCOMPARE(editor_->BitBtn2->text(), QString("Cancel"));
+        QCOMPARE(BitBtn1(*editor_)->geometry(), QRect(128, 416, 75, 25));
+        QCOMPARE(BitBtn1(*editor_)->text(), QString("OK"));
+        QVERIFY(BitBtn1(*editor_)->isDefault());
+        QCOMPARE(BitBtn2(*editor_)->geometry(), QRect(216, 416, 75, 25));
+        QCOMPARE(BitBtn2(*editor_)->text(), QString("Cancel"));
         // The check boxes in the group end before the pickers beside them.
-        for (QCheckBox* box : {editor_->CheckBox2, editor_->CheckBox3})
+        for (QCheckBox* box : {CheckBox2(*editor_), CheckBox3(*editor_)})
             QVERIFY2(box->geometry().right() < 84, qPrintable(box->text()));
     }
 
@@ -129,42 +132,42 @@ private slots:
         rig_->MakeSounds({"alarm.wav"});
         rig_->ShowAdd();
         // Every control takes part in the walk only when it is enabled.
-        rig_->Click(editor_->CheckBox1);
-        rig_->Click(editor_->CheckBox2);
-        rig_->Click(editor_->CheckBox3);
-        editor_->Edit1->setFocus();
-        const QList<QWidget*> expected = {editor_->ComboBox1,
-                                          editor_->Memo1,
-                                          editor_->ComboBox2,
-                                          editor_->CheckBox1,
-                                          editor_->DateTimePicker1,
-                                          editor_->CheckBox2,
-                                          editor_->DateTimePicker2,
-                                          editor_->DateTimePicker3,
-                                          editor_->CheckBox3,
-                                          editor_->ComboBox3,
-                                          editor_->BitBtn1,
-                                          editor_->BitBtn2,
-                                          editor_->Edit1};
+        rig_->Click(CheckBox1(*editor_));
+        rig_->Click(CheckBox2(*editor_));
+        rig_->Click(CheckBox3(*editor_));
+        Edit1(*editor_)->setFocus();
+        const QList<QWidget*> expected = {ComboBox1(*editor_),
+                                          Memo1(*editor_),
+                                          ComboBox2(*editor_),
+                                          CheckBox1(*editor_),
+                                          DateTimePicker1(*editor_),
+                                          CheckBox2(*editor_),
+                                          DateTimePicker2(*editor_),
+                                          DateTimePicker3(*editor_),
+                                          CheckBox3(*editor_),
+                                          ComboBox3(*editor_),
+                                          BitBtn1(*editor_),
+                                          BitBtn2(*editor_),
+                                          Edit1(*editor_)};
         QList<QWidget*> walked;
         for (int k = 0; k < expected.size(); ++k) {
             QTest::keyClick(editor_->focusWidget(), Qt::Key_Tab);
             walked << editor_->focusWidget();
         }
         QCOMPARE(walked, expected);
-        QCOMPARE(editor_->Memo1->toPlainText(), QString());
+        QCOMPARE(Memo1(*editor_)->toPlainText(), QString());
     }
 
     void showPausesTheReminderCheckAndCloseResumesIt() {
-        QVERIFY(rig_->main->Timer3->isActive());
-        rig_->main->Timer4->start();
+        QVERIFY(rig_->main->Reminders->Timer3->isActive());
+        rig_->main->Reminders->Timer4->start();
         rig_->ShowAdd();
-        QVERIFY(!rig_->main->Timer3->isActive());
-        QVERIFY(!rig_->main->Timer4->isActive());
+        QVERIFY(!rig_->main->Reminders->Timer3->isActive());
+        QVERIFY(!rig_->main->Reminders->Timer4->isActive());
         editor_->BitBtn2Click();
         QVERIFY(!editor_->isVisible());
-        QVERIFY(rig_->main->Timer3->isActive());
-        QVERIFY(!rig_->main->Timer4->isActive());
+        QVERIFY(rig_->main->Reminders->Timer3->isActive());
+        QVERIFY(!rig_->main->Reminders->Timer4->isActive());
     }
 
     void addResetsEveryControl() {
@@ -184,23 +187,23 @@ private slots:
 
         rig_->ShowAdd();
         QCOMPARE(editor_->Frame->Label1()->text(), QString("Add Task"));
-        QCOMPARE(editor_->Edit1->text(), QString());
-        QCOMPARE(editor_->Memo1->toPlainText(), QString());
-        QCOMPARE(editor_->ComboBox2->currentText(), QString("Normal"));
-        QVERIFY(!editor_->CheckBox1->isChecked());
-        QVERIFY(!editor_->DateTimePicker1->isEnabled());
-        QCOMPARE(editor_->DateTimePicker1->date(), QDate(2007, 3, 15));
-        QVERIFY(!editor_->CheckBox2->isChecked());
-        QVERIFY(!editor_->DateTimePicker2->isEnabled());
-        QVERIFY(!editor_->DateTimePicker3->isEnabled());
-        QCOMPARE(editor_->DateTimePicker2->time(), QTime(10, 15, 30));
-        QCOMPARE(editor_->DateTimePicker3->date(), QDate(2007, 3, 15));
-        QVERIFY(!editor_->CheckBox3->isChecked());
-        QVERIFY(!editor_->CheckBox3->isEnabled());
-        QVERIFY(!editor_->ComboBox3->isEnabled());
-        QCOMPARE(editor_->ComboBox3->currentIndex(), -1);
-        QVERIFY(!editor_->SpeedButton1->isEnabled());
-        QCOMPARE(editor_->focusWidget(), editor_->Edit1);
+        QCOMPARE(Edit1(*editor_)->text(), QString());
+        QCOMPARE(Memo1(*editor_)->toPlainText(), QString());
+        QCOMPARE(ComboBox2(*editor_)->currentText(), QString("Normal"));
+        QVERIFY(!CheckBox1(*editor_)->isChecked());
+        QVERIFY(!DateTimePicker1(*editor_)->isEnabled());
+        QCOMPARE(DateTimePicker1(*editor_)->date(), QDate(2007, 3, 15));
+        QVERIFY(!CheckBox2(*editor_)->isChecked());
+        QVERIFY(!DateTimePicker2(*editor_)->isEnabled());
+        QVERIFY(!DateTimePicker3(*editor_)->isEnabled());
+        QCOMPARE(DateTimePicker2(*editor_)->time(), QTime(10, 15, 30));
+        QCOMPARE(DateTimePicker3(*editor_)->date(), QDate(2007, 3, 15));
+        QVERIFY(!CheckBox3(*editor_)->isChecked());
+        QVERIFY(!CheckBox3(*editor_)->isEnabled());
+        QVERIFY(!ComboBox3(*editor_)->isEnabled());
+        QCOMPARE(ComboBox3(*editor_)->currentIndex(), -1);
+        QVERIFY(!SpeedButton1(*editor_)->isEnabled());
+        QCOMPARE(editor_->focusWidget(), Edit1(*editor_));
         QVERIFY(!editor_->EditAccepted);
     }
 
@@ -208,11 +211,11 @@ private slots:
         Exec(rig_->Db(), "UPDATE t_category SET intPos = 4 - id");
         rig_->main->ShownCategory = 0;
         rig_->ShowAdd();
-        QCOMPARE(editor_->ComboBox1->count(), 3);
-        QCOMPARE(editor_->ComboBox1->itemText(0), QString("Shopping"));
-        QCOMPARE(editor_->ComboBox1->itemText(2), QString("Personal"));
+        QCOMPARE(ComboBox1(*editor_)->count(), 3);
+        QCOMPARE(ComboBox1(*editor_)->itemText(0), QString("Shopping"));
+        QCOMPARE(ComboBox1(*editor_)->itemText(2), QString("Personal"));
         QCOMPARE(editor_->CategoryIds, (std::vector<int32_t>{3, 2, 1}));
-        QCOMPARE(editor_->ComboBox1->currentText(), QString("Shopping"));
+        QCOMPARE(ComboBox1(*editor_)->currentText(), QString("Shopping"));
         rig_->TypeName("buy milk");
         rig_->ClickOk();
         QVERIFY(editor_->EditAccepted);
@@ -224,7 +227,7 @@ private slots:
     void addWithACategoryShownPreselectsIt() {
         rig_->main->ShownCategory = 2;
         rig_->ShowAdd();
-        QCOMPARE(editor_->ComboBox1->currentText(), QString("Work"));
+        QCOMPARE(ComboBox1(*editor_)->currentText(), QString("Work"));
         rig_->TypeName("report");
         rig_->ClickOk();
         QVERIFY(editor_->EditAccepted);
@@ -263,15 +266,15 @@ private slots:
         rig_->ShowAdd();
         rig_->TypeName("   ");
         TypeNote("kept");
-        editor_->ComboBox2->setFocus();
+        ComboBox2(*editor_)->setFocus();
         QueueMessageBoxAnswer(QMessageBox::Ok);
         rig_->ClickOk();
         QCOMPARE(ShownMessageBoxes(), QStringList{"Error: Error, Task can not be empty!"});
         QVERIFY(editor_->isVisible());
         QVERIFY(!editor_->EditAccepted);
-        QCOMPARE(editor_->focusWidget(), editor_->Edit1);
-        QCOMPARE(editor_->Edit1->text(), QString("   "));
-        QCOMPARE(editor_->Memo1->toPlainText(), QString("kept"));
+        QCOMPARE(editor_->focusWidget(), Edit1(*editor_));
+        QCOMPARE(Edit1(*editor_)->text(), QString("   "));
+        QCOMPARE(Memo1(*editor_)->toPlainText(), QString("kept"));
         QCOMPARE(RowCount(rig_->Db(), "t_task"), 0);
         QCOMPARE(RowCount(rig_->Db(), "t_note"), 0);
     }
@@ -286,10 +289,10 @@ private slots:
 
     void dueDateFollowsItsCheckBoxAndIsStoredEvenWhenOff() {
         rig_->ShowAdd();
-        rig_->Click(editor_->CheckBox1);
-        QVERIFY(editor_->DateTimePicker1->isEnabled());
-        rig_->Click(editor_->CheckBox1);
-        QVERIFY(!editor_->DateTimePicker1->isEnabled());
+        rig_->Click(CheckBox1(*editor_));
+        QVERIFY(DateTimePicker1(*editor_)->isEnabled());
+        rig_->Click(CheckBox1(*editor_));
+        QVERIFY(!DateTimePicker1(*editor_)->isEnabled());
         rig_->TypeName("later");
         rig_->ClickOk();
         const int id = editor_->EditTaskId;
@@ -301,8 +304,8 @@ private slots:
 
     void dueDateCheckedIsSaved() {
         rig_->ShowAdd();
-        rig_->Click(editor_->CheckBox1);
-        editor_->DateTimePicker1->setDate(QDate(2008, 2, 29));
+        rig_->Click(CheckBox1(*editor_));
+        DateTimePicker1(*editor_)->setDate(QDate(2008, 2, 29));
         rig_->TypeName("leap");
         rig_->ClickOk();
         QCOMPARE(rig_->Task(editor_->EditTaskId, "intDue").toInt(), 1);
@@ -311,13 +314,13 @@ private slots:
 
     void reminderDateTimeIsTheDayOfOnePickerAndTheTimeOfTheOther() {
         rig_->ShowAdd();
-        rig_->Click(editor_->CheckBox2);
-        QVERIFY(editor_->DateTimePicker2->isEnabled());
-        QVERIFY(editor_->DateTimePicker3->isEnabled());
-        QVERIFY(editor_->CheckBox3->isEnabled());
-        QVERIFY(!editor_->ComboBox3->isEnabled());
-        editor_->DateTimePicker3->setDate(QDate(2007, 3, 15));
-        editor_->DateTimePicker2->setTime(QTime(14, 30));
+        rig_->Click(CheckBox2(*editor_));
+        QVERIFY(DateTimePicker2(*editor_)->isEnabled());
+        QVERIFY(DateTimePicker3(*editor_)->isEnabled());
+        QVERIFY(CheckBox3(*editor_)->isEnabled());
+        QVERIFY(!ComboBox3(*editor_)->isEnabled());
+        DateTimePicker3(*editor_)->setDate(QDate(2007, 3, 15));
+        DateTimePicker2(*editor_)->setTime(QTime(14, 30));
         rig_->TypeName("meeting");
         rig_->ClickOk();
         const int id = editor_->EditTaskId;
@@ -329,29 +332,29 @@ private slots:
     void soundFollowsItsCheckBoxAndUncheckingReminderClearsIt() {
         rig_->MakeSounds({"alarm.wav", "BELL.WAV"});
         rig_->ShowAdd();
-        rig_->Click(editor_->CheckBox2);
-        rig_->Click(editor_->CheckBox3);
-        QVERIFY(editor_->ComboBox3->isEnabled());
-        QVERIFY(editor_->SpeedButton1->isEnabled());
-        QCOMPARE(editor_->ComboBox3->currentText(), QString("alarm.wav"));
-        editor_->ComboBox3->setCurrentIndex(1);
+        rig_->Click(CheckBox2(*editor_));
+        rig_->Click(CheckBox3(*editor_));
+        QVERIFY(ComboBox3(*editor_)->isEnabled());
+        QVERIFY(SpeedButton1(*editor_)->isEnabled());
+        QCOMPARE(ComboBox3(*editor_)->currentText(), QString("alarm.wav"));
+        ComboBox3(*editor_)->setCurrentIndex(1);
         QCOMPARE(editor_->Results().strSoundFile, std::string("BELL.WAV"));
 
-        rig_->Click(editor_->CheckBox3);
-        QVERIFY(!editor_->ComboBox3->isEnabled());
-        QCOMPARE(editor_->ComboBox3->currentIndex(), -1);
-        QVERIFY(!editor_->SpeedButton1->isEnabled());
-        rig_->Click(editor_->CheckBox3);
-        QCOMPARE(editor_->ComboBox3->currentText(), QString("alarm.wav"));
+        rig_->Click(CheckBox3(*editor_));
+        QVERIFY(!ComboBox3(*editor_)->isEnabled());
+        QCOMPARE(ComboBox3(*editor_)->currentIndex(), -1);
+        QVERIFY(!SpeedButton1(*editor_)->isEnabled());
+        rig_->Click(CheckBox3(*editor_));
+        QCOMPARE(ComboBox3(*editor_)->currentText(), QString("alarm.wav"));
 
-        rig_->Click(editor_->CheckBox2);
-        QVERIFY(!editor_->CheckBox3->isChecked());
-        QVERIFY(!editor_->CheckBox3->isEnabled());
-        QVERIFY(!editor_->ComboBox3->isEnabled());
-        QCOMPARE(editor_->ComboBox3->currentIndex(), -1);
-        QVERIFY(!editor_->SpeedButton1->isEnabled());
-        QVERIFY(!editor_->DateTimePicker2->isEnabled());
-        QVERIFY(!editor_->DateTimePicker3->isEnabled());
+        rig_->Click(CheckBox2(*editor_));
+        QVERIFY(!CheckBox3(*editor_)->isChecked());
+        QVERIFY(!CheckBox3(*editor_)->isEnabled());
+        QVERIFY(!ComboBox3(*editor_)->isEnabled());
+        QCOMPARE(ComboBox3(*editor_)->currentIndex(), -1);
+        QVERIFY(!SpeedButton1(*editor_)->isEnabled());
+        QVERIFY(!DateTimePicker2(*editor_)->isEnabled());
+        QVERIFY(!DateTimePicker3(*editor_)->isEnabled());
         rig_->TypeName("quiet");
         rig_->ClickOk();
         const int id = editor_->EditTaskId;
@@ -362,41 +365,41 @@ private slots:
     void checkingFromCodeRunsTheSameReaction() {
         rig_->MakeSounds({"alarm.wav"});
         rig_->ShowAdd();
-        editor_->CheckBox2->setChecked(true);
-        QVERIFY(editor_->CheckBox3->isEnabled());
-        editor_->CheckBox3->setChecked(true);
-        QCOMPARE(editor_->ComboBox3->currentText(), QString("alarm.wav"));
-        editor_->CheckBox2->setChecked(false);
-        QVERIFY(!editor_->CheckBox3->isChecked());
-        QCOMPARE(editor_->ComboBox3->currentIndex(), -1);
-        editor_->CheckBox1->setChecked(true);
-        QVERIFY(editor_->DateTimePicker1->isEnabled());
+        CheckBox2(*editor_)->setChecked(true);
+        QVERIFY(CheckBox3(*editor_)->isEnabled());
+        CheckBox3(*editor_)->setChecked(true);
+        QCOMPARE(ComboBox3(*editor_)->currentText(), QString("alarm.wav"));
+        CheckBox2(*editor_)->setChecked(false);
+        QVERIFY(!CheckBox3(*editor_)->isChecked());
+        QCOMPARE(ComboBox3(*editor_)->currentIndex(), -1);
+        CheckBox1(*editor_)->setChecked(true);
+        QVERIFY(DateTimePicker1(*editor_)->isEnabled());
     }
 
     void soundListHoldsTheWavFilesOfAnyCase() {
         rig_->MakeSounds({"tune.mp3", "BELL.WAV", "alarm.wav", "folder.wav/", "wav"});
         rig_->ShowAdd();
         QStringList items;
-        for (int k = 0; k < editor_->ComboBox3->count(); ++k)
-            items << editor_->ComboBox3->itemText(k);
+        for (int k = 0; k < ComboBox3(*editor_)->count(); ++k)
+            items << ComboBox3(*editor_)->itemText(k);
         QCOMPARE(items, (QStringList{"alarm.wav", "BELL.WAV"}));
-        QCOMPARE(editor_->ComboBox3->currentIndex(), -1);
+        QCOMPARE(ComboBox3(*editor_)->currentIndex(), -1);
 
         // The list is read again at every show.
         editor_->BitBtn2Click();
         rig_->MakeSounds({"chime.Wav"});
         rig_->ShowAdd();
-        QCOMPARE(editor_->ComboBox3->count(), 3);
-        QCOMPARE(editor_->ComboBox3->itemText(2), QString("chime.Wav"));
+        QCOMPARE(ComboBox3(*editor_)->count(), 3);
+        QCOMPARE(ComboBox3(*editor_)->itemText(2), QString("chime.Wav"));
     }
 
     void soundWithoutSoundFolderSelectsNothing() {
         rig_->ShowAdd();
-        QCOMPARE(editor_->ComboBox3->count(), 0);
-        rig_->Click(editor_->CheckBox2);
-        rig_->Click(editor_->CheckBox3);
-        QVERIFY(editor_->ComboBox3->isEnabled());
-        QCOMPARE(editor_->ComboBox3->currentIndex(), -1);
+        QCOMPARE(ComboBox3(*editor_)->count(), 0);
+        rig_->Click(CheckBox2(*editor_));
+        rig_->Click(CheckBox3(*editor_));
+        QVERIFY(ComboBox3(*editor_)->isEnabled());
+        QCOMPARE(ComboBox3(*editor_)->currentIndex(), -1);
         rig_->TypeName("silent");
         rig_->ClickOk();
         QCOMPARE(rig_->Task(editor_->EditTaskId, "intSound").toInt(), 1);
@@ -408,19 +411,19 @@ private slots:
         const QString path = QDir(rig_->home.Path()).filePath("sound/alarm.wav");
         WriteWave(path);
         rig_->ShowAdd();
-        rig_->Click(editor_->CheckBox2);
-        rig_->Click(editor_->CheckBox3);
-        QTest::mouseClick(editor_->SpeedButton1, Qt::LeftButton);
+        rig_->Click(CheckBox2(*editor_));
+        rig_->Click(CheckBox3(*editor_));
+        QTest::mouseClick(SpeedButton1(*editor_), Qt::LeftButton);
         QCOMPARE(SoundPlayer().source(), QUrl::fromLocalFile(path));
 
         // A file too short to be a WAV file never reaches the player: it would never finish
         // loading and hold up the next sound.
-        editor_->ComboBox3->setCurrentText("empty.wav");
-        QTest::mouseClick(editor_->SpeedButton1, Qt::LeftButton);
+        ComboBox3(*editor_)->setCurrentText("empty.wav");
+        QTest::mouseClick(SpeedButton1(*editor_), Qt::LeftButton);
         QCOMPARE(SoundPlayer().source(), QUrl::fromLocalFile(path));
 
         QFile::remove(path);
-        QTest::mouseClick(editor_->SpeedButton1, Qt::LeftButton);
+        QTest::mouseClick(SpeedButton1(*editor_), Qt::LeftButton);
         QVERIFY(ShownMessageBoxes().isEmpty());
         QVERIFY(editor_->isVisible());
     }
@@ -438,13 +441,12 @@ private slots:
         rig_->TypeName("never");
         TypeNote("saved");
         if (way == "Cancel")
-            QTest::mouseClick(editor_->BitBtn2, Qt::LeftButton);
+            QTest::mouseClick(BitBtn2(*editor_), Qt::LeftButton);
         else if (way == "Esc")
-            QTest::keyClick(editor_->Edit1, Qt::Key_Escape);
+            QTest::keyClick(Edit1(*editor_), Qt::Key_Escape);
         else if (way == "close picture")
             QTest::mouseClick(editor_->Frame->Image_Close(), Qt::LeftButton);
         else {
-            rig_->main->Form17 = editor_;
             rig_->main->WMCloseEditor(1);
             QVERIFY(editor_->isVisible());
             rig_->main->WMCloseEditor(0);
@@ -452,7 +454,7 @@ private slots:
         QVERIFY(!editor_->isVisible());
         QCOMPARE(editor_->result(), int(QDialog::Rejected));
         QVERIFY(!editor_->EditAccepted);
-        QVERIFY(rig_->main->Timer3->isActive());
+        QVERIFY(rig_->main->Reminders->Timer3->isActive());
         QCOMPARE(RowCount(rig_->Db(), "t_task"), 0);
         QCOMPARE(RowCount(rig_->Db(), "t_note"), 0);
     }
@@ -460,7 +462,7 @@ private slots:
     void enterInTheNameBoxSaves() {
         rig_->ShowAdd();
         rig_->TypeName("quick");
-        QTest::keyClick(editor_->Edit1, Qt::Key_Return);
+        QTest::keyClick(Edit1(*editor_), Qt::Key_Return);
         QVERIFY(editor_->EditAccepted);
         QCOMPARE(rig_->Task(editor_->EditTaskId, "strName").toString(), QString("quick"));
     }
@@ -468,7 +470,7 @@ private slots:
     void withoutCategoriesTheSaveIsRefused() {
         Exec(rig_->Db(), "DELETE FROM t_category");
         rig_->ShowAdd();
-        QCOMPARE(editor_->ComboBox1->count(), 0);
+        QCOMPARE(ComboBox1(*editor_)->count(), 0);
         QVERIFY(editor_->CategoryIds.empty());
         rig_->TypeName("orphan");
         QueueMessageBoxAnswer(QMessageBox::Ok);
@@ -483,7 +485,7 @@ private slots:
         editor_->TaskEditorMode = 1;
         QTimer::singleShot(0, editor_, [this] {
             QVERIFY(editor_->isModal());
-            QVERIFY(!rig_->main->Timer3->isActive());
+            QVERIFY(!rig_->main->Reminders->Timer3->isActive());
             rig_->TypeName("modal");
             rig_->ClickOk();
             // Whatever happened, the modal run must end.
@@ -492,7 +494,7 @@ private slots:
         });
         QCOMPARE(editor_->exec(), int(QDialog::Accepted));
         QVERIFY(editor_->EditAccepted);
-        QVERIFY(rig_->main->Timer3->isActive());
+        QVERIFY(rig_->main->Reminders->Timer3->isActive());
         QCOMPARE(rig_->Task(editor_->EditTaskId, "strName").toString(), QString("modal"));
     }
 

@@ -1,11 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The task editor in edit mode, saves that fail, and text of every script and length.
 
 #include "app/Application.h"
-#include "app/common/FrameController.h"
-#include "store/TaskTable.h"
+#include "store/records/TaskTable.h"
 #include "tests/ui/TaskEditorRig.h"
+#include "uikit/FrameController.h"
 
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QCryptographicHash>
 #include <QInputMethodEvent>
@@ -59,15 +62,15 @@ private:
     }
 
     void ReplaceNote(const QString& text) const {
-        editor_->Memo1->selectAll();
-        QTest::keyClick(editor_->Memo1, Qt::Key_Delete);
-        Commit(editor_->Memo1, text);
+        Memo1(*editor_)->selectAll();
+        QTest::keyClick(Memo1(*editor_), Qt::Key_Delete);
+        Commit(Memo1(*editor_), text);
     }
 
 private slots:
     void init() {
         rig_ = std::make_unique<TEditorRig>();
-        editor_ = rig_->editor.get();
+        editor_ = rig_->editor;
     }
     void cleanup() {
         VerifyCleanEnd();
@@ -84,28 +87,28 @@ private slots:
         QCOMPARE(editor_->PresetCategory, 2);
         QCOMPARE(editor_->PresetSoundFile, std::string("BELL.WAV"));
         QCOMPARE(editor_->Frame->Label1()->text(), QString("Edit Task"));
-        QCOMPARE(editor_->Edit1->text(), QString("water plants"));
-        QCOMPARE(editor_->focusWidget(), editor_->Edit1);
-        QCOMPARE(editor_->Edit1->cursorPosition(), 12);
-        QVERIFY(!editor_->Edit1->hasSelectedText());
-        QCOMPARE(editor_->Memo1->toPlainText(), QString("old note"));
-        QCOMPARE(editor_->ComboBox1->currentText(), QString("Work"));
-        QCOMPARE(editor_->ComboBox2->currentText(), QString("High"));
-        QVERIFY(editor_->CheckBox1->isChecked());
-        QVERIFY(editor_->DateTimePicker1->isEnabled());
-        QCOMPARE(editor_->DateTimePicker1->date(), QDate(2007, 4, 1));
-        QVERIFY(editor_->CheckBox2->isChecked());
-        QVERIFY(editor_->DateTimePicker2->isEnabled());
-        QVERIFY(editor_->DateTimePicker3->isEnabled());
-        QCOMPARE(editor_->DateTimePicker2->time(), QTime(14, 30));
-        QCOMPARE(editor_->DateTimePicker3->date(), QDate(2007, 3, 20));
-        QVERIFY(editor_->CheckBox3->isChecked());
-        QVERIFY(editor_->CheckBox3->isEnabled());
-        QVERIFY(editor_->ComboBox3->isEnabled());
-        QCOMPARE(editor_->ComboBox3->currentText(), QString("BELL.WAV"));
-        QVERIFY(editor_->SpeedButton1->isEnabled());
+        QCOMPARE(Edit1(*editor_)->text(), QString("water plants"));
+        QCOMPARE(editor_->focusWidget(), Edit1(*editor_));
+        QCOMPARE(Edit1(*editor_)->cursorPosition(), 12);
+        QVERIFY(!Edit1(*editor_)->hasSelectedText());
+        QCOMPARE(Memo1(*editor_)->toPlainText(), QString("old note"));
+        QCOMPARE(ComboBox1(*editor_)->currentText(), QString("Work"));
+        QCOMPARE(ComboBox2(*editor_)->currentText(), QString("High"));
+        QVERIFY(CheckBox1(*editor_)->isChecked());
+        QVERIFY(DateTimePicker1(*editor_)->isEnabled());
+        QCOMPARE(DateTimePicker1(*editor_)->date(), QDate(2007, 4, 1));
+        QVERIFY(CheckBox2(*editor_)->isChecked());
+        QVERIFY(DateTimePicker2(*editor_)->isEnabled());
+        QVERIFY(DateTimePicker3(*editor_)->isEnabled());
+        QCOMPARE(DateTimePicker2(*editor_)->time(), QTime(14, 30));
+        QCOMPARE(DateTimePicker3(*editor_)->date(), QDate(2007, 3, 20));
+        QVERIFY(CheckBox3(*editor_)->isChecked());
+        QVERIFY(CheckBox3(*editor_)->isEnabled());
+        QVERIFY(ComboBox3(*editor_)->isEnabled());
+        QCOMPARE(ComboBox3(*editor_)->currentText(), QString("BELL.WAV"));
+        QVERIFY(SpeedButton1(*editor_)->isEnabled());
         QVERIFY(!editor_->EditAccepted);
-        QVERIFY(!rig_->main->Timer3->isActive());
+        QVERIFY(!rig_->main->Reminders->Timer3->isActive());
     }
 
     void prepareEditWithoutDueDateOrReminderUsesTheDefaults() {
@@ -117,25 +120,25 @@ private slots:
         task.dateDue = EncodeDate(2001, 1, 1);
         task.datetimeReminder = EncodeDate(2001, 1, 1) + 0.5;
         // Leftovers of an earlier show must not survive the preparation.
-        editor_->CheckBox1->setChecked(true);
-        editor_->CheckBox2->setChecked(true);
-        editor_->CheckBox3->setChecked(true);
+        CheckBox1(*editor_)->setChecked(true);
+        CheckBox2(*editor_)->setChecked(true);
+        CheckBox3(*editor_)->setChecked(true);
         rig_->ShowEdit(task);
-        QCOMPARE(editor_->ComboBox2->currentText(), QString("Normal"));
-        QCOMPARE(editor_->ComboBox1->currentText(), QString("Personal"));
-        QVERIFY(!editor_->CheckBox1->isChecked());
-        QVERIFY(!editor_->DateTimePicker1->isEnabled());
-        QCOMPARE(editor_->DateTimePicker1->date(), QDate(2007, 3, 15));
-        QVERIFY(!editor_->CheckBox2->isChecked());
-        QVERIFY(!editor_->DateTimePicker2->isEnabled());
-        QVERIFY(!editor_->DateTimePicker3->isEnabled());
-        QCOMPARE(editor_->DateTimePicker2->time(), QTime(10, 15, 30));
-        QCOMPARE(editor_->DateTimePicker3->date(), QDate(2007, 3, 15));
-        QVERIFY(!editor_->CheckBox3->isChecked());
-        QVERIFY(!editor_->CheckBox3->isEnabled());
-        QVERIFY(!editor_->ComboBox3->isEnabled());
-        QVERIFY(!editor_->SpeedButton1->isEnabled());
-        QCOMPARE(editor_->Memo1->toPlainText(), QString());
+        QCOMPARE(ComboBox2(*editor_)->currentText(), QString("Normal"));
+        QCOMPARE(ComboBox1(*editor_)->currentText(), QString("Personal"));
+        QVERIFY(!CheckBox1(*editor_)->isChecked());
+        QVERIFY(!DateTimePicker1(*editor_)->isEnabled());
+        QCOMPARE(DateTimePicker1(*editor_)->date(), QDate(2007, 3, 15));
+        QVERIFY(!CheckBox2(*editor_)->isChecked());
+        QVERIFY(!DateTimePicker2(*editor_)->isEnabled());
+        QVERIFY(!DateTimePicker3(*editor_)->isEnabled());
+        QCOMPARE(DateTimePicker2(*editor_)->time(), QTime(10, 15, 30));
+        QCOMPARE(DateTimePicker3(*editor_)->date(), QDate(2007, 3, 15));
+        QVERIFY(!CheckBox3(*editor_)->isChecked());
+        QVERIFY(!CheckBox3(*editor_)->isEnabled());
+        QVERIFY(!ComboBox3(*editor_)->isEnabled());
+        QVERIFY(!SpeedButton1(*editor_)->isEnabled());
+        QCOMPARE(Memo1(*editor_)->toPlainText(), QString());
     }
 
     void presetSoundIsMatchedExactly() {
@@ -148,20 +151,20 @@ private slots:
         task.intSound = 1;
         task.strSoundFile = "bell.wav";
         rig_->ShowEdit(task);
-        QVERIFY(editor_->ComboBox3->isEnabled());
-        QVERIFY(editor_->SpeedButton1->isEnabled());
-        QCOMPARE(editor_->ComboBox3->currentIndex(), -1);
+        QVERIFY(ComboBox3(*editor_)->isEnabled());
+        QVERIFY(SpeedButton1(*editor_)->isEnabled());
+        QCOMPARE(ComboBox3(*editor_)->currentIndex(), -1);
         QCOMPARE(editor_->Results().strSoundFile, std::string());
     }
 
     void editRewritesTheTaskAndKeepsItsDoneMark() {
         rig_->ShowEdit(StoredTask());
-        editor_->Edit1->selectAll();
-        QTest::keyClicks(editor_->Edit1, " water the plants ");
-        editor_->ComboBox1->setCurrentIndex(2);
-        editor_->ComboBox2->setCurrentIndex(1);
-        rig_->Click(editor_->CheckBox1);
-        rig_->Click(editor_->CheckBox3);
+        Edit1(*editor_)->selectAll();
+        QTest::keyClicks(Edit1(*editor_), " water the plants ");
+        ComboBox1(*editor_)->setCurrentIndex(2);
+        ComboBox2(*editor_)->setCurrentIndex(1);
+        rig_->Click(CheckBox1(*editor_));
+        rig_->Click(CheckBox3(*editor_));
         rig_->ClickOk();
         QVERIFY(editor_->EditAccepted);
         QVERIFY(!editor_->isVisible());
@@ -180,14 +183,14 @@ private slots:
         QCOMPARE(rig_->Task(5, "strSoundFile").toString(), QString());
         QCOMPARE(rig_->Task(5, "intMemo").toInt(), 1);
         QCOMPARE(rig_->NoteOf(5).toString(), QString("old note"));
-        QVERIFY(rig_->main->Timer3->isActive());
+        QVERIFY(rig_->main->Reminders->Timer3->isActive());
     }
 
     void editGivingANoteAddsANoteRowWithANewId() {
         Exec(rig_->Db(), "INSERT INTO t_task (id, strName, intCategory) VALUES (6, 'bare', 1)");
         Exec(rig_->Db(), "INSERT INTO t_note (id, idTask, strNote) VALUES (7, 99, 'other')");
         rig_->ShowEdit(Loaded(6));
-        Commit(editor_->Memo1, "new\n note ");
+        Commit(Memo1(*editor_), "new\n note ");
         rig_->ClickOk();
         QVERIFY(editor_->EditAccepted);
         QCOMPARE(rig_->Task(6, "intMemo").toInt(), 1);
@@ -219,7 +222,7 @@ private slots:
         TMyRec2 task = StoredTask();
         task.intCategory = 42;
         rig_->ShowEdit(task);
-        QCOMPARE(editor_->ComboBox1->currentIndex(), -1);
+        QCOMPARE(ComboBox1(*editor_)->currentIndex(), -1);
         QueueMessageBoxAnswer(QMessageBox::Ok);
         rig_->ClickOk();
         QCOMPARE(ShownMessageBoxes(), QStringList{"Error: Error, please choose a category!"});
@@ -240,11 +243,11 @@ private slots:
             rig_->ShowAdd();
         else
             rig_->ShowEdit(task);
-        editor_->Edit1->selectAll();
+        Edit1(*editor_)->selectAll();
         rig_->TypeName("not saved");
-        Commit(editor_->Memo1, "\nnor this");
-        const QString name = editor_->Edit1->text();
-        const QString note = editor_->Memo1->toPlainText();
+        Commit(Memo1(*editor_), "\nnor this");
+        const QString name = Edit1(*editor_)->text();
+        const QString note = Memo1(*editor_)->toPlainText();
         const int idBefore = editor_->EditTaskId;
         QVERIFY(QFile::setPermissions(rig_->Db(),
                                       QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
@@ -259,10 +262,10 @@ private slots:
         QVERIFY(editor_->isVisible());
         QVERIFY(!editor_->EditAccepted);
         QCOMPARE(editor_->EditTaskId, idBefore);
-        QCOMPARE(editor_->Edit1->text(), name);
-        QCOMPARE(editor_->Memo1->toPlainText(), note);
+        QCOMPARE(Edit1(*editor_)->text(), name);
+        QCOMPARE(Memo1(*editor_)->toPlainText(), note);
         QCOMPARE(FileHash(rig_->Db()), before);
-        QVERIFY(!rig_->main->Timer3->isActive());
+        QVERIFY(!rig_->main->Reminders->Timer3->isActive());
 
         editor_->BitBtn2Click();
         QVERIFY(!editor_->EditAccepted);
@@ -281,8 +284,8 @@ private slots:
 
         for (const QString& text : {name, longName}) {
             rig_->ShowAdd();
-            Commit(editor_->Edit1, text);
-            Commit(editor_->Memo1, note);
+            Commit(Edit1(*editor_), text);
+            Commit(Memo1(*editor_), note);
             rig_->ClickOk();
             QVERIFY(editor_->EditAccepted);
             const int id = editor_->EditTaskId;
@@ -290,7 +293,7 @@ private slots:
             QCOMPARE(rig_->NoteOf(id).toString(), note);
 
             rig_->ShowEdit(Loaded(id));
-            QCOMPARE(editor_->Edit1->text(), text);
+            QCOMPARE(Edit1(*editor_)->text(), text);
             QCOMPARE(editor_->Results().strName, text.toStdString());
             QCOMPARE(editor_->Results().strNote.value_or(""), note.toStdString());
             rig_->ClickOk();
@@ -305,14 +308,14 @@ private slots:
         QTimer::singleShot(0, editor_, [this] {
             QVERIFY(editor_->isVisible());
             rig_->TypeName(" more");
-            QTest::keyClick(editor_->Edit1, Qt::Key_Escape);
+            QTest::keyClick(Edit1(*editor_), Qt::Key_Escape);
             if (editor_->isVisible())
                 editor_->reject();
         });
         QCOMPARE(editor_->exec(), int(QDialog::Rejected));
         QVERIFY(!editor_->EditAccepted);
         QCOMPARE(rig_->Task(5, "strName").toString(), QString("water plants"));
-        QVERIFY(rig_->main->Timer3->isActive());
+        QVERIFY(rig_->main->Reminders->Timer3->isActive());
     }
 };
 

@@ -1,11 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "store/DmUnit.h"
-#include "store/StoreError.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
+#include "store/db/StoreError.h"
 #include "store/varUnit.h"
 #include "tasklist/BitBtn.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/TaskListRig.h"
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QFile>
 #include <QHeaderView>
@@ -39,30 +43,37 @@ class TestTaskList : public QObject {
 
     std::unique_ptr<TTestHome> home_;
     std::unique_ptr<TDM> dm_;
-    std::unique_ptr<TForm2> form_;
+    std::unique_ptr<TTaskListRig> rig_;
+    TForm2* form_ = nullptr;
+
+    void MakeList() {
+        form_ = nullptr;
+        rig_ = std::make_unique<TTaskListRig>(*dm_);
+        form_ = &rig_->List();
+    }
 
     // A task list window over a fresh database holding the rows, created as the main
     // window creates it, and shown.
     TForm2& Open(const std::vector<TTaskRow>& rows) {
         InsertTasks(home_->DatabasePath(), rows);
-        form_ = std::make_unique<TForm2>(*dm_);
+        MakeList();
         form_->FormCreate([] {});
         form_->show();
         return *form_;
     }
 
-    TTaskListModel& Rows() { return *qobject_cast<TTaskListModel*>(form_->VDT()->model()); }
-    int CurrentRow() const { return form_->VDT()->currentIndex().row(); }
+    TTaskListModel& Rows() { return *qobject_cast<TTaskListModel*>(VDT(*form_)->model()); }
+    int CurrentRow() const { return VDT(*form_)->currentIndex().row(); }
     QList<int> SelectedRows() const {
         QList<int> rows;
-        for (const QModelIndex& index : form_->VDT()->selectionModel()->selectedRows())
+        for (const QModelIndex& index : VDT(*form_)->selectionModel()->selectedRows())
             rows.append(index.row());
         return rows;
     }
 
     // Clicks a column header where the user would, whatever place the column has.
     void ClickHeader(int column) {
-        QHeaderView* header = form_->VDT()->header();
+        QHeaderView* header = VDT(*form_)->header();
         const QPoint middle(header->sectionViewportPosition(column) +
                                 header->sectionSize(column) / 2,
                             header->height() / 2);
@@ -89,7 +100,8 @@ private slots:
 
     void cleanup() {
         VerifyCleanEnd();
-        form_.reset();
+        form_ = nullptr;
+        rig_.reset();
         dm_.reset();
         home_.reset();
     }
@@ -99,7 +111,7 @@ private slots:
     void FirstLoadShowsEveryTaskUndoneFirstAndSelectsTheFirstRow() {
         bool reminderCheckStarted = false;
         InsertTasks(home_->DatabasePath(), MixedTasks());
-        form_ = std::make_unique<TForm2>(*dm_);
+        MakeList();
         form_->FormCreate([&] { reminderCheckStarted = true; });
 
         QVERIFY(reminderCheckStarted);
@@ -125,7 +137,7 @@ private slots:
               {.id = 2, .name = "b", .category = 2},
               {.id = 3, .name = "c", .category = 2},
               {.id = 4, .name = "d", .category = 1}});
-        form_->VDT()->setCurrentIndex(Rows().index(3, 0));
+        VDT(*form_)->setCurrentIndex(Rows().index(3, 0));
 
         form_->LoadTasks(2);
 
@@ -144,7 +156,7 @@ private slots:
         QCOMPARE(form_->AllTasks.size(), size_t(1));
         QVERIFY(form_->ShownTasks.empty());
         QCOMPARE(Rows().rowCount(), 0);
-        QVERIFY(!form_->VDT()->currentIndex().isValid());
+        QVERIFY(!VDT(*form_)->currentIndex().isValid());
         QVERIFY(SelectedRows().isEmpty());
         QCOMPARE(form_->LoadedCategory, 3);
     }
@@ -179,10 +191,11 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(QByteArray(4096, 'x'));
         file.close();
-        TForm2 form(*dm_);
+        MakeList();
         bool reminderCheckStarted = false;
 
-        QVERIFY_THROWS_EXCEPTION(StoreError, form.FormCreate([&] { reminderCheckStarted = true; }));
+        QVERIFY_THROWS_EXCEPTION(StoreError,
+                                 form_->FormCreate([&] { reminderCheckStarted = true; }));
         QVERIFY(!reminderCheckStarted);
     }
 
@@ -212,8 +225,8 @@ private slots:
         ClickHeader(1);
         QCOMPARE(Ids(form_->ShownTasks), (std::vector<int>{1, 4, 7, 3, 6, 5, 2}));
         QCOMPARE(SortOrder, 1);
-        QCOMPARE(form_->VDT()->header()->sortIndicatorSection(), 1);
-        QCOMPARE(form_->VDT()->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+        QCOMPARE(VDT(*form_)->header()->sortIndicatorSection(), 1);
+        QCOMPARE(VDT(*form_)->header()->sortIndicatorOrder(), Qt::DescendingOrder);
         QCOMPARE(Ids(form_->AllTasks), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
     }
 
@@ -257,8 +270,8 @@ private slots:
         ClickHeader(4);
 
         QCOMPARE(SortOrder, -1);
-        QCOMPARE(form_->VDT()->header()->sortIndicatorSection(), 4);
-        QCOMPARE(form_->VDT()->header()->sortIndicatorOrder(), Qt::AscendingOrder);
+        QCOMPARE(VDT(*form_)->header()->sortIndicatorSection(), 4);
+        QCOMPARE(VDT(*form_)->header()->sortIndicatorOrder(), Qt::AscendingOrder);
         QCOMPARE(Ids(form_->ShownTasks), (std::vector<int>{3, 7, 1, 4, 6, 5, 2}));
     }
 
@@ -287,7 +300,7 @@ private slots:
 
     void TheSelectionFollowsTheTaskToItsNewRow() {
         Open(MixedTasks());
-        form_->VDT()->setCurrentIndex(Rows().index(3, 0)); // "elder", id 6
+        VDT(*form_)->setCurrentIndex(Rows().index(3, 0)); // "elder", id 6
         QCOMPARE(form_->ShownTasks[3].id, 6);
 
         ClickHeader(1);
@@ -299,7 +312,7 @@ private slots:
 
     void ADraggedColumnKeepsItsKind() {
         Open(MixedTasks());
-        form_->VDT()->header()->moveSection(4, 0);
+        VDT(*form_)->header()->moveSection(4, 0);
 
         ClickHeader(4);
 
@@ -327,7 +340,7 @@ private slots:
 
     void AClickOnTheBoxTogglesItAndMarksTheTaskDone() {
         Open(MixedTasks());
-        QTreeView* list = form_->VDT();
+        QTreeView* list = VDT(*form_);
         CheckOf(1); // the row is initialised before the click, as painting would do
         QSignalSpy toggles(&Rows(), &TTaskListModel::doneToggled);
         int settingCheck = -1;
@@ -376,8 +389,8 @@ private slots:
 
     void AHeaderClickKeepsEveryBoxWithItsTask() {
         Open(MixedTasks());
-        const QRect cell = form_->VDT()->visualRect(Rows().index(0, 0));
-        QTest::mouseClick(form_->VDT()->viewport(), Qt::LeftButton, {},
+        const QRect cell = VDT(*form_)->visualRect(Rows().index(0, 0));
+        QTest::mouseClick(VDT(*form_)->viewport(), Qt::LeftButton, {},
                           cell.topLeft() + QPoint(11, 10));
         QCOMPARE(form_->ShownTasks[0].intDone, 1);
 
@@ -394,25 +407,25 @@ private slots:
     void ControlsSitWhereDesignedAndFollowTheEdges() {
         Open({});
         QCOMPARE(form_->size(), QSize(686, 451));
-        QCOMPARE(form_->VDT()->geometry(), QRect(3, 9, 679, 378));
-        QCOMPARE(form_->BitBtn1()->geometry(), QRect(298, 406, 75, 25));
-        QCOMPARE(form_->BitBtn2()->geometry(), QRect(388, 406, 75, 25));
-        QCOMPARE(form_->BitBtn3()->geometry(), QRect(478, 406, 75, 25));
-        QCOMPARE(form_->BitBtn4()->geometry(), QRect(568, 406, 75, 25));
-        QCOMPARE(form_->BitBtn1()->text(), QString("Add"));
-        QCOMPARE(form_->BitBtn2()->text(), QString("Edit"));
-        QCOMPARE(form_->BitBtn3()->text(), QString("Delete"));
-        QCOMPARE(form_->BitBtn4()->text(), QString("Print..."));
+        QCOMPARE(VDT(*form_)->geometry(), QRect(3, 9, 679, 378));
+        QCOMPARE(BitBtn1(*form_)->geometry(), QRect(298, 406, 75, 25));
+        QCOMPARE(BitBtn2(*form_)->geometry(), QRect(388, 406, 75, 25));
+        QCOMPARE(BitBtn3(*form_)->geometry(), QRect(478, 406, 75, 25));
+        QCOMPARE(BitBtn4(*form_)->geometry(), QRect(568, 406, 75, 25));
+        QCOMPARE(BitBtn1(*form_)->text(), QString("Add"));
+        QCOMPARE(BitBtn2(*form_)->text(), QString("Edit"));
+        QCOMPARE(BitBtn3(*form_)->text(), QString("Delete"));
+        QCOMPARE(BitBtn4(*form_)->text(), QString("Print..."));
 
         form_->resize(900, 600);
 
-        QCOMPARE(form_->VDT()->geometry(), QRect(3, 9, 893, 527));
-        QCOMPARE(form_->BitBtn4()->geometry(), QRect(782, 555, 75, 25));
+        QCOMPARE(VDT(*form_)->geometry(), QRect(3, 9, 893, 527));
+        QCOMPARE(BitBtn4(*form_)->geometry(), QRect(782, 555, 75, 25));
     }
 
     void TheTasksColumnTakesWhatTheOthersLeave() {
         Open({});
-        QHeaderView* header = form_->VDT()->header();
+        QHeaderView* header = VDT(*form_)->header();
         QCOMPARE(header->sectionSize(0), 679 - 210 - 16);
         header->resizeSection(4, 120);
 
@@ -425,21 +438,21 @@ private slots:
 
     void RowsAreTwentyPixelsHigh() {
         Open(MixedTasks());
-        const QRect first = form_->VDT()->visualRect(Rows().index(0, 0));
-        const QRect second = form_->VDT()->visualRect(Rows().index(1, 0));
+        const QRect first = VDT(*form_)->visualRect(Rows().index(0, 0));
+        const QRect second = VDT(*form_)->visualRect(Rows().index(1, 0));
         QCOMPARE(first.height(), 20);
         QCOMPARE(second.top() - first.top(), 20);
     }
 
     void ShowingTheWindowPutsTheFocusIntoTheList() {
         Open({});
-        QCOMPARE(form_->focusWidget(), form_->VDT());
+        QCOMPARE(form_->focusWidget(), VDT(*form_));
     }
 
     void KeyboardNavigationMovesTheSelection() {
         Open(MixedTasks());
-        QTest::keyClick(form_->VDT(), Qt::Key_Down);
-        QTest::keyClick(form_->VDT(), Qt::Key_Down);
+        QTest::keyClick(VDT(*form_), Qt::Key_Down);
+        QTest::keyClick(VDT(*form_), Qt::Key_Down);
         QCOMPARE(CurrentRow(), 2);
         QCOMPARE(SelectedRows(), QList<int>{2});
     }

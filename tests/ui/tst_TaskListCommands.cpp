@@ -1,11 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Application.h"
-#include "store/StoreError.h"
+#include "store/db/StoreError.h"
 #include "tasklist/BitBtn.h"
 #include "tasklist/TaskListModel.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/TaskEditorRig.h"
 
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QHeaderView>
 #include <QTreeView>
@@ -18,8 +21,8 @@ class TestTaskListCommands : public QObject {
     TForm17* editor_ = nullptr;
 
     QString Db() const { return rig_->Db(); }
-    int CurrentRow() const { return list_->VDT()->currentIndex().row(); }
-    TTaskListModel& Rows() const { return *qobject_cast<TTaskListModel*>(list_->VDT()->model()); }
+    int CurrentRow() const { return VDT(*list_)->currentIndex().row(); }
+    TTaskListModel& Rows() const { return *qobject_cast<TTaskListModel*>(VDT(*list_)->model()); }
     Qt::CheckState CheckOf(int row) const {
         return Rows().index(row, 0).data(Qt::CheckStateRole).value<Qt::CheckState>();
     }
@@ -33,10 +36,10 @@ class TestTaskListCommands : public QObject {
     }
     void SaveAs(const QString& name, int categoryIndex = -1) {
         WhenEditorOpens([this, name, categoryIndex] {
-            editor_->Edit1->setText(name);
+            Edit1(*editor_)->setText(name);
             if (categoryIndex >= 0)
-                editor_->ComboBox1->setCurrentIndex(categoryIndex);
-            QTest::mouseClick(editor_->BitBtn1, Qt::LeftButton);
+                ComboBox1(*editor_)->setCurrentIndex(categoryIndex);
+            QTest::mouseClick(BitBtn1(*editor_), Qt::LeftButton);
         });
     }
     void Reload(int category) {
@@ -44,7 +47,7 @@ class TestTaskListCommands : public QObject {
         rig_->main->ShownCategory = category;
     }
     void ClickBox(int row) {
-        QTreeView* view = list_->VDT();
+        QTreeView* view = VDT(*list_);
         CheckOf(row);
         const QRect cell = view->visualRect(Rows().index(row, 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.topLeft() + QPoint(11, 10));
@@ -60,9 +63,7 @@ private slots:
         Exec(Db(), "UPDATE t_task SET intMemo = 1 WHERE id = 2");
         Exec(Db(), "INSERT INTO t_note (id, idTask, strNote) VALUES (1, 2, 'note of two')");
         list_ = rig_->main->Form2;
-        editor_ = rig_->editor.get();
-        rig_->main->Form17 = editor_;
-        list_->Form17 = editor_;
+        editor_ = rig_->editor;
         Reload(0);
         // The list is laid out only inside a shown main window.
         rig_->main->show();
@@ -74,7 +75,7 @@ private slots:
 
     void addAppendsTheTaskToBothArraysAndFocusesItsRow() {
         SaveAs("  five  ");
-        QTest::mouseClick(list_->BitBtn1(), Qt::LeftButton);
+        QTest::mouseClick(BitBtn1(*list_), Qt::LeftButton);
         QCOMPARE(Ids(list_->AllTasks), (std::vector<int>{1, 2, 3, 4, 5}));
         QCOMPARE(Ids(list_->ShownTasks), (std::vector<int>{1, 2, 4, 3, 5}));
         QCOMPARE(Rows().rowCount(), 5);
@@ -87,16 +88,18 @@ private slots:
         QCOMPARE(added.intDone, 0);
         QCOMPARE(list_->AllTasks.back().strName, added.strName);
         QCOMPARE(rig_->Task(5, "strName").toString(), QString("five"));
+        // The new task has its UID for life from the start: a random UUID.
+        QCOMPARE(Scalar(Db(), "SELECT length(strUid) FROM t_uid WHERE idTask = 5").toInt(), 36);
     }
 
     void addWhileAnotherCategoryIsShownListsTheTaskUntilTheNextReload() {
         Reload(2);
         WhenEditorOpens([this] {
             // The shown category is preselected; the user picks "Shopping" instead.
-            QCOMPARE(editor_->ComboBox1->currentText(), QString("Work"));
-            editor_->Edit1->setText("milk");
-            editor_->ComboBox1->setCurrentIndex(2);
-            QTest::mouseClick(editor_->BitBtn1, Qt::LeftButton);
+            QCOMPARE(ComboBox1(*editor_)->currentText(), QString("Work"));
+            Edit1(*editor_)->setText("milk");
+            ComboBox1(*editor_)->setCurrentIndex(2);
+            QTest::mouseClick(BitBtn1(*editor_), Qt::LeftButton);
         });
         list_->BitBtn1Click();
         QCOMPARE(Ids(list_->ShownTasks), (std::vector<int>{2, 4, 5}));
@@ -115,7 +118,7 @@ private slots:
     }
 
     void cancelledAddChangesNothing() {
-        WhenEditorOpens([this] { QTest::mouseClick(editor_->BitBtn2, Qt::LeftButton); });
+        WhenEditorOpens([this] { QTest::mouseClick(BitBtn2(*editor_), Qt::LeftButton); });
         list_->BitBtn1Click();
         QCOMPARE(list_->AllTasks.size(), size_t(4));
         QCOMPARE(Rows().rowCount(), 4);
@@ -125,15 +128,15 @@ private slots:
     void editChangesTheRowInPlaceWithItsNote() {
         list_->VDTHeaderClick(0);
         const int row = 1; // "one"
-        list_->VDT()->setCurrentIndex(Rows().index(row, 0));
+        VDT(*list_)->setCurrentIndex(Rows().index(row, 0));
         WhenEditorOpens([this] {
-            QCOMPARE(editor_->Edit1->text(), QString("one"));
-            editor_->Edit1->setText("ONE");
-            editor_->Memo1->setPlainText("a new note");
-            editor_->ComboBox1->setCurrentIndex(1);
-            QTest::mouseClick(editor_->BitBtn1, Qt::LeftButton);
+            QCOMPARE(Edit1(*editor_)->text(), QString("one"));
+            Edit1(*editor_)->setText("ONE");
+            Memo1(*editor_)->setPlainText("a new note");
+            ComboBox1(*editor_)->setCurrentIndex(1);
+            QTest::mouseClick(BitBtn1(*editor_), Qt::LeftButton);
         });
-        QTest::mouseClick(list_->BitBtn2(), Qt::LeftButton);
+        QTest::mouseClick(BitBtn2(*list_), Qt::LeftButton);
         QCOMPARE(Ids(list_->ShownTasks), (std::vector<int>{4, 1, 2, 3}));
         const TMyRec2& shown = list_->ShownTasks[row];
         QCOMPARE(QString::fromStdString(shown.strName), QString("ONE"));
@@ -150,18 +153,18 @@ private slots:
     }
 
     void editRemovingTheNoteDeletesItsRowAndKeepsTheDoneMark() {
-        list_->VDT()->setCurrentIndex(Rows().index(1, 0)); // "two", with a note
+        VDT(*list_)->setCurrentIndex(Rows().index(1, 0)); // "two", with a note
         WhenEditorOpens([this] {
-            QCOMPARE(editor_->Memo1->toPlainText(), QString("note of two"));
-            editor_->Memo1->setPlainText(" \n ");
-            QTest::mouseClick(editor_->BitBtn1, Qt::LeftButton);
+            QCOMPARE(Memo1(*editor_)->toPlainText(), QString("note of two"));
+            Memo1(*editor_)->setPlainText(" \n ");
+            QTest::mouseClick(BitBtn1(*editor_), Qt::LeftButton);
         });
         list_->BitBtn2Click();
         QCOMPARE(list_->ShownTasks[1].intMemo, 0);
         QCOMPARE(list_->ShownTasks[1].strNote, std::string());
         QCOMPARE(RowCount(Db(), "t_note"), 0);
 
-        list_->VDT()->setCurrentIndex(Rows().index(3, 0)); // "three", done
+        VDT(*list_)->setCurrentIndex(Rows().index(3, 0)); // "three", done
         SaveAs("three again");
         list_->BitBtn2Click();
         QCOMPARE(list_->ShownTasks[3].intDone, 1);
@@ -170,18 +173,18 @@ private slots:
     }
 
     void doubleClickEditsTheFocusedTaskOnly() {
-        list_->VDT()->setCurrentIndex(Rows().index(0, 0));
+        VDT(*list_)->setCurrentIndex(Rows().index(0, 0));
         bool opened = false;
         WhenEditorOpens([&] {
             opened = true;
-            QTest::mouseClick(editor_->BitBtn2, Qt::LeftButton);
+            QTest::mouseClick(BitBtn2(*editor_), Qt::LeftButton);
         });
-        QTest::mouseDClick(list_->VDT()->viewport(), Qt::LeftButton, {}, QPoint(200, 200));
+        QTest::mouseDClick(VDT(*list_)->viewport(), Qt::LeftButton, {}, QPoint(200, 200));
         QVERIFY(opened);
 
         Reload(3);
         QCOMPARE(CurrentRow(), -1);
-        QTest::mouseDClick(list_->VDT()->viewport(), Qt::LeftButton, {}, QPoint(200, 200));
+        QTest::mouseDClick(VDT(*list_)->viewport(), Qt::LeftButton, {}, QPoint(200, 200));
         QVERIFY(!editor_->isVisible());
     }
 
@@ -200,7 +203,8 @@ private slots:
     }
 
     void deleteAsksThenRemovesTaskNoteAndRow() {
-        list_->VDT()->setCurrentIndex(Rows().index(1, 0)); // "two"
+        Exec(Db(), "INSERT INTO t_uid (idTask, strUid) VALUES (2, 'uid of two')");
+        VDT(*list_)->setCurrentIndex(Rows().index(1, 0)); // "two"
         QueueMessageBoxAnswer(QMessageBox::No);
         list_->BitBtn3Click();
         QCOMPARE(RowCount(Db(), "t_task"), 4);
@@ -208,17 +212,18 @@ private slots:
                  QStringList{"Confirm: The selected task will be deleted, are you sure?"});
 
         QueueMessageBoxAnswer(QMessageBox::Yes);
-        QTest::mouseClick(list_->BitBtn3(), Qt::LeftButton);
+        QTest::mouseClick(BitBtn3(*list_), Qt::LeftButton);
         QCOMPARE(Ids(list_->ShownTasks), (std::vector<int>{1, 4, 3}));
         QCOMPARE(Ids(list_->AllTasks), (std::vector<int>{1, 3, 4}));
         QCOMPARE(Rows().rowCount(), 3);
         QCOMPARE(CurrentRow(), 1);
         QCOMPARE(RowCount(Db(), "t_task"), 3);
         QCOMPARE(RowCount(Db(), "t_note"), 0);
+        QCOMPARE(RowCount(Db(), "t_uid"), 0);
     }
 
     void deletingTheLastRowFocusesTheNewLastAndTheOnlyRowLeavesNothing() {
-        list_->VDT()->setCurrentIndex(Rows().index(3, 0));
+        VDT(*list_)->setCurrentIndex(Rows().index(3, 0));
         QueueMessageBoxAnswer(QMessageBox::Yes);
         list_->BitBtn3Click();
         QCOMPARE(CurrentRow(), 2);
@@ -266,7 +271,7 @@ private slots:
              "INSERT INTO t_task (id, strName, intCategory) SELECT i, 'task ' || i, 1 FROM n");
         Reload(0);
         QVERIFY(QFile::rename(Db(), Db() + ".away"));
-        QTreeView* view = list_->VDT();
+        QTreeView* view = VDT(*list_);
         for (int row : {500, 1000, 0}) {
             view->scrollTo(Rows().index(row, 0), QAbstractItemView::PositionAtTop);
             QCOMPARE(view->indexAt(QPoint(5, 2)).row(), row);

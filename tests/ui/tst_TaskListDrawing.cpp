@@ -1,10 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "store/DmUnit.h"
-#include "store/dateUnit.h"
+#include "store/dates/dateUnit.h"
 #include "store/varUnit.h"
 #include "tasklist/BitBtn.h"
 #include "tasklist/TaskListPainting.h"
 #include "tasklist/Unit2.h"
+#include "tests/ui/TaskListRig.h"
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QHeaderView>
 #include <QPainter>
@@ -82,17 +86,18 @@ class TestTaskListDrawing : public QObject {
 
     std::unique_ptr<TTestHome> home_;
     std::unique_ptr<TDM> dm_;
-    std::unique_ptr<TForm2> form_;
+    std::unique_ptr<TTaskListRig> rig_;
+    TForm2* form_ = nullptr;
     QImage shot_;
 
     // The cell of a row and column in window coordinates.
     QRect Cell(int row, int column) const {
-        QTreeView* list = form_->VDT();
+        QTreeView* list = VDT(*form_);
         const QRect cell = list->visualRect(list->model()->index(row, column));
-        return cell.translated(list->viewport()->mapTo(form_.get(), QPoint(0, 0)));
+        return cell.translated(list->viewport()->mapTo(form_, QPoint(0, 0)));
     }
 
-    QColor Base() const { return form_->VDT()->palette().color(QPalette::Base); }
+    QColor Base() const { return VDT(*form_)->palette().color(QPalette::Base); }
 
 private slots:
     void init() {
@@ -122,7 +127,8 @@ private slots:
         Exec(home_->DatabasePath(),
              "INSERT INTO t_category (id, strName, intImg, intPos) VALUES (4, 'Odd', 0, 4)");
 
-        form_ = std::make_unique<TForm2>(*dm_);
+        rig_ = std::make_unique<TTaskListRig>(*dm_);
+        form_ = &rig_->List();
         form_->FormCreate([] {});
         form_->show();
         shot_ = form_->grab().toImage();
@@ -131,7 +137,8 @@ private slots:
 
     void cleanup() {
         VerifyCleanEnd();
-        form_.reset();
+        form_ = nullptr;
+        rig_.reset();
         dm_.reset();
         home_.reset();
     }
@@ -214,11 +221,11 @@ private slots:
     // The rows
 
     void TheSelectedRowKeepsItsColourWithoutTheFocus() {
-        QCOMPARE(form_->VDT()->currentIndex().row(), 0);
+        QCOMPARE(VDT(*form_)->currentIndex().row(), 0);
         QCOMPARE(At(shot_, Cell(0, 1).center().x(), Cell(0, 1).center().y()), Selection);
         QCOMPARE(At(shot_, Cell(1, 1).center().x(), Cell(1, 1).center().y()), Base());
 
-        form_->BitBtn1()->setFocus();
+        BitBtn1(*form_)->setFocus();
         const QImage shot = form_->grab().toImage();
         QCOMPARE(At(shot, Cell(0, 1).center().x(), Cell(0, 1).center().y()), Selection);
     }
@@ -282,7 +289,7 @@ private slots:
     }
 
     void GridLinesUseTheButtonFaceColour() {
-        const QColor face = form_->VDT()->palette().color(QPalette::Button);
+        const QColor face = VDT(*form_)->palette().color(QPalette::Button);
         const QRect name = Cell(1, 0);
         QCOMPARE(At(shot_, name.left(), name.bottom()), face); // also under the check box
         QCOMPARE(At(shot_, name.right() - 1, name.top()), face);
@@ -294,9 +301,9 @@ private slots:
 
     void DrawingFollowsTheColumnNotItsPlace() {
         const QImage before = shot_.copy(Cell(1, 4));
-        form_->VDT()->header()->moveSection(4, 0);
+        VDT(*form_)->header()->moveSection(4, 0);
         const QImage after = form_->grab().toImage();
-        QCOMPARE(Cell(1, 4).left(), form_->VDT()->viewport()->mapTo(form_.get(), QPoint()).x());
+        QCOMPARE(Cell(1, 4).left(), VDT(*form_)->viewport()->mapTo(form_, QPoint()).x());
         QCOMPARE(after.copy(Cell(1, 4)), before);
     }
 

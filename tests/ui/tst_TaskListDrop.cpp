@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "app/Application.h"
 #include "app/Unit1.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/TaskEditorRig.h"
 #include "tests/ui/TestSupport.h"
+#include "tests/ui/WindowControls.h"
 
 #include <QMimeData>
 #include <QTreeView>
@@ -40,7 +43,7 @@ class TestTaskListDrop : public QObject {
         for (const QString& file : files)
             urls << QUrl::fromLocalFile(file);
         data.setUrls(urls);
-        QWidget* target = list_->VDT()->viewport();
+        QWidget* target = VDT(*list_)->viewport();
         const QPoint at(40, 40);
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(target, &enter);

@@ -1,7 +1,0 @@
-#pragma once
-
-#include <string>
-
-// Creates a new database file at path with the three tables and the starter categories.
-// The file appears whole or not at all.
-void CreateDatabase(const std::string& path);

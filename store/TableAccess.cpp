@@ -1,7 +1,0 @@
-#include "store/TableAccess.h"
-
-void OpenTable(TTableCursor& table, const char* name) {
-    table.Close();
-    table.SetTableName(name);
-    table.Open();
-}

@@ -1,6 +1,0 @@
-#pragma once
-
-#include <string>
-
-// Whether two names are the same letters, ignoring ASCII case ("intDone" and "INTDONE").
-bool SameName(const std::string& a, const std::string& b);

@@ -1,0 +1,163 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// Prepared statements by their text, kept while a transaction holds its connection.
+using TStatementCache = std::unordered_map<std::string, sqlite3_stmt*>;
+
+// One value of a row as SQLite stored it.
+struct TFieldValue {
+    enum Kind : uint8_t { Null, Integer, Real, Text };
+    Kind kind = Null;
+    int64_t i = 0;
+    double d = 0;
+    std::string s;
+};
+
+// The table cursor every window works through: close it, name a table, open it, walk,
+// locate, read, append, edit, post or delete, close it again.
+//
+// Opening does not read the table. Rows are read in one pass the first time the walk
+// needs them; until then a locate or a move to the last row asks the database for that
+// one row, so a single-row change on a large table stays cheap. Outside StartTransaction,
+// Post and Delete are each their own transaction, durable when they return.
+class TTableCursor {
+public:
+    TTableCursor() = default;
+    ~TTableCursor();
+    TTableCursor(const TTableCursor&) = delete;
+    TTableCursor& operator=(const TTableCursor&) = delete;
+
+    // The database file every Open connects to.
+    void SetDatabasePath(const std::string& path) { databasePath_ = path; }
+    const std::string& DatabasePath() const { return databasePath_; }
+
+    void Close();
+    void SetTableName(const std::string& table) { tableName_ = table; }
+    void Open();
+    bool Active() const { return db_ != nullptr; }
+
+    // "column ASC" orders the rows by that column; an empty text restores the table's order.
+    void SetSort(const std::string& sort);
+
+    void First();
+    void Next();
+    void Last();
+    bool Eof();
+    int32_t RecordCount();
+
+    // Moves to the first row, in the current order, whose column equals the value.
+    // Leaves the current row alone and answers false when there is none.
+    bool Locate(const std::string& column, int64_t value);
+
+    // Index of a column for the fast readers; column names match without regard to case.
+    int FieldIndex(const std::string& column) const;
+
+    int32_t AsInteger(const std::string& column) { return AsInteger(FieldIndex(column)); }
+    double AsFloat(const std::string& column) { return AsFloat(FieldIndex(column)); }
+    std::string AsString(const std::string& column) { return AsString(FieldIndex(column)); }
+    int32_t AsInteger(int field);
+    double AsFloat(int field);
+    std::string AsString(int field);
+    // AsString for a walk that reads each value of a row once: a text is moved out of the
+    // read table instead of copied, and that value of the row reads empty afterwards.
+    std::string TakeString(int field);
+
+    void Append();
+    void Edit();
+    void SetInteger(const std::string& column, int64_t value);
+    void SetFloat(const std::string& column, double value);
+    void SetString(const std::string& column, const std::string& value);
+    void Post();
+    void Delete();
+
+    // Holds one connection across uses of the cursor, so that the writes in between are
+    // kept or dropped together: every use between StartTransaction and Commit or Rollback
+    // works inside one database transaction.
+    void StartTransaction();
+    void Commit();
+    void Rollback();
+
+    // Whether the database has a table of that name. Closes the cursor; inside a transaction
+    // it asks on the transaction's connection.
+    bool HasTable(const std::string& table);
+    // Runs SQL that returns no rows (a CREATE TABLE IF NOT EXISTS, say) the way HasTable asks.
+    // Throws StoreError.
+    void Execute(const std::string& sql);
+    // Test seam: runs right after every commit that took, as another program taking the file
+    // at that moment would.
+    void SetAfterCommit(std::function<void()> hook) { afterCommit_ = std::move(hook); }
+
+private:
+    struct Row {
+        int64_t rowid = 0;
+        std::vector<TFieldValue> values;
+    };
+    enum class EditMode { Browse, Append, Edit };
+
+    sqlite3* Connect();
+    // Runs work on the transaction's connection, or on one of its own that it then closes.
+    template <typename Work> auto OnConnection(Work work);
+    TStatementCache* Cache();
+    void ForgetStatements();
+    void RequireActive(const char* operation) const;
+    [[noreturn]] void Fail(const std::string& what) const;
+    void Materialize();
+    void OrderRows();
+    void PlaceAfterDeleted();
+    // The current row's values (one per column) and its rowid.
+    const TFieldValue* CurrentValues();
+    int64_t CurrentRowid();
+    size_t ValidField(int field) const;
+    const TFieldValue* Cells(size_t row) const { return cells_.data() + row * columns_.size(); }
+    bool HasCurrentRow();
+    std::optional<Row> QueryOneRow(const std::string& where, int64_t value, bool last);
+    Row ReadRow(int64_t rowid);
+    void Assign(const std::string& column, TFieldValue value);
+    void ForgetIndexes() { locateIndexes_.clear(); }
+    int CompareKeys(const TFieldValue* a, int64_t aRowid, const TFieldValue* b,
+                    int64_t bRowid) const;
+    void StoreRow(size_t row, Row&& values);
+    std::string OrderClause(bool reversed) const;
+
+    std::string databasePath_;
+    std::function<void()> afterCommit_;
+    std::string tableName_;
+    sqlite3* db_ = nullptr;
+    sqlite3* transaction_ = nullptr;
+    TStatementCache statements_;
+    std::vector<std::string> columns_;
+
+    int sortField_ = -1;
+
+    // The read table: rows in table order, their values one column after another in one
+    // block (so a large table is a few allocations, not one per row), and the current order
+    // as indexes into them.
+    bool materialized_ = false;
+    std::vector<int64_t> rowids_;
+    std::vector<TFieldValue> cells_;
+    std::vector<size_t> order_;
+    size_t pos_ = 0;
+
+    // Before the table is read: the row that a locate or Last found, or the row that was
+    // deleted from under the cursor (the cursor then stands on the row after it).
+    std::optional<Row> detached_;
+    bool detachedDeleted_ = false;
+    int singleRowQueries_ = 0;
+
+    // Per column: value -> position in order_ of the first row holding it.
+    std::unordered_map<int, std::unordered_map<int64_t, size_t>> locateIndexes_;
+
+    EditMode mode_ = EditMode::Browse;
+    std::vector<std::pair<int, TFieldValue>> pending_;
+};
