@@ -43,7 +43,16 @@ const std::vector<TOption>& Options() {
         {"--due-before", {"list"}, &TArguments::dueBefore},
         {"--search", {"list"}, &TArguments::search},
         {"--sort", {"list"}, &TArguments::sort},
-        {"--dry-run", {"delete"}, nullptr, &TArguments::dryRun},
+        {"--dry-run", {"delete", "sync"}, nullptr, &TArguments::dryRun},
+        {"--setup", {"sync"}, &TArguments::setup},
+        {"--user", {"sync"}, &TArguments::user},
+        {"--password-command", {"sync"}, &TArguments::passwordCommand},
+        {"--lists", {"sync"}, &TArguments::lists},
+        {"--allow-insecure-http", {"sync"}, nullptr, &TArguments::allowInsecureHttp},
+        {"--confirm-deletions", {"sync"}, nullptr, &TArguments::confirmDeletions},
+        {"--keep", {"sync"}, nullptr, &TArguments::keep},
+        {"--status", {"sync"}, nullptr, &TArguments::status},
+        {"--log", {"sync"}, nullptr, &TArguments::log},
     };
     return options;
 }
@@ -65,7 +74,7 @@ struct TCommandShape {
     bool tasks;
 };
 
-constexpr std::array<TCommandShape, 10> Commands{{
+constexpr std::array<TCommandShape, 11> Commands{{
     {"list", 0, 0, "", false},
     {"show", 1, 1, "the task's ID", true},
     {"add", 1, 1, "the task's NAME", false},
@@ -76,6 +85,7 @@ constexpr std::array<TCommandShape, 10> Commands{{
     {"export", 0, 0, "", false},
     {"import", 1, 1, "the FILE to import (- for standard input)", false},
     {"categories", 0, 0, "", false},
+    {"sync", 0, 0, "", false},
 }};
 
 const TCommandShape* FindCommand(const std::string& word) {
@@ -127,6 +137,28 @@ void CheckValues(const TArguments& args) {
                          *args.sort + "\"");
 }
 
+// sync does one thing at a time: set the account up, change its lists, show its state or its
+// log, or sync (with the user's answer to held deletions, or as a dry run).
+void CheckSync(const TArguments& args, const std::vector<std::string>& given) {
+    if (args.setup && !args.user)
+        throw UsageError("--setup needs --user NAME");
+    for (const char* option : {"--user", "--password-command"})
+        if (Given(given, option) && !args.setup)
+            throw UsageError(std::string(option) + " goes with --setup URL");
+    if (args.allowInsecureHttp && (args.status || args.log))
+        throw UsageError("--allow-insecure-http goes with a sync or --setup");
+    const std::array<const char*, 6> modes{
+        "--setup", "--status", "--log", "--keep", "--confirm-deletions", "--dry-run"};
+    std::vector<std::string> chosen;
+    for (const char* mode : modes)
+        if (Given(given, mode))
+            chosen.push_back(mode);
+    if (args.lists && !args.setup && !chosen.empty())
+        chosen.push_back("--lists");
+    if (chosen.size() > 1)
+        throw UsageError(chosen[0] + " and " + chosen[1] + " do not go together");
+}
+
 // Checks that every option given fits the command, and that the command has what it needs.
 void CheckFits(const TArguments& args, const std::vector<std::string>& given) {
     for (const std::string& name : given) {
@@ -153,6 +185,8 @@ void CheckFits(const TArguments& args, const std::vector<std::string>& given) {
         throw UsageError("--sound plays at the reminder, which --no-remind turns off");
     if (args.command == "add" && args.sound && !args.remind)
         throw UsageError("--sound plays at the reminder: give --remind too");
+    if (args.command == "sync")
+        CheckSync(args, given);
     CheckValues(args);
 }
 

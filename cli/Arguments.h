@@ -41,6 +41,16 @@ struct TArguments {
     std::optional<std::string> search;
     std::optional<std::string> sort;
     bool dryRun = false;
+    // sync: the account's set-up, the lists to sync, and what the user answers.
+    std::optional<std::string> setup;
+    std::optional<std::string> user;
+    std::optional<std::string> passwordCommand;
+    std::optional<std::string> lists;
+    bool allowInsecureHttp = false;
+    bool confirmDeletions = false;
+    bool keep = false;
+    bool status = false;
+    bool log = false;
 };
 
 // Reads the arguments after the program's name. Options may come before or after the

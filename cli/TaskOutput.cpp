@@ -115,6 +115,10 @@ std::string JsonString(const std::string& text) {
 
 } // namespace
 
+std::string TsvField(const std::string& text) {
+    return Escaped(text, false);
+}
+
 std::string AsOneLine(const std::string& text) {
     std::string line = ValidUtf8(text);
     std::replace_if(
@@ -167,8 +171,7 @@ void WriteTsv(const std::vector<TMyRec2>& tasks, const TTaskUids& uids, std::ost
     for (const TMyRec2& task : tasks) {
         first = true;
         for (const TField& field : Fields(task, uids.at(task.id)))
-            out << (std::exchange(first, false) ? "" : "\t")
-                << Escaped(field.value.value_or(""), false);
+            out << (std::exchange(first, false) ? "" : "\t") << TsvField(field.value.value_or(""));
         out << "\n";
     }
 }

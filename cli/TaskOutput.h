@@ -25,6 +25,8 @@ void WriteJson(const std::vector<TMyRec2>& tasks, const TTaskUids& uids, std::os
 // A header line of the same keys, then a line a task, tab-separated: tabs, line breaks and
 // backslashes of the texts as \t, \n (\r for a carriage return) and \\, and nothing for null.
 void WriteTsv(const std::vector<TMyRec2>& tasks, const TTaskUids& uids, std::ostream& out);
+// A text as one field of a tab-separated line, escaped as WriteTsv escapes it.
+std::string TsvField(const std::string& text);
 // The text as one line of valid UTF-8: its line breaks and tabs as spaces.
 std::string AsOneLine(const std::string& text);
 // Every field of one task, a line each, the note whole on the lines after "note:".

@@ -37,6 +37,25 @@ Commands:
       while there are fewer than 10, else in the --category one or the first category.
   categories
       Print the category names, one a line, in their order.
+  sync [--dry-run|--confirm-deletions|--keep] [--allow-insecure-http]
+      Sync the chosen categories with the account's CalDAV server, both ways, and print
+      what went which way: "3 up, 5 down, 1 conflicts, 0 deleted, 0 held". Deletions that
+      look like a mistake (on the first sync, after the server's address changed, or more
+      than half of a list of ten or more at once) wait: --confirm-deletions carries them
+      out, --keep gives the tasks back to the side that deleted them. --dry-run shows what
+      a sync would do and changes nothing.
+  sync --setup URL --user NAME [--password-command CMD] [--lists NAME,...]
+      Set up this database's account: find the task lists at URL (the server, a
+      principal, a calendar home or one list) and choose which to sync (asks on a
+      terminal, else takes them all). The password is the first line CMD prints, else it
+      goes into the desktop's secret store. Plain http:// is refused but to this machine,
+      unless --allow-insecure-http is given for a server you trust.
+  sync --lists NAME,...
+      Sync these lists from now on: server lists by name, or categories here, which get a
+      list on the server.
+  sync --status  |  sync --log
+      Show the account, its lists and what waits; or one line for each conflict, newest
+      first: time, task, field, value kept and value that lost, tab-separated.
 
 A task's ID is its id (the digits list shows) or uid: followed by its UID.
 
@@ -47,8 +66,9 @@ Options:
   -h, --help       show this help
   --version        show the version
 
-Only add and import make a database that does not exist yet. While the organizer runs on
+Only add, import and sync make a database that does not exist yet. While the organizer runs on
 the same database, every command that changes tasks tells it to reload.
 
-Exit status: 0 done, 1 failed (the reason on standard error), 2 bad usage.
+Exit status: 0 done, 1 failed (the reason on standard error), 2 bad usage, 3 (sync)
+deletions wait for --confirm-deletions or --keep.
 )";

@@ -3,6 +3,7 @@
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "cli/ExecutableFolder.h"
+#include "cli/SyncCommand.h"
 #include "store/DmUnit.h"
 #include "store/db/StoreError.h"
 #include "store/settings/ProgramInfo.h"
@@ -51,16 +52,19 @@ int Run(const TArguments& args, const char* argv0) {
     // As the organizer does at its first start, adding to a database that is not there yet
     // makes one with a few categories. Nothing else makes a file or a folder.
     std::error_code ec;
-    if (args.command != "add" && args.command != "import" &&
-        !std::filesystem::exists(dm.DatabasePath(), ec))
+    const bool makes = args.command == "add" || args.command == "import" ||
+                       (args.command == "sync" && SyncMakesDatabase(args));
+    if (!makes && !std::filesystem::exists(dm.DatabasePath(), ec))
         throw StoreError("There is no database " + dm.DatabasePath() +
                          (ec ? ": " + ec.message() + "." : "; add or import a task to make it."));
     dm.DataModuleCreate();
-    CommandsByName.at(args.command)(dm, args, std::cout);
+    const int status = args.command == "sync"
+                           ? SyncCommand(dm, args, std::cout)
+                           : (CommandsByName.at(args.command)(dm, args, std::cout), 0);
     std::cout.flush();
     if (!std::cout)
         throw std::runtime_error("Cannot write to standard output.");
-    return 0;
+    return status;
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "store/db/Schema.h"
 #include "store/db/StoreError.h"
 #include "store/records/TaskUid.h"
+#include "store/sync/SyncState.h"
 
 #include <filesystem>
 
@@ -38,6 +39,12 @@ void TDM::DataModuleCreate() {
     // legacy UIDs meanwhile.
     try {
         BringTaskUidsInStep(*this);
+    } catch (const StoreError&) {
+    }
+    // The sync's tables and the triggers that note every change of a task, so that a change
+    // made by any road reaches the server at the next sync.
+    try {
+        CreateSyncTables(*this);
     } catch (const StoreError&) {
     }
 }

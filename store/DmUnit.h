@@ -20,7 +20,8 @@ public:
 
     // Creates the database when the file is missing and no database was ever there
     // (DatabaseWasHere); throws StoreError when it cannot or when one was. Then brings the
-    // tasks' UIDs in step with the tasks when it can (see BringTaskUidsInStep).
+    // tasks' UIDs in step with the tasks when it can (see BringTaskUidsInStep), and gives the
+    // file the sync's tables (see CreateSyncTables).
     void DataModuleCreate();
 
     // The key for a new row of the table the cursor has open: 1 for an empty table,

@@ -294,6 +294,31 @@ void TTableCursor::Execute(const std::string& sql) {
     });
 }
 
+void TTableCursor::Query(const std::string& sql, const std::vector<TFieldValue>& parameters,
+                         const std::function<void(const std::vector<TFieldValue>&)>& onRow) {
+    OnConnection([&](sqlite3* db) {
+        Statement statement(db, sql, transaction_ ? &statements_ : nullptr);
+        int rc = statement.Prepared() ? SQLITE_OK : SQLITE_ERROR;
+        for (size_t i = 0; rc == SQLITE_OK && i < parameters.size(); ++i)
+            rc = Bind(statement.get(), static_cast<int>(i) + 1, parameters[i]);
+        std::vector<TFieldValue> row;
+        while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+            rc = sqlite3_step(statement.get());
+            if (rc != SQLITE_ROW)
+                break;
+            row.clear();
+            for (int column = 0; column < sqlite3_column_count(statement.get()); ++column)
+                row.push_back(ColumnValue(statement.get(), column));
+            if (onRow)
+                onRow(row);
+        }
+        if (rc != SQLITE_DONE)
+            throw StoreError("Cannot work on the database " + databasePath_ + ": " +
+                                 sqlite3_errmsg(db) + ".",
+                             FileDamaged(db));
+    });
+}
+
 void TTableCursor::RequireActive(const char* operation) const {
     if (!db_)
         throw StoreError(std::string("Cannot ") + operation + ": table " + tableName_ +

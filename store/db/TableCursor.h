@@ -94,6 +94,11 @@ public:
     // Runs SQL that returns no rows (a CREATE TABLE IF NOT EXISTS, say) the way HasTable asks.
     // Throws StoreError.
     void Execute(const std::string& sql);
+    // Runs one statement with its parameters (?1, ?2, ...) the way HasTable asks, and hands
+    // each row it returns to onRow, the values in the order of its columns. Inside a
+    // transaction the statement is prepared once for all the calls. Throws StoreError.
+    void Query(const std::string& sql, const std::vector<TFieldValue>& parameters = {},
+               const std::function<void(const std::vector<TFieldValue>&)>& onRow = {});
     // Test seam: runs right after every commit that took, as another program taking the file
     // at that moment would.
     void SetAfterCommit(std::function<void()> hook) { afterCommit_ = std::move(hook); }

@@ -58,6 +58,10 @@ struct TImportResult {
 TImportResult ImportTasks(TDM& dm, const std::vector<TImportedTask>& tasks,
                           int32_t fallbackCategory);
 
+// A task's sound is a file of the sound folder, as the editor sets it: a sound a to-do names
+// keeps its name only when the sound folder has a file of that name, else the task has none.
+void KeepSoundOfSoundFolder(const TDM& dm, TTaskEdit& task);
+
 // The tasks of the category (all of them for 0), in id order, as one VCALENDAR; each to-do has
 // its task's UID (see ReadTaskUids).
 std::string ExportIcal(TDM& dm, int32_t category);

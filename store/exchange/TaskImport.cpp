@@ -99,20 +99,6 @@ auto Reminder(const TTaskEdit& task) {
                            sound ? task.strSoundFile : std::string());
 }
 
-// A task's sound is a file of the sound folder, as the editor sets it: a sound the file names
-// keeps its name only when the sound folder has a file of that name, else the task has none.
-void KeepSoundOfSoundFolder(const TDM& dm, TTaskEdit& task) {
-    if (task.strSoundFile.empty())
-        return;
-    const std::filesystem::path name(task.strSoundFile);
-    std::error_code ec;
-    if (name == name.filename() && name != "." && name != ".." &&
-        std::filesystem::is_regular_file(dm.SoundFile(task.strSoundFile), ec))
-        return;
-    task.intSound = 0;
-    task.strSoundFile.clear();
-}
-
 // The task as the to-do leaves it, and whether that differs from the task as it is.
 struct TUpdate {
     TTaskEdit task;
@@ -161,6 +147,18 @@ TUpdate Update(const TDM& dm, const TMyRec2& current, const TImportedTask& file,
 }
 
 } // namespace
+
+void KeepSoundOfSoundFolder(const TDM& dm, TTaskEdit& task) {
+    if (task.strSoundFile.empty())
+        return;
+    const std::filesystem::path name(task.strSoundFile);
+    std::error_code ec;
+    if (name == name.filename() && name != "." && name != ".." &&
+        std::filesystem::is_regular_file(dm.SoundFile(task.strSoundFile), ec))
+        return;
+    task.intSound = 0;
+    task.strSoundFile.clear();
+}
 
 TImportResult ImportTasks(TDM& dm, const std::vector<TImportedTask>& tasks,
                           int32_t fallbackCategory) {

@@ -154,16 +154,20 @@ void DeleteTask(TDM& dm, int32_t id) {
     DeleteTasks(dm, {id});
 }
 
+void DeleteTaskRows(TDM& dm, int32_t id) {
+    TTableCursor& table = dm.ADOTable1;
+    OpenTable(table, "t_task");
+    LocateTask(table, id);
+    table.Delete();
+    table.Close();
+    WriteNote(dm, id, std::nullopt);
+    DeleteTaskUid(dm, id);
+}
+
 void DeleteTasks(TDM& dm, const std::vector<int32_t>& ids) {
-    InTransaction(dm, [&](TTableCursor& table) {
-        for (int32_t id : ids) {
-            OpenTable(table, "t_task");
-            LocateTask(table, id);
-            table.Delete();
-            table.Close();
-            WriteNote(dm, id, std::nullopt);
-            DeleteTaskUid(dm, id);
-        }
+    InTransaction(dm, [&](TTableCursor&) {
+        for (int32_t id : ids)
+            DeleteTaskRows(dm, id);
     });
 }
 

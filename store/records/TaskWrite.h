@@ -51,6 +51,8 @@ void UpdateTask(TDM& dm, int32_t id, const TTaskEdit& task,
                 std::optional<TMyRec1>* category = nullptr);
 // Deletes a task, its note and its UID.
 void DeleteTask(TDM& dm, int32_t id);
+// Deletes a task as DeleteTask does, inside the caller's transaction.
+void DeleteTaskRows(TDM& dm, int32_t id);
 // Deletes the tasks as DeleteTask does, all of them or none.
 void DeleteTasks(TDM& dm, const std::vector<int32_t>& ids);
 // Writes the done mark of a task (1 done, 0 not done).

@@ -28,6 +28,15 @@ bool SameOptional(const std::optional<T>& a, const std::optional<T>& b, Same sam
     return a.has_value() == b.has_value() && (!a || same(*a, *b));
 }
 
+bool SameTask(const TSyncTask& a, const TSyncTask& b) {
+    for (TSyncField field : SyncFields)
+        if (!SameField(field, a, b))
+            return false;
+    return true;
+}
+
+} // namespace
+
 void CopyField(TSyncField field, const TSyncTask& from, TSyncTask& to) {
     switch (field) {
     case TSyncField::Name:
@@ -54,15 +63,6 @@ void CopyField(TSyncField field, const TSyncTask& from, TSyncTask& to) {
         break;
     }
 }
-
-bool SameTask(const TSyncTask& a, const TSyncTask& b) {
-    for (TSyncField field : SyncFields)
-        if (!SameField(field, a, b))
-            return false;
-    return true;
-}
-
-} // namespace
 
 bool operator==(const TSyncTask& a, const TSyncTask& b) {
     return SameTask(a, b);

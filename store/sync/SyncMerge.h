@@ -56,6 +56,8 @@ inline constexpr TSyncField SyncFields[] = {
 // "category").
 const char* SyncFieldName(TSyncField field);
 bool SameField(TSyncField field, const TSyncTask& a, const TSyncTask& b);
+// Copies one field (the reminder with its sound) from one task to the other.
+void CopyField(TSyncField field, const TSyncTask& from, TSyncTask& to);
 // The field's value as the sync log shows it: the text, "high"/"normal", "yes"/"no",
 // "YYYY-MM-DD", "YYYY-MM-DD HH:MM" and " sound FILE" when it plays one, the category's id; ""
 // for none.
@@ -152,6 +154,9 @@ enum class TDeletionHold {
     AddressChanged,
     // A list of ten tasks or more would lose more than half of them at once.
     ManyAtOnce,
+    // The server no longer took the list's sync token, as a server restored from a backup
+    // does: what it lacks may be what the backup lacked.
+    Restored,
 };
 
 // Whether the deletions a sync found in one list, on one side, go through or wait for the user

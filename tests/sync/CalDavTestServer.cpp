@@ -145,6 +145,44 @@ TProgramOutput RunProgram(const std::vector<std::string>& argv, const std::strin
     return result;
 }
 
+TSpawnedProgram::TSpawnedProgram(const std::vector<std::string>& argv,
+                                 const std::vector<std::string>& extraEnvironment)
+    : pid_(Spawn(argv, extraEnvironment, -1, -1, -1)) {}
+
+TSpawnedProgram::~TSpawnedProgram() {
+    Kill();
+}
+
+bool TSpawnedProgram::Running() {
+    if (pid_ <= 0)
+        return false;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) != pid_)
+        return true;
+    status_ = ExitStatus(status);
+    pid_ = -1;
+    return false;
+}
+
+int TSpawnedProgram::Kill() {
+    if (Running()) {
+        kill(pid_, SIGKILL);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        status_ = ExitStatus(status);
+        pid_ = -1;
+    }
+    return status_;
+}
+
+int TSpawnedProgram::Wait(int timeoutSeconds) {
+    if (pid_ > 0) {
+        status_ = Reap(pid_, timeoutSeconds);
+        pid_ = -1;
+    }
+    return status_;
+}
+
 TCalDavTestServer::TCalDavTestServer(const std::string& kind) : kind_(kind) {
     int control[2], errors[2];
     if (!SocketPair(control) || !SocketPair(errors)) {

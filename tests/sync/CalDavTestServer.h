@@ -19,6 +19,29 @@ TProgramOutput RunProgram(const std::vector<std::string>& argv, const std::strin
                           const std::vector<std::string>& extraEnvironment = {},
                           int timeoutSeconds = 60);
 
+// A program a test starts and leaves running, to kill it at a moment of the test's choosing
+// (SIGKILL, as a crash or a power cut would) or wait for it. Its output goes nowhere. Killed
+// when the object goes.
+class TSpawnedProgram {
+public:
+    TSpawnedProgram(const std::vector<std::string>& argv,
+                    const std::vector<std::string>& extraEnvironment = {});
+    ~TSpawnedProgram();
+    TSpawnedProgram(const TSpawnedProgram&) = delete;
+    TSpawnedProgram& operator=(const TSpawnedProgram&) = delete;
+
+    // Whether it still runs.
+    bool Running();
+    // SIGKILL, and waits for it; its exit status (128 + 9 when the kill ended it).
+    int Kill();
+    // Waits up to timeoutSeconds, then kills it; its exit status, -1 when it had to be killed.
+    int Wait(int timeoutSeconds);
+
+private:
+    pid_t pid_ = -1;
+    int status_ = -1;
+};
+
 // A CalDAV server for one test (kind "radicale" or "xandikos"), on 127.0.0.1 and a port free at
 // start, with a folder of its own; made and removed by caldav_servers.py, which also stops it
 // when this process ends in any way. Plain C++: for GoogleTest and QtTest programs alike.

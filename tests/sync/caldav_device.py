@@ -16,10 +16,10 @@ name of one of the user's calendars.
   list COLLECTION                  JSON: [{"href", "etag", "uid", "data"}], every to-do (the
                                    data through XML, so with LF line ends; "show" is exact)
   show COLLECTION UID              the to-do's text exactly as the server sends it
-  add COLLECTION [--summary TEXT] [--uid UID] [--set LINE...] [--ics FILE]
+  add COLLECTION [--summary TEXT] [--uid UID] [--set LINE...] [--ics FILE] [--name NAME]
                                    uploads a to-do (the file's text as it is, "-" for standard
-                                   input, or one made of the summary and the lines); prints its
-                                   address
+                                   input, or one made of the summary and the lines) as the
+                                   resource NAME (a new UUID.ics without); prints its address
   edit COLLECTION UID [--set LINE...] [--remove NAME...]
                                    rewrites lines of the to-do itself (not of its alarms): a
                                    --set line "NAME[;PARAM=..]:VALUE" replaces the first line of
@@ -27,6 +27,11 @@ name of one of the user's calendars.
                                    everything else goes back byte for byte
   delete COLLECTION UID
   move COLLECTION UID TARGET       the same text in TARGET, then deleted from COLLECTION
+  batch                            runs the commands of standard input, one a line as a JSON
+                                   array of the words after the options (["edit", "Work", "u1",
+                                   "--set", "SUMMARY:x"]), on one connection; the lists of the
+                                   collections are read once and kept in step with the batch's
+                                   own changes. Stops at the first that fails.
 Errors go to standard error with exit status 1.
 """
 
@@ -57,6 +62,8 @@ class Device:
             self.client.auth = requests.auth.HTTPBasicAuth(user, password)
         # Tests talk to loopback only, whatever proxy the environment names.
         self.client.session.trust_env = False
+        # In a batch: the to-dos of each collection, read once.
+        self.cache = None
 
     # -- Addresses --
 
@@ -106,6 +113,16 @@ class Device:
         self.collection(collection).set_properties([caldav.elements.dav.DisplayName(name)])
 
     def todos(self, collection):
+        if self.cache is not None:
+            if collection not in self.cache:
+                self.cache[collection] = self._read_todos(collection)
+            return self.cache[collection]
+        return self._read_todos(collection)
+
+    def _cached(self, collection):
+        return self.cache.get(collection) if self.cache is not None else None
+
+    def _read_todos(self, collection):
         calendar = self.collection(collection)
         query = ('<?xml version="1.0" encoding="utf-8"?>'
                  '<C:calendar-query xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:caldav">'
@@ -134,11 +151,16 @@ class Device:
         url, _ = self.find(collection, uid)
         return self._request(url, "GET").content.decode("utf-8")
 
-    def add(self, collection, text):
+    def add(self, collection, text, name=None):
         calendar = self.collection(collection)
-        url = urljoin(str(calendar.url), "%s.ics" % uuid.uuid4())
-        self._request(url, "PUT", text, {"Content-Type": "text/calendar; charset=utf-8",
-                                         "If-None-Match": "*"})
+        url = str(calendar.url).rstrip("/") + "/" + (name or "%s.ics" % uuid.uuid4())
+        response = self._request(url, "PUT", text,
+                                 {"Content-Type": "text/calendar; charset=utf-8",
+                                  "If-None-Match": "*"})
+        cached = self._cached(collection)
+        if cached is not None:
+            cached.append({"href": urlsplit(url).path, "etag": response.headers.get("ETag"),
+                           "uid": uid_of(text), "data": text})
         return url
 
     def edit(self, collection, uid, sets, removes):
@@ -147,16 +169,24 @@ class Device:
         headers = {"Content-Type": "text/calendar; charset=utf-8"}
         if item["etag"]:
             headers["If-Match"] = item["etag"]
-        self._request(url, "PUT", text, headers)
+        response = self._request(url, "PUT", text, headers)
+        item["etag"] = response.headers.get("ETag")
+        item["data"] = text
 
     def delete(self, collection, uid):
         url, item = self.find(collection, uid)
         self._request(url, "DELETE", headers={"If-Match": item["etag"]} if item["etag"] else {})
+        cached = self._cached(collection)
+        if cached is not None:
+            cached.remove(item)
 
     def move(self, collection, uid, target):
         url, item = self.find(collection, uid)
         self.add(target, self._request(url, "GET").content.decode("utf-8"))
         self._request(url, "DELETE")
+        cached = self._cached(collection)
+        if cached is not None:
+            cached.remove(item)
 
 
 # -- iCalendar text, handled line by line so that nothing else changes --
@@ -230,12 +260,9 @@ def new_todo(summary, uid, sets):
     return "\r\n".join(lines)
 
 
-def main(argv):
-    parser = argparse.ArgumentParser(description="An independent CalDAV client for tests.")
-    parser.add_argument("--url", default=os.environ.get("CALDAV_URL"))
-    parser.add_argument("--user", default=os.environ.get("CALDAV_USER", ""))
-    parser.add_argument("--password", default=os.environ.get("CALDAV_PASSWORD", ""))
+def command_parser(parser):
     commands = parser.add_subparsers(dest="command", required=True)
+    commands.add_parser("batch")
     commands.add_parser("collections")
     p = commands.add_parser("mkcol")
     p.add_argument("name")
@@ -256,6 +283,7 @@ def main(argv):
     p.add_argument("--uid")
     p.add_argument("--set", action="append", default=[])
     p.add_argument("--ics")
+    p.add_argument("--name")
     p = commands.add_parser("edit")
     p.add_argument("collection")
     p.add_argument("uid")
@@ -265,35 +293,54 @@ def main(argv):
     p.add_argument("collection")
     p.add_argument("uid")
     p.add_argument("target")
-    args = parser.parse_args(argv[1:])
+    return parser
+
+
+def run(device, args):
+    if args.command == "batch":
+        device.cache = {}
+        words_parser = command_parser(argparse.ArgumentParser(prog="batch", add_help=False))
+        for line in sys.stdin:
+            if line.strip():
+                run(device, words_parser.parse_args(json.loads(line)))
+        return
+    if args.command == "collections":
+        print(json.dumps(device.list_collections(), indent=1))
+    elif args.command == "mkcol":
+        print(device.make_collection(args.name, args.id, args.components.split(",")))
+    elif args.command == "rename":
+        device.rename(args.collection, args.name)
+    elif args.command == "list":
+        print(json.dumps(device.todos(args.collection), indent=1))
+    elif args.command == "show":
+        sys.stdout.buffer.write(device.show(args.collection, args.uid).encode("utf-8"))
+    elif args.command == "add":
+        if args.ics:
+            with (sys.stdin if args.ics == "-" else open(args.ics, newline="")) as f:
+                text = f.read()
+        else:
+            text = new_todo(args.summary, args.uid, args.set)
+        print(device.add(args.collection, text, args.name))
+    elif args.command == "edit":
+        device.edit(args.collection, args.uid, args.set, args.remove)
+    elif args.command == "delete":
+        device.delete(args.collection, args.uid)
+    elif args.command == "move":
+        device.move(args.collection, args.uid, args.target)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description="An independent CalDAV client for tests.")
+    parser.add_argument("--url", default=os.environ.get("CALDAV_URL"))
+    parser.add_argument("--user", default=os.environ.get("CALDAV_USER", ""))
+    parser.add_argument("--password", default=os.environ.get("CALDAV_PASSWORD", ""))
+    args = command_parser(parser).parse_args(argv[1:])
     if not args.url:
         parser.error("no server address: give --url or set CALDAV_URL")
 
     device = Device(args.url, args.user, args.password)
     try:
-        if args.command == "collections":
-            print(json.dumps(device.list_collections(), indent=1))
-        elif args.command == "mkcol":
-            print(device.make_collection(args.name, args.id, args.components.split(",")))
-        elif args.command == "rename":
-            device.rename(args.collection, args.name)
-        elif args.command == "list":
-            print(json.dumps(device.todos(args.collection), indent=1))
-        elif args.command == "show":
-            sys.stdout.buffer.write(device.show(args.collection, args.uid).encode("utf-8"))
-        elif args.command == "add":
-            if args.ics:
-                with (sys.stdin if args.ics == "-" else open(args.ics, newline="")) as f:
-                    text = f.read()
-            else:
-                text = new_todo(args.summary, args.uid, args.set)
-            print(device.add(args.collection, text))
-        elif args.command == "edit":
-            device.edit(args.collection, args.uid, args.set, args.remove)
-        elif args.command == "delete":
-            device.delete(args.collection, args.uid)
-        elif args.command == "move":
-            device.move(args.collection, args.uid, args.target)
+        run(device, args)
     except (DeviceError, caldav.lib.error.DAVError) as error:
         print("caldav_device: %s" % error, file=sys.stderr)
         return 1
