@@ -287,7 +287,11 @@ int Sync(TDM& dm, const TArguments& args, std::ostream& out) {
         std::cerr << "tolvek-tasks: warning: " << AsOneLine(warning) << "\n";
     for (const std::string& error : result.errors)
         std::cerr << "tolvek-tasks: " << AsOneLine(error) << "\n";
-    out << result.Summary() << (args.dryRun ? " (a dry run: nothing was changed)" : "") << "\n";
+    // A sync that failed before it did anything has nothing to sum up.
+    const TSyncCounts& counts = result.counts;
+    if (result.errors.empty() || counts.up || counts.down || counts.conflicts || counts.deleted ||
+        !result.held.empty())
+        out << result.Summary() << (args.dryRun ? " (a dry run: nothing was changed)" : "") << "\n";
     WriteHeld(dm, result.held, out);
     if (result.counts.changedHere && !args.dryRun)
         NotifyRunningProgram(dm.DatabasePath(), "reload");

@@ -251,6 +251,8 @@ void TSyncRun::ReadKnown() {
         if (row.Known() && !row.etag.empty()) {
             knownEtags_[row.href] = row.etag;
             knownInList_[row.list].push_back(row.href);
+            if (row.sentIn)
+                sentAfterToken_[row.list].push_back(row.href);
         }
     for (const TSyncGoneRow& row : ReadGoneResources(dm_))
         gone_.insert(row.href);
@@ -262,16 +264,22 @@ void TSyncRun::FindChanges(const std::string& list) {
     TListFindings findings{list, {}, {}, false, false};
     const QUrl url = collection.url;
     QString token = ToQ(row.token);
-    const bool unchanged = (!row.token.empty() && collection.syncToken == token) ||
+    const bool sameState = (!row.token.empty() && collection.syncToken == token) ||
                            (collection.syncToken.isEmpty() && !collection.ctag.isEmpty() &&
                             ToStd(collection.ctag) == row.ctag);
     QList<TResource> listed;
     bool whole = false;
     QStringList removed;
-    if (unchanged) {
+    if (sameState && !row.sentSince) {
         newTokens_[list] = row.token;
         findings_.push_back(std::move(findings));
         return;
+    }
+    if (sameState) {
+        // What this side sent after that state is not there: the server went back to it, as a
+        // server restored from a backup does.
+        findings.tokenRejected = true;
+        token.clear();
     }
     bool listEtags = !collection.syncCollection;
     if (!listEtags) {
@@ -332,6 +340,12 @@ void TSyncRun::FindChanges(const std::string& list) {
     } else {
         for (const QString& href : removed)
             findings.removed.push_back(ToStd(href));
+        // A report names what changed since its token, and what was sent after the token
+        // changed since: sent and gone again by now, it may not be named at all.
+        const std::set<QString> named(removed.begin(), removed.end());
+        for (const std::string& href : sentAfterToken_[list])
+            if (!present.contains(href) && !named.contains(ToQ(href)))
+                findings.removed.push_back(href);
     }
     findings.wholeList = whole;
     FetchChanged(findings, fetch);
@@ -379,7 +393,15 @@ void TSyncRun::Merge() {
     input.confirmDeletions = request_.confirmDeletions;
     input.keepDeleted = request_.keepDeleted;
 
-    applier_ = std::make_unique<TSyncApplier>(dm_, input.categoryOfList, failed_, now_);
+    if (!request_.dryRun) {
+        const std::string last = ReadSyncValue(dm_, SyncGenerationKey);
+        generation_ = (last.empty() ? 0 : std::stoll(last)) + 1;
+        InTransaction(dm_, [&](TTableCursor&) {
+            WriteSyncValue(dm_, SyncGenerationKey, std::to_string(generation_));
+        });
+    }
+    applier_ =
+        std::make_unique<TSyncApplier>(dm_, input.categoryOfList, failed_, now_, generation_);
     const TSyncPlan plan = PlanSync(input);
     result_.warnings.insert(result_.warnings.end(), plan.warnings.begin(), plan.warnings.end());
     unfinished_ = plan.unfinishedLists;
@@ -399,12 +421,22 @@ void TSyncRun::Merge() {
 
 void TSyncRun::Finish() {
     for (const auto& [list, category] : categoryOfList_) {
-        if (failed_.contains(list) || unfinished_.contains(list) || !newTokens_.contains(list))
-            continue;
         TSyncListRow& row = lists_[list];
+        const bool sent = sentTo_.contains(list);
+        if (failed_.contains(list) || unfinished_.contains(list) || !newTokens_.contains(list)) {
+            if (!sent || row.sentSince)
+                continue;
+            row.sentSince = true;
+            InTransaction(dm_, [&](TTableCursor&) { WriteSyncList(dm_, row); });
+            continue;
+        }
         row.token = newTokens_[list];
         row.ctag = ToStd(collections_.at(list).ctag);
-        InTransaction(dm_, [&](TTableCursor&) { WriteSyncList(dm_, row); });
+        row.sentSince = sent;
+        InTransaction(dm_, [&](TTableCursor&) {
+            WriteSyncList(dm_, row);
+            ForgetSentBefore(dm_, list, generation_);
+        });
     }
     if (failed_.empty() && result_.errors.empty())
         InTransaction(dm_, [&](TTableCursor&) {

@@ -77,7 +77,13 @@ private:
     // The ETags the state knows, by href.
     std::map<std::string, std::string> knownEtags_;
     std::map<std::string, std::vector<std::string>> knownInList_;
+    // By list, the hrefs sent after the list's token was read.
+    std::map<std::string, std::vector<std::string>> sentAfterToken_;
+    int64_t generation_ = 0;
     std::set<std::string> gone_;
+    // The lists this sync changed on the server, and whether the last request changed one.
+    std::set<std::string> sentTo_;
+    bool changedServer_ = false;
     std::unique_ptr<TSyncApplier> applier_;
 };
 

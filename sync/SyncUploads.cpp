@@ -37,7 +37,11 @@ void TSyncRun::Upload() {
                 if (Stopped())
                     break;
                 TResource answer;
-                switch (Send(job, answer)) {
+                changedServer_ = false;
+                const TSendOutcome outcome = Send(job, answer);
+                if (changedServer_)
+                    sentTo_.insert(job.list);
+                switch (outcome) {
                 case TSendOutcome::Sent:
                     sent.emplace_back(&job, std::move(answer));
                     break;
@@ -73,11 +77,13 @@ void TSyncRun::RemoveGone() {
         if (Stopped())
             return;
         const TDavResult<TNothing> deleted = client_.Delete(UrlOf(gone.href), ToQ(gone.etag));
-        if (!deleted.Ok() && deleted.error.kind == TDavErrorKind::PreconditionFailed)
+        if (deleted.Ok()) {
+            sentTo_.insert(gone.list);
+        } else if (deleted.error.kind == TDavErrorKind::PreconditionFailed) {
             result_.warnings.push_back("The old copy " + gone.href +
                                        " of a moved task was changed on the server after the "
                                        "move; it was left there.");
-        else if (!deleted.Ok() && deleted.error.kind != TDavErrorKind::NotFound) {
+        } else if (deleted.error.kind != TDavErrorKind::NotFound) {
             Fail({}, deleted.error);
             continue;
         }
@@ -94,6 +100,7 @@ TSyncRun::TSendOutcome TSyncRun::Send(const TUploadJob& job, TResource& answer) 
         if (job.href.empty())
             url = NewResourceUrl(UrlOf(job.list), ToQ(job.uid));
         const TDavResult<TResource> created = client_.Create(url, text);
+        changedServer_ = created.Ok();
         if (created.Ok())
             return Settle(url, created.value, text, answer);
         // Something is there already: a copy an earlier sync sent before it was stopped.
@@ -106,6 +113,7 @@ TSyncRun::TSendOutcome TSyncRun::Send(const TUploadJob& job, TResource& answer) 
     }
     case TUploadKind::Update: {
         const TDavResult<TResource> updated = client_.Update(url, text, ToQ(job.etag));
+        changedServer_ = updated.Ok();
         if (updated.Ok())
             return Settle(url, updated.value, text, answer);
         if (updated.error.kind == TDavErrorKind::PreconditionFailed)
@@ -120,6 +128,7 @@ TSyncRun::TSendOutcome TSyncRun::Send(const TUploadJob& job, TResource& answer) 
     }
     case TUploadKind::Delete: {
         const TDavResult<TNothing> deleted = client_.Delete(url, ToQ(job.etag));
+        changedServer_ = deleted.Ok();
         if (deleted.Ok() || deleted.error.kind == TDavErrorKind::NotFound) {
             answer.href = ToQ(job.href);
             return TSendOutcome::Sent;

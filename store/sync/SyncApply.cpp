@@ -31,9 +31,9 @@ struct TSyncApplier::TTake {
 };
 
 TSyncApplier::TSyncApplier(TDM& dm, std::map<std::string, int32_t> categoryOfList,
-                           std::set<std::string> failedLists, std::time_t now)
+                           std::set<std::string> failedLists, std::time_t now, int64_t generation)
     : dm_(dm), categoryOfList_(std::move(categoryOfList)), failedLists_(std::move(failedLists)),
-      now_(now), nowHere_(LocalDateTime(now)) {
+      now_(now), nowHere_(LocalDateTime(now)), generation_(generation) {
     for (const auto& [list, category] : categoryOfList_)
         listOfCategory_[category] = list;
 }
@@ -141,6 +141,7 @@ bool TSyncApplier::TakeServer(const std::string& uid, TServerItem item) {
     next.known = true;
     next.changes = take.changesServer ? std::max<int64_t>(1, row ? row->changes : 1) : 0;
     next.changedAt = row ? row->changedAt : nowHere_;
+    next.sentIn = row ? row->sentIn : 0;
     WriteSyncTask(dm_, next);
     return take.changesServer;
 }
@@ -394,6 +395,7 @@ void TSyncApplier::Sent(const TUploadJob& job, const std::string& href, const st
     row->etag = etag;
     row->kept = text;
     row->known = true;
+    row->sentIn = generation_;
     row->changes = row->changes == job.changes ? 0 : row->changes;
     WriteSyncTask(dm_, *row);
     ++counts_.up;

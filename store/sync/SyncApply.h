@@ -59,8 +59,9 @@ class TSyncApplier {
 public:
     // categoryOfList: the synced lists that answered and their categories; failedLists: those
     // that did not, whose tasks are left alone. now: the sync's moment.
+    // generation: this sync's number (see SyncGenerationKey).
     TSyncApplier(TDM& dm, std::map<std::string, int32_t> categoryOfList,
-                 std::set<std::string> failedLists, std::time_t now);
+                 std::set<std::string> failedLists, std::time_t now, int64_t generation);
 
     const TSyncCounts& Counts() const { return counts_; }
     TSyncCounts& Counts() { return counts_; }
@@ -117,5 +118,6 @@ private:
     std::map<int32_t, std::string> categoryNames_;
     std::time_t now_;
     double nowHere_;
+    int64_t generation_;
     TSyncCounts counts_;
 };

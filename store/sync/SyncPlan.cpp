@@ -206,8 +206,8 @@ private:
             Step(TStepKind::Release, uid);
         if (deletion) {
             const bool here = action == TSyncAction::DeleteOnServer;
-            const std::string name =
-                task ? task->strName : TodoName(row->kept, "a task deleted here");
+            // The name of a task deleted here is in the kept copy, which the applier reads.
+            const std::string name = task ? task->strName : std::string();
             deletions_[{row->list, here ? DeletedHere : DeletedOnServer}].push_back(
                 {uid, name, row->changes});
             return;

@@ -13,7 +13,8 @@ CREATE TABLE IF NOT EXISTS t_sync_list (
     intState   INTEGER NOT NULL DEFAULT 0,
     strName    TEXT    NOT NULL DEFAULT '',
     strToken   TEXT    NOT NULL DEFAULT '',
-    strCtag    TEXT    NOT NULL DEFAULT ''
+    strCtag    TEXT    NOT NULL DEFAULT '',
+    intSent    INTEGER NOT NULL DEFAULT 0
 );
 CREATE TABLE IF NOT EXISTS t_sync_task (
     strUid      TEXT    PRIMARY KEY,
@@ -23,7 +24,8 @@ CREATE TABLE IF NOT EXISTS t_sync_task (
     strEtag     TEXT    NOT NULL DEFAULT '',
     strKept     TEXT    NOT NULL DEFAULT '',
     intChanges  INTEGER NOT NULL DEFAULT 0,
-    dateChanged REAL    NOT NULL DEFAULT 0
+    dateChanged REAL    NOT NULL DEFAULT 0,
+    intSentIn   INTEGER NOT NULL DEFAULT 0
 );
 CREATE INDEX IF NOT EXISTS t_sync_task_idTask ON t_sync_task (idTask);
 CREATE TABLE IF NOT EXISTS t_sync_log (
@@ -124,9 +126,9 @@ std::optional<int32_t> AsOptional(const TFieldValue& value) {
 }
 
 constexpr const char* TaskColumns =
-    "strUid, idTask, strList, strHref, strEtag, strKept, intChanges, dateChanged";
+    "strUid, idTask, strList, strHref, strEtag, strKept, intChanges, dateChanged, intSentIn";
 constexpr const char* TaskColumnsWithoutKept =
-    "strUid, idTask, strList, strHref, strEtag, '', intChanges, dateChanged";
+    "strUid, idTask, strList, strHref, strEtag, '', intChanges, dateChanged, intSentIn";
 
 TSyncTaskRow TaskRowOf(const std::vector<TFieldValue>& values) {
     TSyncTaskRow row;
@@ -138,7 +140,8 @@ TSyncTaskRow TaskRowOf(const std::vector<TFieldValue>& values) {
     row.kept = values[5].s;
     row.changes = AsInteger(values[6]);
     row.changedAt = AsReal(values[7]);
-    row.known = AsInteger(values[8]) != 0;
+    row.sentIn = AsInteger(values[8]);
+    row.known = AsInteger(values[9]) != 0;
     return row;
 }
 
@@ -167,7 +170,9 @@ void CreateSyncTables(TDM& dm) {
 
 std::vector<TSyncListRow> ReadSyncLists(TDM& dm) {
     return ReadRows<TSyncListRow>(
-        dm, "SELECT strHref, idCategory, intState, strName, strToken, strCtag FROM t_sync_list",
+        dm,
+        "SELECT strHref, idCategory, intState, strName, strToken, strCtag, intSent FROM "
+        "t_sync_list",
         [](const std::vector<TFieldValue>& values) {
             TSyncListRow row;
             row.href = values[0].s;
@@ -176,6 +181,7 @@ std::vector<TSyncListRow> ReadSyncLists(TDM& dm) {
             row.name = values[3].s;
             row.token = values[4].s;
             row.ctag = values[5].s;
+            row.sentSince = AsInteger(values[6]) != 0;
             return row;
         });
 }
@@ -246,9 +252,9 @@ std::string ReadSyncValue(TDM& dm, const std::string& key) {
 void WriteSyncList(TDM& dm, const TSyncListRow& row) {
     Run(dm,
         "INSERT OR REPLACE INTO t_sync_list (strHref, idCategory, intState, strName, strToken, "
-        "strCtag) VALUES (?1, ?2, ?3, ?4, ?5, ?6)",
+        "strCtag, intSent) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)",
         {Text(row.href), Optional(row.category), Integer(static_cast<int>(row.state)),
-         Text(row.name), Text(row.token), Text(row.ctag)});
+         Text(row.name), Text(row.token), Text(row.ctag), Integer(row.sentSince ? 1 : 0)});
 }
 
 void DeleteSyncList(TDM& dm, const std::string& href) {
@@ -262,9 +268,9 @@ void DeleteSyncList(TDM& dm, const std::string& href) {
 void WriteSyncTask(TDM& dm, const TSyncTaskRow& row) {
     Run(dm,
         std::string("INSERT OR REPLACE INTO t_sync_task (") + TaskColumns +
-            ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
+            ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
         {Text(row.uid), Optional(row.taskId), Text(row.list), Text(row.href), Text(row.etag),
-         Text(row.kept), Integer(row.changes), Real(row.changedAt)});
+         Text(row.kept), Integer(row.changes), Real(row.changedAt), Integer(row.sentIn)});
 }
 
 void DeleteSyncTask(TDM& dm, const std::string& uid) {
@@ -303,4 +309,9 @@ void DeleteGoneResource(TDM& dm, const std::string& href) {
 void WriteSyncValue(TDM& dm, const std::string& key, const std::string& value) {
     Run(dm, "INSERT OR REPLACE INTO t_sync_meta (strKey, strValue) VALUES (?1, ?2)",
         {Text(key), Text(value)});
+}
+
+void ForgetSentBefore(TDM& dm, const std::string& list, int64_t generation) {
+    Run(dm, "UPDATE t_sync_task SET intSentIn = 0 WHERE strList = ?1 AND intSentIn <> ?2",
+        {Text(list), Integer(generation)});
 }

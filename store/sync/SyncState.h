@@ -40,6 +40,9 @@ struct TSyncListRow {
     // The sync token and the ctag of the last sync; empty when there is none.
     std::string token;
     std::string ctag;
+    // Whether the sync sent changes to the list after it read that token: the server's token
+    // has moved on since, unless the server was restored to what it was at the token.
+    bool sentSince = false;
 };
 
 struct TSyncTaskRow {
@@ -55,6 +58,9 @@ struct TSyncTaskRow {
     // How often the task changed here since the last sync, and when it last did.
     int64_t changes = 0;
     double changedAt = 0;
+    // The sync that last sent it (see SyncGenerationKey), 0 when no sync did since the list's
+    // token was read: a change report from that token must name it, or it was deleted.
+    int64_t sentIn = 0;
     // Whether the last sync left it on both sides: there is a copy both shared (kept is set,
     // unless the row was read without it).
     bool known = false;
@@ -123,6 +129,9 @@ void DeleteHeldDeletion(TDM& dm, const std::string& uid);
 void WriteGoneResource(TDM& dm, const TSyncGoneRow& row);
 void DeleteGoneResource(TDM& dm, const std::string& href);
 void WriteSyncValue(TDM& dm, const std::string& key, const std::string& value);
+// The list's token moved on to one read at the start of the sync of that generation: what
+// earlier syncs sent is no longer news to a report from it.
+void ForgetSentBefore(TDM& dm, const std::string& list, int64_t generation);
 
 // The account-wide values.
 // The server address of the last sync that reached every list.
@@ -132,3 +141,5 @@ inline constexpr const char* FirstSyncDoneKey = "synced";
 // The local date-time of the last sync and its result, as a person reads it.
 inline constexpr const char* LastSyncTimeKey = "lastSync";
 inline constexpr const char* LastSyncResultKey = "lastResult";
+// The number of the last sync that wrote anything, counted up by each.
+inline constexpr const char* SyncGenerationKey = "generation";
