@@ -14,8 +14,47 @@
 
 #include <QLockFile>
 #include <algorithm>
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
 
 namespace {
+
+// Keeps two syncs of one database apart. The system lets go of the lock when the process
+// ends, however it ends, so a sync that was killed never keeps the next one out.
+class TSyncLock {
+public:
+    explicit TSyncLock(const std::string& path) {
+#ifdef Q_OS_WIN
+        file_ = std::make_unique<QLockFile>(QString::fromStdString(path));
+        held_ = file_->tryLock(0);
+#else
+        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+#endif
+    }
+    ~TSyncLock() {
+#ifndef Q_OS_WIN
+        if (fd_ >= 0)
+            ::close(fd_);
+#endif
+    }
+    TSyncLock(const TSyncLock&) = delete;
+    TSyncLock& operator=(const TSyncLock&) = delete;
+    bool Held() const {
+        return held_;
+    }
+
+private:
+    bool held_ = false;
+#ifdef Q_OS_WIN
+    std::unique_ptr<QLockFile> file_;
+#else
+    int fd_ = -1;
+#endif
+};
 
 // Resources fetched in one calendar-multiget.
 constexpr qsizetype FetchBatch = 100;
@@ -92,8 +131,8 @@ QUrl TSyncRun::UrlOf(const std::string& href) const {
 }
 
 TSyncResult TSyncRun::Run() {
-    QLockFile lock(ToQ(SyncLockPath(dm_.DatabasePath())));
-    if (!lock.tryLock(0)) {
+    const TSyncLock lock(SyncLockPath(dm_.DatabasePath()));
+    if (!lock.Held()) {
         Error("Another sync of " + dm_.DatabasePath() + " is running.");
         return result_;
     }
