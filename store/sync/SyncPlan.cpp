@@ -118,7 +118,9 @@ private:
             if (!chosen && !rowRemoved && taskList && *taskList != row->list)
                 chosen = in(taskList);
             if (!chosen && !rowRemoved) {
+                // Seen again next time: a move by another program may be half done.
                 Copies(task, items);
+                Unfinished(items);
                 return nullptr;
             }
         }
