@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tolvek-tasks sync against a real server, with python3-caldav as the other device: a first
 // sync both ways, the round trip of another program's to-do, and what other sync clients lose.
+#include "store/instance/InstanceSocket.h"
+#include "store/records/TaskTable.h"
 #include "store/sync/SyncMerge.h"
+#include "tests/SocketListener.h"
 #include "tests/SqlFile.h"
 #include "tests/sync/SyncRig.h"
 
@@ -97,11 +100,36 @@ TEST_F(SyncCases, AFirstSyncBothWaysKeepsEveryTaskOfEachSideOnce) {
     DeviceBatch(device);
     Setup(work + "," + home);
 
+    const TProgramOutput dry = Sync({"--dry-run"});
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.out, "50 up, 50 down, 0 conflicts, 0 deleted, 0 held (a dry run: nothing was "
+                       "changed)\n");
+    EXPECT_EQ(Local().size(), 50u);
+    EXPECT_EQ(Todos(work).size(), 25u);
     ExpectSync("50 up, 50 down, 0 conflicts, 0 deleted, 0 held");
     EXPECT_EQ(Local().size(), 100u);
     ExpectSameOnBothSides({work, home});
     EXPECT_EQ(Todos(work).size(), 50u);
     ExpectSync("0 up, 0 down, 0 conflicts, 0 deleted, 0 held");
+}
+
+TEST_F(SyncCases, ARunningOrganizerReloadsAfterASyncThatChangedSomethingHere) {
+    const std::string work = MakeList(Unique("Work"));
+    Device({"add", work, "--summary", "From the phone"});
+    Setup(work);
+    TSocketListener organizer;
+    ASSERT_TRUE(organizer.Listen(InstanceSocketPath(Database().string())));
+    const TProgramOutput dry = Sync({"--dry-run"});
+    EXPECT_EQ(dry.out,
+              "0 up, 1 down, 0 conflicts, 0 deleted, 0 held (a dry run: nothing was changed)\n");
+    EXPECT_EQ(organizer.Receive(300), "nothing");
+    TDM dm(Home().string());
+    EXPECT_EQ(LoadCategories(dm).size(), 3u);
+    ExpectSync("0 up, 1 down, 0 conflicts, 0 deleted, 0 held");
+    EXPECT_EQ(organizer.Receive(3000), "reload\n");
+    EXPECT_EQ(LoadCategories(dm).back().strName, work);
+    ExpectSync("0 up, 0 down, 0 conflicts, 0 deleted, 0 held");
+    EXPECT_EQ(organizer.Receive(300), "nothing");
 }
 
 namespace {
