@@ -38,7 +38,8 @@ _tolvek_tasks() {
     for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
         --database | --category | --name | --due | --remind | --note | --sound | --format | \
-            -o | --output | --due-before | --search | --sort) ((i++)) ;;
+            -o | --output | --due-before | --search | --sort | --setup | --user | \
+            --password-command | --lists) ((i++)) ;;
         -*) ;;
         *)
             command=${COMP_WORDS[i]}
@@ -53,7 +54,7 @@ _tolvek_tasks() {
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         return
         ;;
-    --category)
+    --category | --lists)
         _tolvek_tasks_offer < <(_tolvek_tasks_query categories)
         return
         ;;
@@ -69,7 +70,8 @@ _tolvek_tasks() {
         mapfile -t COMPREPLY < <(compgen -W "name priority category reminder due" -- "$cur")
         return
         ;;
-    --name | --due | --remind | --note | --sound | --due-before | --search)
+    --name | --due | --remind | --note | --sound | --due-before | --search | --setup | --user | \
+        --password-command)
         return
         ;;
     esac
@@ -85,6 +87,10 @@ _tolvek_tasks() {
     delete) options="--dry-run" ;;
     export) options="--format --category -o --output" ;;
     import) options="--category" ;;
+    sync)
+        options="--setup --user --password-command --lists --allow-insecure-http
+                 --confirm-deletions --keep --status --log --dry-run"
+        ;;
     esac
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$options --database" -- "$cur")
@@ -93,7 +99,7 @@ _tolvek_tasks() {
     case $command in
     "")
         mapfile -t COMPREPLY < <(compgen -W \
-            "list show add edit done undone delete export import categories" -- "$cur")
+            "list show add edit done undone delete export import categories sync" -- "$cur")
         ;;
     show | edit | delete) _tolvek_tasks_offer < <(_tolvek_tasks_ids) ;;
     done) _tolvek_tasks_offer < <(_tolvek_tasks_ids --open) ;;

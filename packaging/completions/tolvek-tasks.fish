@@ -31,7 +31,7 @@ function __tolvek_tasks_ids
     end
 end
 
-set -l commands list show add edit done undone delete export import categories
+set -l commands list show add edit done undone delete export import categories sync
 complete -c tolvek-tasks -f
 complete -c tolvek-tasks -n "not __fish_seen_subcommand_from $commands" -a list -d 'Print the tasks'
 complete -c tolvek-tasks -n "not __fish_seen_subcommand_from $commands" -a show -d 'Print every field of a task'
@@ -43,6 +43,7 @@ complete -c tolvek-tasks -n "not __fish_seen_subcommand_from $commands" -a delet
 complete -c tolvek-tasks -n "not __fish_seen_subcommand_from $commands" -a export -d 'Write the tasks as iCalendar or CSV'
 complete -c tolvek-tasks -n "not __fish_seen_subcommand_from $commands" -a import -d 'Bring in the to-dos of an iCalendar file'
 complete -c tolvek-tasks -n "not __fish_seen_subcommand_from $commands" -a categories -d 'Print the category names'
+complete -c tolvek-tasks -n "not __fish_seen_subcommand_from $commands" -a sync -d 'Sync with a CalDAV server'
 
 complete -c tolvek-tasks -l database -r -F -d 'The database file'
 complete -c tolvek-tasks -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
@@ -77,3 +78,14 @@ complete -c tolvek-tasks -n '__fish_seen_subcommand_from delete' -l dry-run -d '
 complete -c tolvek-tasks -n '__fish_seen_subcommand_from export' -l format -x -a 'ics csv' -d 'The file format'
 complete -c tolvek-tasks -n '__fish_seen_subcommand_from export' -s o -l output -r -F -d 'The file to write'
 complete -c tolvek-tasks -n '__fish_seen_subcommand_from import' -F -a - -d 'Standard input'
+
+complete -c tolvek-tasks -n '__fish_seen_subcommand_from sync' -l setup -x -d 'Set the account up with the server at an address'
+complete -c tolvek-tasks -n '__fish_seen_subcommand_from sync' -l user -x -d 'The user name, with --setup'
+complete -c tolvek-tasks -n '__fish_seen_subcommand_from sync' -l password-command -x -d 'A command that prints the password, with --setup'
+complete -c tolvek-tasks -n '__fish_seen_subcommand_from sync' -l lists -x -a '(__tolvek_tasks_query categories)' -d 'The lists to sync, comma-separated'
+complete -c tolvek-tasks -n '__fish_seen_subcommand_from sync' -l allow-insecure-http -d 'Allow plain http to a server you trust'
+complete -c tolvek-tasks -n '__fish_seen_subcommand_from sync' -l confirm-deletions -d 'Carry out the deletions that wait'
+complete -c tolvek-tasks -n '__fish_seen_subcommand_from sync' -l keep -d 'Give the tasks of the deletions that wait back'
+complete -c tolvek-tasks -n '__fish_seen_subcommand_from sync' -l status -d 'Show the account and what waits'
+complete -c tolvek-tasks -n '__fish_seen_subcommand_from sync' -l log -d 'Show the conflicts and the values that lost'
+complete -c tolvek-tasks -n '__fish_seen_subcommand_from sync' -l dry-run -d 'Show what a sync would do'

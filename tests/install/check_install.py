@@ -291,15 +291,18 @@ def check_package(config):
 
         fields = {}
         for field in ("Package", "Version", "Architecture", "Maintainer", "Depends",
-                      "Description", "Homepage"):
+                      "Recommends", "Description", "Homepage"):
             fields[field] = run(["dpkg-deb", "-f", package, field]).strip()
         check(fields["Package"] == config["file_name"], f"Package: {fields['Package']}")
         check(fields["Version"] == f"{config['version']}-1", f"Version: {fields['Version']}")
         check(fields["Architecture"] == "amd64", f"Architecture: {fields['Architecture']}")
         check("<" in fields["Maintainer"] and fields["Maintainer"].endswith(">"),
               f"Maintainer: {fields['Maintainer']}")
-        for library in ("libqt6widgets6", "libsqlite3-0", "libc6"):
+        # tolvek-tasks syncs: Qt's network and the secret store's library come with it.
+        for library in ("libqt6widgets6", "libsqlite3-0", "libc6", "libqt6network6",
+                        "libqt6keychain1"):
             check(library in fields["Depends"], f"Depends lacks {library}: {fields['Depends']}")
+        check(fields["Recommends"] == "libsecret-1-0", f"Recommends: {fields['Recommends']}")
         check(len(fields["Description"].splitlines()) > 1, "the description has no long part")
         check(fields["Homepage"] == config["home_page"], f"Homepage: {fields['Homepage']}")
 
@@ -400,7 +403,8 @@ def check_completions(config):
             run(["tolvek-tasks", *arguments], env=environment)
 
         wanted = {
-            "tolvek-tasks ": ["list", "categories", "import"],
+            "tolvek-tasks ": ["list", "categories", "import", "sync"],
+            "tolvek-tasks sync --": ["--setup", "--status", "--confirm-deletions", "--keep"],
             "tolvek-tasks add x --category ": ["Personal", "Work", "Shopping"],
             "tolvek-tasks list --format ": ["json", "tsv"],
             "tolvek-tasks undone ": ["1"],
