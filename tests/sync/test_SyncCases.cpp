@@ -113,6 +113,32 @@ TEST_F(SyncCases, AFirstSyncBothWaysKeepsEveryTaskOfEachSideOnce) {
     ExpectSync("0 up, 0 down, 0 conflicts, 0 deleted, 0 held");
 }
 
+TEST_F(SyncCases, AChosenCategoryWithoutAListGetsOneOnTheServer) {
+    const std::string mine = Unique("Mine");
+    Import(CalendarOf({{"In a category of mine", mine}}));
+    const TProgramOutput setup =
+        Tasks({"sync", "--setup", Server().Url(), "--user", User(), "--password-command",
+               "cat '" + (folder_ / "password").string() + "'", "--lists", mine});
+    EXPECT_EQ(setup.status, 0) << setup.err;
+    EXPECT_NE(setup.out.find("Made the list \"" + mine + "\" on the server."), std::string::npos)
+        << setup.out;
+    ExpectSync("1 up, 0 down, 0 conflicts, 0 deleted, 0 held");
+    const QJsonArray collections =
+        QJsonDocument::fromJson(QByteArray::fromStdString(Device({"collections"}))).array();
+    int found = 0;
+    for (const QJsonValue& collection : collections)
+        if (collection.toObject()["name"].toString().toStdString() == mine) {
+            ++found;
+            // Xandikos takes every kind whatever MKCALENDAR asks.
+            if (Server().Kind() == "radicale") {
+                EXPECT_EQ(collection.toObject()["components"].toArray(), QJsonArray{"VTODO"});
+            }
+        }
+    EXPECT_EQ(found, 1);
+    ASSERT_EQ(Todos(mine).size(), 1u);
+    EXPECT_EQ(Todos(mine).front().todo.task.name, "In a category of mine");
+}
+
 TEST_F(SyncCases, ARunningOrganizerReloadsAfterASyncThatChangedSomethingHere) {
     const std::string work = MakeList(Unique("Work"));
     Device({"add", work, "--summary", "From the phone"});
