@@ -161,11 +161,10 @@ int Setup(TDM& dm, const TArguments& args, std::ostream& out) {
     } else if (OnTerminal()) {
         account.lists = ChooseLists(client, found, categories, AskLists(lists, out), made);
     } else {
-        // Without a terminal: the one list given, else every task list.
+        // Without a terminal to ask on: every task list of the server.
         account.lists.clear();
         for (const TCollection& list : lists)
-            if (found.givenCollection.isEmpty() || list.href == found.givenCollection)
-                account.lists.push_back(list.href.toStdString());
+            account.lists.push_back(list.href.toStdString());
     }
     if (ask) {
         const TPasswordResult stored =

@@ -139,6 +139,25 @@ TEST_F(SyncCases, AChosenCategoryWithoutAListGetsOneOnTheServer) {
     EXPECT_EQ(Todos(mine).front().todo.task.name, "In a category of mine");
 }
 
+TEST_F(SyncCases, ASetupWithoutATerminalTakesEveryTaskListOfTheServer) {
+    const std::string mine = MakeList(Unique("Mine"));
+    MakeList("personal");
+    const TProgramOutput setup =
+        Tasks({"sync", "--setup", Server().Url(), "--user", User(), "--password-command",
+               "cat '" + (folder_ / "password").string() + "'"});
+    EXPECT_EQ(setup.status, 0) << setup.err;
+    EXPECT_NE(setup.out.find(". " + mine + " (a new category)\n"), std::string::npos) << setup.out;
+    EXPECT_NE(setup.out.find(". personal (category Personal)\n"), std::string::npos) << setup.out;
+    int lists = 0;
+    for (const QJsonValue& collection :
+         QJsonDocument::fromJson(QByteArray::fromStdString(Device({"collections"}))).array()) {
+        const QJsonArray kinds = collection.toObject()["components"].toArray();
+        lists += kinds.isEmpty() || kinds.contains("VTODO");
+    }
+    EXPECT_NE(setup.out.find("\n" + std::to_string(lists) + " lists to sync."), std::string::npos)
+        << setup.out;
+}
+
 TEST_F(SyncCases, ARunningOrganizerReloadsAfterASyncThatChangedSomethingHere) {
     const std::string work = MakeList(Unique("Work"));
     Device({"add", work, "--summary", "From the phone"});
