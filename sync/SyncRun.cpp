@@ -286,7 +286,9 @@ void TSyncRun::MapLists() {
 }
 
 void TSyncRun::ReadKnown() {
-    for (const TSyncTaskRow& row : ReadSyncTasks(dm_))
+    // Read before the tasks, as the plan needs it.
+    state_ = ReadSyncTasks(dm_);
+    for (const TSyncTaskRow& row : state_)
         if (row.Known() && !row.etag.empty()) {
             knownEtags_[row.href] = row.etag;
             knownInList_[row.list].push_back(row.href);
@@ -411,10 +413,10 @@ void TSyncRun::FetchChanged(TListFindings& findings, const QStringList& hrefs) {
 }
 
 void TSyncRun::Merge() {
-    // The state first, then the tasks: a task changed in between shows a change count that
-    // moved, and its step waits.
+    // The state first (read before the changes were), then the tasks: a task changed in
+    // between shows a change count that moved, and its step waits.
     TPlanInput input;
-    input.state = ReadSyncTasks(dm_);
+    input.state = std::move(state_);
     input.tasks = ReadAllTasks(dm_);
     input.uids = ReadTaskUids(dm_);
     input.held = ReadHeldDeletions(dm_);
@@ -453,7 +455,7 @@ void TSyncRun::Merge() {
         return;
     }
     applier_->Counts() = result_.counts;
-    applier_->RegisterNewTasks(input.tasks, input.uids);
+    applier_->RegisterNewTasks(input.state, input.tasks, input.uids);
     applier_->Apply(plan.steps, unfinished_, result_.warnings);
     result_.counts = applier_->Counts();
 }

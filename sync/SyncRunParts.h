@@ -75,6 +75,8 @@ private:
     std::map<std::string, std::string> newTokens_;
     std::set<std::string> unfinished_;
     // The ETags the state knows, by href.
+    // The state as the sync found it.
+    std::vector<TSyncTaskRow> state_;
     std::map<std::string, std::string> knownEtags_;
     std::map<std::string, std::vector<std::string>> knownInList_;
     // By list, the hrefs sent after the list's token was read.

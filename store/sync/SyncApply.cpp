@@ -146,18 +146,19 @@ bool TSyncApplier::TakeServer(const std::string& uid, TServerItem item) {
     return take.changesServer;
 }
 
-void TSyncApplier::RegisterNewTasks(const std::vector<TMyRec2>& tasks,
+void TSyncApplier::RegisterNewTasks(const std::vector<TSyncTaskRow>& state,
+                                    const std::vector<TMyRec2>& tasks,
                                     const std::unordered_map<int32_t, std::string>& uids) {
-    std::unordered_map<std::string, TSyncTaskRow> rows;
-    for (TSyncTaskRow& row : ReadSyncTasks(dm_))
-        rows.emplace(row.uid, std::move(row));
+    std::unordered_map<std::string, const TSyncTaskRow*> rows;
+    for (const TSyncTaskRow& row : state)
+        rows.emplace(row.uid, &row);
     std::vector<std::pair<const TMyRec2*, std::string>> unknown;
     for (const TMyRec2& task : tasks) {
         const auto uid = uids.find(task.id);
         if (uid == uids.end() || !ListOf(task.intCategory))
             continue;
         const auto row = rows.find(uid->second);
-        if (row == rows.end() || row->second.taskId != task.id)
+        if (row == rows.end() || row->second->taskId != task.id)
             unknown.emplace_back(&task, uid->second);
     }
     if (unknown.empty())
@@ -303,9 +304,10 @@ void TSyncApplier::Count(const TSyncPlan& plan, const std::vector<TMyRec2>& task
 
 std::vector<std::string> TSyncApplier::UploadCandidates() {
     std::vector<std::string> uids;
+    // The condition is that of the index t_sync_task_waiting, which holds these rows alone.
     dm_.ADOTable1.Query(
         "SELECT strUid, strList FROM t_sync_task WHERE (intChanges > 0 OR strEtag = '' OR "
-        "idTask IS NULL) AND strUid NOT IN (SELECT strUid FROM t_sync_held) ORDER BY strUid",
+        "idTask IS NULL) AND strUid NOT IN (SELECT strUid FROM t_sync_held)",
         {}, [&](const std::vector<TFieldValue>& values) {
             if (!failedLists_.contains(values[1].s))
                 uids.push_back(values[0].s);

@@ -66,9 +66,10 @@ public:
     const TSyncCounts& Counts() const { return counts_; }
     TSyncCounts& Counts() { return counts_; }
 
-    // Gives every task of a synced category that the state does not know yet a row, so that
-    // a change of it during the sync is counted; in a transaction of its own.
-    void RegisterNewTasks(const std::vector<TMyRec2>& tasks,
+    // Gives every task of a synced category that the state (as read, kept copies left out)
+    // does not know yet a row, so that a change of it during the sync is counted; in a
+    // transaction of its own.
+    void RegisterNewTasks(const std::vector<TSyncTaskRow>& state, const std::vector<TMyRec2>& tasks,
                           const std::unordered_map<int32_t, std::string>& uids);
 
     // Carries out the plan's steps, a batch of them in each transaction. A step that finds the

@@ -44,13 +44,17 @@ public:
     }
 
     TSyncPlan Plan() {
+        // A task both sides left as they were at the last sync has nothing to decide: the
+        // tasks looked at are those that changed on a side, or wait for the user.
         std::set<std::string> uids;
         for (const auto& [uid, row] : rows_)
-            uids.insert(uid);
+            if (!row->Known() || row->changes > 0 || !row->taskId || removed_.contains(row->href) ||
+                held_.contains(uid))
+                uids.insert(uid);
         for (const auto& [uid, items] : items_)
             uids.insert(uid);
         for (const auto& [uid, task] : tasks_)
-            if (listOfCategory_.contains(task->intCategory))
+            if (listOfCategory_.contains(task->intCategory) && !rows_.contains(uid))
                 uids.insert(uid);
         for (const std::string& uid : uids)
             PlanTask(uid);

@@ -28,6 +28,8 @@ CREATE TABLE IF NOT EXISTS t_sync_task (
     intSentIn   INTEGER NOT NULL DEFAULT 0
 );
 CREATE INDEX IF NOT EXISTS t_sync_task_idTask ON t_sync_task (idTask);
+CREATE INDEX IF NOT EXISTS t_sync_task_waiting ON t_sync_task (strUid)
+    WHERE intChanges > 0 OR strEtag = '' OR idTask IS NULL;
 CREATE TABLE IF NOT EXISTS t_sync_log (
     id        INTEGER PRIMARY KEY,
     dateTime  REAL NOT NULL DEFAULT 0,

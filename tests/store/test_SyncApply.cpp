@@ -175,7 +175,7 @@ TEST_F(SyncApplyTest, TheJobFollowsWhereTheTaskIsNow) {
     made.intCategory = 2;
     const int32_t id = InsertTask(Dm(), made);
     const std::string uid = ReadTaskUids(Dm()).at(id);
-    Applier().RegisterNewTasks(ReadAllTasks(Dm()), ReadTaskUids(Dm()));
+    Applier().RegisterNewTasks(ReadSyncTasks(Dm()), ReadAllTasks(Dm()), ReadTaskUids(Dm()));
 
     EXPECT_FALSE(InOne([&] { return Applier().UploadJob("same"); }));
     EXPECT_EQ(RowOf("same").changes, 0);
@@ -301,7 +301,7 @@ TEST_F(SyncApplyTest, NewTasksOfSyncedCategoriesAreCountedFromTheStartOfTheSync)
     // An import brings it back with its UID.
     const int32_t back = add("Came back", 2);
     Exec("UPDATE t_uid SET strUid = 'came-back' WHERE idTask = " + std::to_string(back));
-    Applier().RegisterNewTasks(ReadAllTasks(Dm()), ReadTaskUids(Dm()));
+    Applier().RegisterNewTasks(ReadSyncTasks(Dm()), ReadAllTasks(Dm()), ReadTaskUids(Dm()));
     const auto uids = ReadTaskUids(Dm());
     EXPECT_EQ(RowOf(uids.at(work)).changes, 1);
     EXPECT_FALSE(RowOf(uids.at(work)).Known());
