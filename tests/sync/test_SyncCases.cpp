@@ -288,6 +288,21 @@ TEST_F(SyncFailureModes, AnHrefSpelledAnotherWayIsTheSameToDo) {
     ExpectSync("0 up, 0 down, 0 conflicts, 0 deleted, 0 held");
 }
 
+// 2. A first sync wiping one side: a list empty here and full there, and the other way round.
+TEST_F(SyncFailureModes, AFirstSyncWipesNeitherSide) {
+    const std::string here = MakeList(Unique("Full here")), there = MakeList(Unique("Full there"));
+    Import(CalendarOf({{"Here 1", here}, {"Here 2", here}, {"Here 3", here}}));
+    DeviceBatch({{"add", there, "--summary", "There 1"},
+                 {"add", there, "--summary", "There 2"},
+                 {"add", there, "--summary", "There 3"}});
+    Setup(here + "," + there);
+    ExpectSync("3 up, 3 down, 0 conflicts, 0 deleted, 0 held");
+    EXPECT_EQ(Local().size(), 6u);
+    EXPECT_EQ(Todos(here).size(), 3u);
+    EXPECT_EQ(Todos(there).size(), 3u);
+    ExpectSameOnBothSides({here, there});
+}
+
 // 3. A restored server, a new address.
 TEST_F(SyncFailureModes, ARestoredServerIsNotReadAsDeletions) {
     const std::string work = MakeList(Unique("Work"));
