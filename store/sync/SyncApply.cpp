@@ -254,8 +254,11 @@ void TSyncApplier::Apply(const std::vector<TSyncStep>& steps, std::set<std::stri
                     Savepoint(dm_, "ROLLBACK TO");
                     Savepoint(dm_, "RELEASE");
                     counts_ = before;
+                    // What the step was to take in is news again at the next sync.
                     if (step.server)
                         unfinished.insert(step.server->resource.list);
+                    if (const std::optional<TSyncTaskRow> row = ReadSyncTask(dm_, step.uid))
+                        unfinished.insert(row->list);
                     warnings.push_back("A task (" + step.uid +
                                        ") was left for the next sync: " + error.what());
                 }
