@@ -17,9 +17,12 @@ int main(int argc, char* argv[]) {
 
     TDM dataModule(ResolveProgramFolders(TApplication::applicationDirPath().toStdString()));
     // A second start on the same database hands over: without an argument the running
-    // program shows its window; with one (the start at log-on) this start just ends.
+    // program shows its window, with the token the launcher gave this start to bring a window
+    // forward (Wayland); with one (the start at log-on) this start just ends.
     const QString database = QString::fromStdString(dataModule.DatabasePath());
-    if (HandOverToRunningProgram(database, argc > 1 ? QString() : QStringLiteral("show")))
+    if (HandOverToRunningProgram(
+            database,
+            argc > 1 ? QString() : ShowRequest(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"))))
         return 0;
     TInstanceServer instanceServer(database);
     // Without a socket of its own the program still runs: only the hand-over is lost.
@@ -33,6 +36,7 @@ int main(int argc, char* argv[]) {
     TStartOptions start;
     start.startedWithArgument = argc > 1;
     start.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    start.tokenActivation = TApplication::platformName().startsWith("wayland");
     TProgramWindows windows(dataModule, start);
     TForm1& mainWindow = windows.MainWindow();
     QObject::connect(&instanceServer, &TInstanceServer::lineReceived, &mainWindow,
