@@ -19,21 +19,6 @@
 #include <functional>
 #include <memory>
 
-namespace {
-
-// Takes the URLs the program asks the desktop to open, instead of the desktop.
-class TOpenedUrls : public QObject {
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public slots:
-    void Open(const QUrl& url) { urls.append(url); }
-};
-
-} // namespace
-
 // Every action of the main window and of its task list from the keyboard, each key checked by
 // what it does: the menu shown, the window opened, the task written or deleted.
 class TestKeyboard : public QObject {
