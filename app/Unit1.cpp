@@ -201,10 +201,15 @@ void TForm1::CreateTrayIcon() {
 }
 
 void TForm1::ShowAtStartup() {
-    if (TrayIcon1Startup())
+    if (TrayIcon1Startup()) {
         show();
-    else if (!options_.trayAvailable)
+        // The launcher's token brings the first window up in front of the one it was started
+        // from.
+        if (options_.tokenActivation)
+            ActivateWithToken(this, options_.activationToken);
+    } else if (!options_.trayAvailable) {
         HideIntoTray();
+    }
 }
 
 void TForm1::LoadCategoryMenu() {

@@ -36,6 +36,8 @@ struct TStartOptions {
     // launcher (Wayland): a second start hands its token over, and a window that did not come
     // forward with it is shown anew.
     bool tokenActivation = false;
+    // The activation token the launcher gave this start, if any.
+    QString activationToken{};
 };
 
 // The windows the main window and its task list open, each made once before the main window.

@@ -2,10 +2,9 @@
 
 #include "app/Unit1.h"
 
+#include "app/InstanceServer.h"
 #include "tasklist/Unit2.h"
 #include "uikit/Reporting.h"
-
-#include "app/InstanceServer.h"
 
 #include <QApplication>
 #include <QTimer>

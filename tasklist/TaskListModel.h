@@ -38,10 +38,6 @@ public:
     // record was loaded with is said.
     std::function<std::string(int32_t category)> CategoryName;
 
-    // What a screen reader says of a row: "Call the plumber, not done, high priority,
-    // Personal, due 2026-12-20".
-    QString RowText(const TMyRec2& task) const;
-
     // Sets the number of rows; every row will be initialised again from its record.
     void SetRowCount(int count);
     // Forgets that the row was initialised, so that its check box is read again from its
@@ -78,6 +74,9 @@ signals:
 private:
     enum TCheck : signed char { NotInitialised, Unchecked, Checked };
 
+    // What a screen reader says of a row: "Call the plumber, not done, high priority,
+    // Personal, due 2026-12-20".
+    QString RowText(const TMyRec2& task) const;
     QString CellText(const TMyRec2& task, int column) const;
     QString CategoryText(const TMyRec2& task) const;
 

@@ -140,6 +140,15 @@ private slots:
         QVERIFY(qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN"));
     }
 
+    void theFirstWindowComesUpWithTheLaunchersToken() {
+        TStartOptions start{false, false, true};
+        start.activationToken = "first-token";
+        TForm1& main = Run(start);
+        QVERIFY(main.isVisible());
+        QTRY_VERIFY(main.isActiveWindow());
+        QVERIFY(qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN"));
+    }
+
     void aTokenALineCannotCarryIsLeftOut() {
         QCOMPARE(ShowRequest(QString()), QString("show"));
         QCOMPARE(ShowRequest("kwin-1234"), QString("show kwin-1234"));
