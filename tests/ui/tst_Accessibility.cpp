@@ -310,6 +310,22 @@ private slots:
         settings.close();
     }
 
+    void everyOtherWindowHasNoUnnamedControl() {
+        TProgramWindows& windows = main_.Windows();
+        QCOMPARE(Name(VST(windows.CategoryManager())), QString("Categories"));
+        QCOMPARE(Name(Edit1(windows.CategoryEditor())), QString("Category name"));
+        QCOMPARE(Name(SpeedButtons(windows.CategoryEditor())[5]), QString("Icon 6, a light bulb"));
+        QCOMPARE(Name(Edit1(windows.ReminderPopup())), QString("Task"));
+        QCOMPARE(Name(GroupBox1(windows.ReminderPopup())), QString("Operation"));
+        const QList<QWidget*> others{&windows.ReminderPopup(), &windows.About(), &windows.Options(),
+                                     &windows.CategoryManager(), &windows.CategoryEditor()};
+        for (QWidget* window : others) {
+            window->show();
+            QCOMPARE(Unnamed(Interface(window)), QStringList());
+            window->hide();
+        }
+    }
+
     void aMessageBoxIsAnAlertWithItsText() {
         SetUnansweredMessageBoxHandler({});
         QAccessible::Role role = QAccessible::NoRole;
