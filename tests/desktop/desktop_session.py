@@ -120,7 +120,18 @@ class Session:
                        stdout=subprocess.DEVNULL)
 
     def start_organizer(self, *arguments):
+        require_accessibility_bus()
         return self.start([self.organizer, *arguments])
+
+    def start_service(self, what, command, ready, **options):
+        """Starts a display server; the check is skipped when it does not come up."""
+        process = self.start(command, **options)
+        end = time.monotonic() + WAIT_SECONDS
+        while not ready():
+            if process.poll() is not None or time.monotonic() > end:
+                skip(f"{what} did not start")
+            time.sleep(0.1)
+        return process
 
     def second_start(self, token=None):
         """Starts the organizer again and returns its exit code; it must end by itself."""
@@ -135,6 +146,15 @@ class Session:
 
 
 # The screen reader's side.
+
+def require_accessibility_bus():
+    """Skips the check when the accessibility bus and its registry cannot be started."""
+    import pyatspi
+    try:
+        pyatspi.Registry.getDesktop(0).childCount
+    except Exception as error:  # the bus's errors come in many types
+        skip(f"no accessibility bus: {error}")
+
 
 def organizer_application():
     """The organizer's accessible application, once it is on the accessibility bus."""

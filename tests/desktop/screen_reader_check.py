@@ -14,9 +14,9 @@ it back.
 import os
 import subprocess
 
-from desktop_session import (CheckFailed, action_names, expect, find_element,
-                             organizer_application, press, run_checks, showing, wait_for,
-                             wait_for_element)
+from desktop_session import (action_names, expect, find_element,
+                             organizer_application, press, run_checks, showing, skip,
+                             wait_for, wait_for_element)
 
 FIRST_ROW = "Call the plumber, not done, high priority, Personal, due 2026-12-20"
 SECOND_ROW = "Buy paint, not done, Shopping, reminder 2026-12-19 08:00, no due date"
@@ -31,7 +31,7 @@ def start_display(session):
     with os.fdopen(read) as answer:
         display = ":" + answer.readline().strip()
     if display == ":":
-        raise CheckFailed("Xvfb gave no display")
+        skip("Xvfb did not start")
     session.environment["DISPLAY"] = display
     session.start(["openbox", "--sm-disable"], stderr=subprocess.DEVNULL)
     return display

@@ -35,11 +35,11 @@ def start_weston(session):
     socket = "tolvek-check"
     # --debug lets weston-screenshooter, a client like any other here, take the screen.
     log = open(session.root / "weston.log", "w")
-    session.start(["weston", "--backend=headless-backend.so", "--use-pixman", "--debug",
-                   f"--socket={socket}", "--width=1024", "--height=768", f"--config={config}"],
-                  stdout=log, stderr=subprocess.STDOUT)
     runtime = session.root / "runtime"
-    wait_for("weston's socket", lambda: (runtime / socket).exists())
+    session.start_service(
+        "weston", ["weston", "--backend=headless-backend.so", "--use-pixman", "--debug",
+                   f"--socket={socket}", "--width=1024", "--height=768", f"--config={config}"],
+        lambda: (runtime / socket).exists(), stdout=log, stderr=subprocess.STDOUT)
     session.environment["WAYLAND_DISPLAY"] = socket
 
 
