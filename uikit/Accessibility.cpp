@@ -59,12 +59,21 @@ public:
         return QAccessibleWidget::text(kind);
     }
 
-    int childCount() const override { return 1; }
+    // The popup list, and the line edit of an editable list.
+    int childCount() const override { return Box()->isEditable() ? 2 : 1; }
     QAccessibleInterface* child(int index) const override {
-        return index == 0 ? QAccessible::queryAccessibleInterface(Box()->view()) : nullptr;
+        if (index == 0)
+            return QAccessible::queryAccessibleInterface(Box()->view());
+        if (index == 1 && Box()->isEditable())
+            return QAccessible::queryAccessibleInterface(Box()->lineEdit());
+        return nullptr;
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        return child && child->object() == Box()->view() ? 0 : -1;
+        if (!child)
+            return -1;
+        if (child->object() == Box()->view())
+            return 0;
+        return Box()->isEditable() && child->object() == Box()->lineEdit() ? 1 : -1;
     }
 
     QAccessible::State state() const override {

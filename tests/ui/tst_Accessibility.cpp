@@ -326,6 +326,26 @@ private slots:
         }
     }
 
+    void aNamedListIsCalledByItsNameAndReadsItsValue() {
+        QComboBox list;
+        list.addItems({"A4", "Letter"});
+        list.setCurrentIndex(1);
+        QAccessibleInterface* element = Interface(&list);
+        QCOMPARE(element->text(QAccessible::Name), QString("Letter"));
+        list.setAccessibleName("Page size");
+        QCOMPARE(element->text(QAccessible::Name), QString("Page size"));
+        QCOMPARE(element->text(QAccessible::Value), QString("Letter"));
+        QCOMPARE(element->childCount(), 1);
+        QCOMPARE(element->child(0)->object(), static_cast<QObject*>(list.view()));
+        QCOMPARE(element->indexOfChild(element->child(0)), 0);
+        // An editable list keeps its line edit, where the typed text is read.
+        list.setEditable(true);
+        list.setEditText("Custom");
+        QCOMPARE(element->childCount(), 2);
+        QCOMPARE(element->child(1)->role(), QAccessible::EditableText);
+        QCOMPARE(element->text(QAccessible::Value), QString("Custom"));
+    }
+
     void aMessageBoxIsAnAlertWithItsText() {
         SetUnansweredMessageBoxHandler({});
         QAccessible::Role role = QAccessible::NoRole;
