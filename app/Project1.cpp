@@ -33,6 +33,7 @@ int main(int argc, char* argv[]) {
     TStartOptions start;
     start.startedWithArgument = argc > 1;
     start.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    start.desktopNotifications = true;
     TProgramWindows windows(dataModule, start);
     TForm1& mainWindow = windows.MainWindow();
     QObject::connect(&instanceServer, &TInstanceServer::lineReceived, &mainWindow,

@@ -32,6 +32,10 @@ struct TStartOptions {
     bool startedWithArgument = false;
     // Without a notification area the window minimizes where it would hide.
     bool trayAvailable = true;
+    // Reminders go to the desktop's notification server when one answers on the session bus.
+    // Off unless asked for, so that windows made without a desktop session of their own (the
+    // tests) never reach the user's desktop.
+    bool desktopNotifications = false;
 };
 
 // The windows the main window and its task list open, each made once before the main window.

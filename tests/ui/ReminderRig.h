@@ -53,11 +53,13 @@ protected:
 
     // A program over a database holding the rows (none: the database is left as the test
     // made it), its main window hidden; without a notification area unless trayAvailable, so
-    // that reminders show in the balloon window.
-    TForm1& Start(const std::vector<TTaskRow>& rows, bool trayAvailable = false) {
+    // that reminders show in the balloon window; with the desktop's notifications when asked.
+    TForm1& Start(const std::vector<TTaskRow>& rows, bool trayAvailable = false,
+                  bool desktopNotifications = false) {
         if (!rows.empty())
             InsertTasks(home_->DatabasePath(), rows);
-        windows_ = std::make_unique<TProgramWindows>(*dm_, TStartOptions{true, trayAvailable});
+        windows_ = std::make_unique<TProgramWindows>(
+            *dm_, TStartOptions{true, trayAvailable, desktopNotifications});
         main_ = &windows_->MainWindow();
         popup_ = &windows_->ReminderPopup();
         editor_ = &windows_->TaskEditor();
