@@ -9,6 +9,9 @@
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 const QString Service = QStringLiteral("org.freedesktop.Notifications");
@@ -22,6 +25,8 @@ const QString DoneAction = QStringLiteral("done");
 
 // How long the program waits at its end for a notification to be taken down.
 constexpr int ClosingTimeout = 500;
+// How many signals about unknown notifications are kept for an id still to come.
+constexpr size_t EarlyEventsKept = 16;
 
 QDBusMessage ServerCall(const QString& method) {
     return QDBusMessage::createMethodCall(Service, ObjectPath, Interface, method);
@@ -71,12 +76,17 @@ TNotificationClient::TNotificationClient(const QDBusConnection& bus, QObject* pa
 }
 
 TNotificationClient::~TNotificationClient() {
+    // The calls are waited for, so that they leave before the program ends; together, so that
+    // a server that does not answer holds the end up once only.
+    std::vector<QDBusPendingCall> closing;
     for (const TShown& shown : std::as_const(shown_))
         if (shown.id != 0) {
             QDBusMessage call = ServerCall("CloseNotification");
             call << shown.id;
-            bus_.call(call, QDBus::Block, ClosingTimeout);
+            closing.push_back(bus_.asyncCall(call, ClosingTimeout));
         }
+    for (QDBusPendingCall& call : closing)
+        call.waitForFinished();
 }
 
 void TNotificationClient::AskCapabilities() {
@@ -101,6 +111,17 @@ void TNotificationClient::ServerChanged(const QString& newOwner) {
 }
 
 void TNotificationClient::Notify(int32_t taskId, const QString& summary, const QString& text) {
+    const QString body = capabilities_.contains("body-markup") ? EscapeMarkup(text) : text;
+    TShown& shown = shown_[taskId];
+    shown.closing = false;
+    if (shown.waiting)
+        shown.next = {summary, body};
+    else
+        Send(taskId, shown, summary, body);
+}
+
+void TNotificationClient::Send(int32_t taskId, TShown& shown, const QString& summary,
+                               const QString& body) {
     QStringList actions{DefaultAction, QStringLiteral("Open")};
     if (ShowsActions())
         actions << SnoozeAction << QStringLiteral("Snooze 5 minutes") << DoneAction
@@ -109,14 +130,11 @@ void TNotificationClient::Notify(int32_t taskId, const QString& summary, const Q
                             {QStringLiteral("desktop-entry"), QString(ProgramId)},
                             // The program plays the task's own sound.
                             {QStringLiteral("suppress-sound"), true}};
-    const QString body = capabilities_.contains("body-markup") ? EscapeMarkup(text) : text;
-    TShown& shown = shown_[taskId];
-    shown.closing = false;
-
     QDBusMessage call = ServerCall("Notify");
     // Never expires: the notification stays until its task is handled.
     call << QString(ProgramName) << shown.id << QString(ProgramFileName) << summary << body
          << actions << hints << int32_t(0);
+    shown.waiting = true;
     auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     connect(
         pending, &QDBusPendingCallWatcher::finished, this,
@@ -136,24 +154,47 @@ void TNotificationClient::NotifyAnswered(QDBusPendingCallWatcher* call, int32_t 
         emit Failed(taskId);
         return;
     }
+    const uint id = reply.value();
+    const std::vector<QString> early = TakeEarlyEvents(id);
+    // Taken down, or dismissed, while the server was answering.
     if (shown == shown_.end() || shown->closing) {
         if (shown != shown_.end())
             shown_.erase(shown);
-        CloseNotification(reply.value());
+        CloseNotification(id);
         return;
     }
-    // Announced twice before the server told the first id: the later notification stays.
-    if (shown->id != 0 && shown->id != reply.value())
-        CloseNotification(shown->id);
-    shown->id = reply.value();
+    shown->id = id;
+    shown->waiting = false;
+    if (shown->next) {
+        const auto [summary, body] = *std::exchange(shown->next, std::nullopt);
+        Send(taskId, *shown, summary, body);
+    }
+    for (const QString& actionKey : early) {
+        if (actionKey.isEmpty())
+            NotificationClosed(id);
+        else
+            Dispatch(taskId, actionKey);
+    }
+}
+
+std::vector<QString> TNotificationClient::TakeEarlyEvents(uint id) {
+    std::vector<QString> events;
+    std::erase_if(earlyEvents_, [&](const TEarlyEvent& event) {
+        if (event.id != id)
+            return false;
+        events.push_back(event.actionKey);
+        return true;
+    });
+    return events;
 }
 
 void TNotificationClient::Close(int32_t taskId) {
     const auto shown = shown_.find(taskId);
     if (shown == shown_.end())
         return;
-    if (shown->id == 0) {
+    if (shown->waiting) {
         shown->closing = true;
+        shown->next.reset();
         return;
     }
     const uint id = shown->id;
@@ -183,10 +224,15 @@ int32_t TNotificationClient::TaskOf(uint id) const {
 }
 
 void TNotificationClient::ActionInvoked(uint id, const QString& actionKey) {
-    // A server may tell every program of the actions on every notification.
-    const int32_t taskId = id == 0 ? 0 : TaskOf(id);
-    if (taskId == 0)
+    if (id == 0 || actionKey.isEmpty())
         return;
+    if (const int32_t taskId = TaskOf(id); taskId != 0)
+        Dispatch(taskId, actionKey);
+    else
+        KeepEarlyEvent(id, actionKey);
+}
+
+void TNotificationClient::Dispatch(int32_t taskId, const QString& actionKey) {
     if (actionKey == DefaultAction)
         emit Clicked(taskId);
     else if (actionKey == SnoozeAction)
@@ -196,6 +242,21 @@ void TNotificationClient::ActionInvoked(uint id, const QString& actionKey) {
 }
 
 void TNotificationClient::NotificationClosed(uint id) {
-    if (const int32_t taskId = id == 0 ? 0 : TaskOf(id); taskId != 0)
+    if (id == 0)
+        return;
+    if (const int32_t taskId = TaskOf(id); taskId != 0)
         shown_.remove(taskId);
+    else
+        KeepEarlyEvent(id, QString());
+}
+
+void TNotificationClient::KeepEarlyEvent(uint id, const QString& actionKey) {
+    // Only while an answer is awaited can an id still come.
+    const bool awaited = std::any_of(shown_.cbegin(), shown_.cend(),
+                                     [](const TShown& shown) { return shown.waiting; });
+    if (!awaited)
+        return;
+    earlyEvents_.push_back({id, actionKey});
+    if (earlyEvents_.size() > EarlyEventsKept)
+        earlyEvents_.pop_front();
 }

@@ -9,6 +9,11 @@
 #include <QHash>
 #include <QStringList>
 
+#include <deque>
+#include <optional>
+#include <utility>
+#include <vector>
+
 class QDBusPendingCallWatcher;
 
 // The notification server's object, for its two signals.
@@ -39,18 +44,28 @@ public:
     QList<int32_t> Shown() const override;
 
 private:
-    // A task's notification: the server's id, 0 while the server has not answered yet.
+    // A task's notification as this side knows it.
     struct TShown {
+        // The server's id; 0 until it told one.
         uint id = 0;
-        // Closed before the server told its id: it is closed once the id comes.
+        // The server has not answered the last announcement yet.
+        bool waiting = false;
+        // Taken down while the answer was awaited: closed once it comes.
         bool closing = false;
+        // An announcement made while the answer was awaited, made once the id is known, so
+        // that it replaces the notification instead of showing a second one.
+        std::optional<std::pair<QString, QString>> next;
     };
 
     void AskCapabilities();
+    void Send(int32_t taskId, TShown& shown, const QString& summary, const QString& body);
     void NotifyAnswered(QDBusPendingCallWatcher* call, int32_t taskId);
     void ServerChanged(const QString& newOwner);
     void ActionInvoked(uint id, const QString& actionKey);
     void NotificationClosed(uint id);
+    void Dispatch(int32_t taskId, const QString& actionKey);
+    void KeepEarlyEvent(uint id, const QString& actionKey);
+    std::vector<QString> TakeEarlyEvents(uint id);
     void CloseNotification(uint id);
     int32_t TaskOf(uint id) const;
 
@@ -59,4 +74,12 @@ private:
     bool answers_ = false;
     QStringList capabilities_;
     QHash<int32_t, TShown> shown_;
+    // What the server told of ids not known here yet: the bus can deliver its signals before
+    // the answer that tells the id. An action's key, or an empty one for a closed notification,
+    // the newest last; a few only, since a server may tell of other programs' notifications.
+    struct TEarlyEvent {
+        uint id;
+        QString actionKey;
+    };
+    std::deque<TEarlyEvent> earlyEvents_;
 };
