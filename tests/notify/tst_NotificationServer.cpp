@@ -29,18 +29,6 @@
 
 namespace {
 
-double PastReminder() {
-    return FixedNow() - 1.0 / 24;
-}
-
-TTaskRow DueTask(int id, const std::string& name, std::optional<std::string> note = {}) {
-    return {.id = id,
-            .name = name,
-            .reminder = 1,
-            .datetimeReminder = PastReminder(),
-            .note = std::move(note)};
-}
-
 QString TestFile(const QString& name) {
     return qEnvironmentVariable("NOTIFY_TEST_DIR") + "/" + name;
 }
@@ -97,14 +85,6 @@ QStringList ContextMenu(const QString& pick) {
     if (!menu.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(menu.readAll()).split('\n', Qt::SkipEmptyParts);
-}
-
-QStringList VisibleWindows() {
-    QStringList shown;
-    for (const QWidget* window : QApplication::topLevelWidgets())
-        if (window->isVisible())
-            shown.append(window->objectName());
-    return shown;
 }
 
 } // namespace
@@ -169,7 +149,7 @@ private slots:
     }
 
     void dueReminderShowsOneNotificationWithItsActions() {
-        StartOnTheDesktop({DueTask(1, "Call the plumber", "Bring the <big> & tape")});
+        StartOnTheDesktop({DueRow(1, "Call the plumber", "Bring the <big> & tape")});
         Announce(1, 1);
         QVERIFY(!main_->Reminders->Balloon);
         // Timer4 left it up.
@@ -202,14 +182,14 @@ private slots:
     }
 
     void snoozeMovesTheReminderWithoutAWindow() {
-        StartOnTheDesktop({DueTask(1, "Call the plumber"), DueTask(2, "Pay the rent")});
+        StartOnTheDesktop({DueRow(1, "Call the plumber"), DueRow(2, "Pay the rent")});
         Announce(1, 1);
         Announce(2, 2);
         const QStringList menu = ContextMenu(",snooze]");
         QCOMPARE(menu.filter(",snooze]").size(), 2);
         // The menu lists the newest notification first.
         QTRY_COMPARE(Stored(2, "datetimeReminder").toDouble(), FixedNow() + 5.0 / 1440);
-        QCOMPARE(Stored(1, "datetimeReminder").toDouble(), PastReminder());
+        QCOMPARE(Stored(1, "datetimeReminder").toDouble(), HourAgo());
         QCOMPARE(Stored(2, "intReminder").toInt(), 1);
         const TMyRec2& row = main_->Form2->ShownTasks[static_cast<size_t>(RowOf(2))];
         QCOMPARE(row.datetimeReminder, FixedNow() + 5.0 / 1440);
@@ -221,7 +201,7 @@ private slots:
     }
 
     void doneMarksTheTaskDoneInTheFileAndTheList() {
-        StartOnTheDesktop({DueTask(1, "Call the plumber")});
+        StartOnTheDesktop({DueRow(1, "Call the plumber")});
         Announce(1, 1);
         ContextMenu(",done]");
         QTRY_COMPARE(Stored(1, "intDone").toInt(), 1);
@@ -237,7 +217,7 @@ private slots:
     }
 
     void clickOpensThePopupAsABalloonClickDoes() {
-        StartOnTheDesktop({DueTask(1, "Call the plumber", "the tap drips")});
+        StartOnTheDesktop({DueRow(1, "Call the plumber", "the tap drips")});
         Announce(1, 1);
         QString name;
         QString note;
@@ -258,8 +238,8 @@ private slots:
 
     void secondReminderFollowsAndARepeatReplacesItsNotification() {
         StartOnTheDesktop(
-            {DueTask(1, "Call the plumber"),
-             DueTask(2, "Pay the rent"),
+            {DueRow(1, "Call the plumber"),
+             DueRow(2, "Pay the rent"),
              {.id = 3, .name = "later", .reminder = 1, .datetimeReminder = now_ + 1}});
         const qlonglong lastBefore = LastHistoryId();
         Announce(1, 1);

@@ -83,12 +83,7 @@ private slots:
 
     void dueReminderBalloonIsOnTheScreen() {
         QFETCH(bool, mainShown);
-        TForm1& main = Start({{.id = 1,
-                               .name = "Call the plumber",
-                               .reminder = 1,
-                               .datetimeReminder = FixedNow() - 1.0 / 24,
-                               .note = "the tap drips"}},
-                             false, true);
+        TForm1& main = Start({DueRow(1, "Call the plumber", "the tap drips")}, false, true);
         if (mainShown) {
             main.ShowOrganizer();
             QVERIFY(QTest::qWaitForWindowExposed(&main));

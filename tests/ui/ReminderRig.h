@@ -16,8 +16,11 @@
 #include "uikit/BalloonWindow.h"
 #include "uikit/MessageBox.h"
 
+#include <QApplication>
 #include <QObject>
+#include <QStringList>
 #include <memory>
+#include <optional>
 
 class TReminderTestBase : public QObject {
 protected:
@@ -64,6 +67,26 @@ protected:
         popup_ = &windows_->ReminderPopup();
         editor_ = &windows_->TaskEditor();
         return *main_;
+    }
+
+    // An hour before the rig's clock: due at every scan.
+    double HourAgo() const { return now_ - 1.0 / 24; }
+    // A task whose reminder is an hour due, with a note when one is given.
+    TTaskRow DueRow(int id, const std::string& name,
+                    std::optional<std::string> note = std::nullopt) const {
+        return {.id = id,
+                .name = name,
+                .reminder = 1,
+                .datetimeReminder = HourAgo(),
+                .note = std::move(note)};
+    }
+    // The object names of the program's windows on the screen.
+    static QStringList VisibleWindows() {
+        QStringList shown;
+        for (const QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible())
+                shown.append(window->objectName());
+        return shown;
     }
 
     bool BalloonUp() const {

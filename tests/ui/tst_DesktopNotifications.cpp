@@ -18,18 +18,6 @@
 
 namespace {
 
-double PastReminder() {
-    return FixedNow() - 1.0 / 24;
-}
-
-TTaskRow DueTask(int id, const std::string& name, std::optional<std::string> note = {}) {
-    return {.id = id,
-            .name = name,
-            .reminder = 1,
-            .datetimeReminder = PastReminder(),
-            .note = std::move(note)};
-}
-
 // A notification server that answers at once and remembers what it shows.
 class TRecordingNotifications : public TDesktopNotifications {
 public:
@@ -91,13 +79,6 @@ class TestDesktopNotifications : public TReminderTestBase {
         return Scalar(home_->DatabasePath(),
                       QString("SELECT %1 FROM t_task WHERE id = %2").arg(column).arg(id));
     }
-    static QStringList VisibleWindows() {
-        QStringList shown;
-        for (const QWidget* window : QApplication::topLevelWidgets())
-            if (window->isVisible())
-                shown.append(window->objectName());
-        return shown;
-    }
     // A scan that announces, and Timer4's tick 10 s later.
     void AnnounceAndWait() {
         Check().Timer3Timer();
@@ -117,8 +98,8 @@ private slots:
     void dueReminderIsANotificationThatOutlivesTimer4() {
         const std::string longNote(300, 'x');
         const std::string longName(80, 'n');
-        TForm1& main = StartWithServer({DueTask(1, "Call the plumber", "Bring <tools> & tape"),
-                                        DueTask(2, longName, longNote), DueTask(3, "blank", " ")});
+        TForm1& main = StartWithServer({DueRow(1, "Call the plumber", "Bring <tools> & tape"),
+                                        DueRow(2, longName, longNote), DueRow(3, "blank", " ")});
         QVERIFY(main.Reminders->UsesDesktopNotifications());
 
         main.Reminders->Timer3Timer();
@@ -150,7 +131,7 @@ private slots:
     }
 
     void anUnhandledReminderIsAnnouncedAgainOnTheNextPass() {
-        TForm1& main = StartWithServer({DueTask(1, "one"), DueTask(2, "two")});
+        TForm1& main = StartWithServer({DueRow(1, "one"), DueRow(2, "two")});
         AnnounceAndWait();
         AnnounceAndWait();
         main.Reminders->Timer3Timer();
@@ -161,7 +142,7 @@ private slots:
     }
 
     void snoozeMovesTheReminderWithoutAWindow() {
-        TForm1& main = StartWithServer({DueTask(1, "one"), DueTask(2, "two")});
+        TForm1& main = StartWithServer({DueRow(1, "one"), DueRow(2, "two")});
         AnnounceAndWait();
         AnnounceAndWait();
         QSignalSpy rowsChanged(&Rows(), &QAbstractItemModel::dataChanged);
@@ -191,7 +172,7 @@ private slots:
     }
 
     void doneMarksTheTaskDoneInTheFileAndTheList() {
-        TForm1& main = StartWithServer({DueTask(1, "one")});
+        TForm1& main = StartWithServer({DueRow(1, "one")});
         AnnounceAndWait();
         emit server_->DoneChosen(1);
         QCOMPARE(Stored(1, "intDone").toInt(), 1);
@@ -206,7 +187,7 @@ private slots:
     }
 
     void answerForATaskDeletedMeanwhileChangesNothing() {
-        TForm1& main = StartWithServer({DueTask(1, "one"), DueTask(2, "two")});
+        TForm1& main = StartWithServer({DueRow(1, "one"), DueRow(2, "two")});
         AnnounceAndWait();
         // Gone from the file behind the program's back, still in the list.
         Exec(home_->DatabasePath(), "DELETE FROM t_task WHERE id = 1");
@@ -221,7 +202,7 @@ private slots:
     }
 
     void clickOpensThePopupOfItsOwnTask() {
-        TForm1& main = StartWithServer({DueTask(1, "one", "first note"), DueTask(2, "two")});
+        TForm1& main = StartWithServer({DueRow(1, "one", "first note"), DueRow(2, "two")});
         AnnounceAndWait();
         AnnounceAndWait();
         QString name;
@@ -243,7 +224,7 @@ private slots:
     }
 
     void clickWhileThePopupIsOpenOpensNothingMore() {
-        TForm1& main = StartWithServer({DueTask(1, "one"), DueTask(2, "two")});
+        TForm1& main = StartWithServer({DueRow(1, "one"), DueRow(2, "two")});
         AnnounceAndWait();
         AnnounceAndWait();
         QTest::failOnWarning(QRegularExpression("Recursive call"));
@@ -258,14 +239,14 @@ private slots:
         QVERIFY(!popup_->isVisible());
         // The popup postponed its own task only; the other keeps its notification.
         QCOMPARE(Stored(1, "datetimeReminder").toDouble(), FixedNow() + 5.0 / 1440);
-        QCOMPARE(Stored(2, "datetimeReminder").toDouble(), PastReminder());
+        QCOMPARE(Stored(2, "datetimeReminder").toDouble(), HourAgo());
         QCOMPARE(server_->Shown(), QList<int32_t>{2});
         QVERIFY(main.Reminders->Timer3->isActive());
     }
 
     void aTaskHandledElsewhereLosesItsNotificationAtTheNextScan() {
         TForm1& main = StartWithServer(
-            {DueTask(1, "done in the list"), DueTask(2, "deleted"), DueTask(3, "stays")});
+            {DueRow(1, "done in the list"), DueRow(2, "deleted"), DueRow(3, "stays")});
         AnnounceAndWait();
         AnnounceAndWait();
         AnnounceAndWait();
@@ -281,7 +262,7 @@ private slots:
     }
 
     void balloonStandsInWhileNoServerAnswers() {
-        TForm1& main = StartWithServer({DueTask(1, "one"), DueTask(2, "two")});
+        TForm1& main = StartWithServer({DueRow(1, "one"), DueRow(2, "two")});
         server_->answers = false;
         QVERIFY(!main.Reminders->UsesDesktopNotifications());
         main.Reminders->Timer3Timer();
@@ -297,7 +278,7 @@ private slots:
     }
 
     void refusedNotificationFallsBackOnTheBalloon() {
-        TForm1& main = StartWithServer({DueTask(1, "one"), DueTask(2, "two")});
+        TForm1& main = StartWithServer({DueRow(1, "one"), DueRow(2, "two")});
         main.Reminders->Timer3Timer();
         emit server_->Failed(1);
         QVERIFY(BalloonUp());
