@@ -18,7 +18,7 @@ const QString Service = QStringLiteral("org.freedesktop.Notifications");
 const QString ObjectPath = QStringLiteral("/org/freedesktop/Notifications");
 const char* const Interface = "org.freedesktop.Notifications";
 
-// The actions' keys, which the server hands back, and their labels.
+// The keys of the actions, which the server hands back.
 const QString DefaultAction = QStringLiteral("default");
 const QString SnoozeAction = QStringLiteral("snooze");
 const QString DoneAction = QStringLiteral("done");

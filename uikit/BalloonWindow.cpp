@@ -23,8 +23,9 @@ QString BalloonPart(const QString& text, int length) {
 
 namespace {
 
-// Wayland lets no program place its windows: a tooltip there is a popup placed against its
-// parent window, off the screen when the parent is hidden in the tray or minimized.
+// Wayland lets no program place its windows. A tooltip there is a popup placed against its
+// parent window, by the offset meant for the screen's corner, which puts it off the screen; a
+// window of its own is placed by the compositor.
 bool PlacedByCompositor() {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
@@ -79,8 +80,8 @@ void TBalloonWindow::ShowBalloon(const QString& title, const QString& text) {
         move(area.right() - width() - 12, area.bottom() - height() - 12);
     }
     // A modal window blocks the clicks on every window but its own: while one is open the
-    // balloon belongs to it, so that the balloon can still be clicked. On Wayland a hidden
-    // main window is no owner: the compositor would place the balloon against it.
+    // balloon belongs to it, so that the balloon can still be clicked. On Wayland the main
+    // window, shown or minimized, is no owner: the compositor would place the balloon on it.
     const QWidget* owner = QApplication::activeModalWidget();
     if (!owner && parentWidget() && !placedByCompositor)
         owner = parentWidget()->window();
