@@ -80,8 +80,6 @@ QStringList ContextMenu(const QString& pick) {
     QFile menu(TestFile("menu"));
     for (int wait = 0; wait < 100 && !menu.exists(); ++wait)
         QTest::qWait(50);
-    // The menu program has the file open until it has read the whole menu.
-    QTest::qWait(100);
     if (!menu.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(menu.readAll()).split('\n', Qt::SkipEmptyParts);
