@@ -39,6 +39,7 @@ int main(int argc, char* argv[]) {
     start.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     start.tokenActivation = TApplication::platformName().startsWith("wayland");
     start.activationToken = activationToken;
+    start.desktopNotifications = true;
     TProgramWindows windows(dataModule, start);
     TForm1& mainWindow = windows.MainWindow();
     QObject::connect(&instanceServer, &TInstanceServer::lineReceived, &mainWindow,

@@ -7,6 +7,7 @@
 #include "editor/Unit17.h"
 #include "options/Unit12.h"
 #include "options/Unit14.h"
+#include "reminders/DesktopNotifications.h"
 #include "reminders/ReminderCheck.h"
 #include "resources/Pictures.h"
 #include "store/DmUnit.h"
@@ -53,6 +54,8 @@ TForm1::TForm1(TDM& dm, TTaskArrays& tasks, const TStartOptions& options,
     CreateTrayIcon();
     Reminders = new TReminderCheck(dm_, tasks_, windows_.reminderPopup, windows_.taskEditor,
                                    *TrayIcon1, options_.trayAvailable, *this, this);
+    if (options_.desktopNotifications)
+        Reminders->UseDesktopNotifications(MakeNotificationClient(Reminders));
     FormCreate();
 }
 

@@ -38,6 +38,10 @@ struct TStartOptions {
     bool tokenActivation = false;
     // The activation token the launcher gave this start, if any.
     QString activationToken{};
+    // Reminders go to the desktop's notification server when one answers on the session bus.
+    // Off unless asked for, so that windows made without a desktop session of their own (the
+    // tests) never reach the user's desktop.
+    bool desktopNotifications = false;
 };
 
 // The windows the main window and its task list open, each made once before the main window.

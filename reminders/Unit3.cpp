@@ -2,14 +2,11 @@
 
 #include "reminders/Unit3.h"
 
-#include "store/dates/dateUnit.h"
-#include "store/db/StoreError.h"
+#include "reminders/ReminderChoice.h"
 #include "store/funUnit.h"
-#include "store/records/Reminders.h"
 #include "store/records/TaskArrays.h"
 #include "uikit/GroupBox.h"
 #include "uikit/MainWindowServices.h"
-#include "uikit/MessageBox.h"
 #include "uikit/Reporting.h"
 
 #include <QCloseEvent>
@@ -119,17 +116,12 @@ void TForm3::FormClose() {
     // A task deleted while the popup was open has nothing left to change.
     if (FindTask(tasks_.AllTasks(), TaskId) < 0)
         return;
-    try {
-        if (RadioButton4->isChecked())
-            EditRequested = true;
-        else if (RadioButton1->isChecked())
-            tasks_.PostponeReminder(TaskId, Now() + ReminderDelay(ComboBox1->currentIndex()));
-        else if (RadioButton2->isChecked())
-            tasks_.CancelReminder(TaskId);
-        else
-            tasks_.MarkDone(TaskId);
-    } catch (const TaskGoneError& gone) {
-        ShowErrorBox(this, QString::fromUtf8(gone.what()));
-        main_.ReloadTaskList();
+    if (RadioButton4->isChecked()) {
+        EditRequested = true;
+        return;
     }
+    const TReminderChoice choice = RadioButton1->isChecked()   ? TReminderChoice::Postpone
+                                   : RadioButton2->isChecked() ? TReminderChoice::CancelReminder
+                                                               : TReminderChoice::MarkDone;
+    CarryOutReminderChoice(tasks_, main_, this, TaskId, choice, ComboBox1->currentIndex());
 }

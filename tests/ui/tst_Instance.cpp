@@ -113,7 +113,8 @@ private slots:
     }
 
     void aSecondStartHandsOverItsActivationToken() {
-        TForm1& main = Run(TStartOptions{true, false, true});
+        TForm1& main = Run(TStartOptions{
+            .startedWithArgument = true, .trayAvailable = false, .tokenActivation = true});
         QVERIFY(main.isMinimized());
         QVERIFY(!main.MainShown);
         QSignalSpy lines(server_.get(), &TInstanceServer::lineReceived);
