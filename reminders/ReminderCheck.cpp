@@ -3,6 +3,7 @@
 #include "reminders/ReminderCheck.h"
 
 #include "editor/Unit17.h"
+#include "reminders/DesktopNotifications.h"
 #include "reminders/Unit3.h"
 #include "store/DmUnit.h"
 #include "store/dates/dateUnit.h"
@@ -45,6 +46,21 @@ void TReminderCheck::Start() {
     Timer3->start();
 }
 
+void TReminderCheck::UseDesktopNotifications(TDesktopNotifications* notifications) {
+    Notifications = notifications;
+    Notifications->setParent(this);
+    ConnectReporting(Notifications, &TDesktopNotifications::Clicked, window_,
+                     [this](int32_t taskId) { OpenReminder(taskId); });
+    ConnectReporting(
+        Notifications, &TDesktopNotifications::SnoozeChosen, window_,
+        [this](int32_t taskId) { AnswerFromNotification(taskId, TReminderChoice::Postpone); });
+    ConnectReporting(
+        Notifications, &TDesktopNotifications::DoneChosen, window_,
+        [this](int32_t taskId) { AnswerFromNotification(taskId, TReminderChoice::MarkDone); });
+    ConnectReporting(Notifications, &TDesktopNotifications::Failed, window_,
+                     [this](int32_t taskId) { NotificationFailed(taskId); });
+}
+
 void TReminderCheck::PauseReminderCheck() {
     Timer3->stop();
     Timer4->stop();
@@ -57,6 +73,7 @@ void TReminderCheck::ResumeReminderCheck() {
 
 void TReminderCheck::Timer3Timer() {
     Timer3->stop();
+    CloseHandledNotifications();
     const std::vector<TMyRec2>& tasks = tasks_.AllTasks();
     const int k = FindDueTask(tasks, ReminderPos + 1, Now());
     if (k < 0) {
@@ -67,8 +84,7 @@ void TReminderCheck::Timer3Timer() {
     const TMyRec2& task = tasks[static_cast<size_t>(k)];
     if (task.intSound == 1)
         PlaySoundFile(QString::fromStdString(dm_.SoundFile(task.strSoundFile)));
-    ShowBalloon(QString::fromStdString(task.strName),
-                QString::fromStdString(BalloonText(task.strNote)));
+    ShowReminder(task);
     ReminderPos = k;
     ReminderTaskId = task.id;
     Timer4->start();
@@ -81,9 +97,22 @@ void TReminderCheck::Timer4Timer() {
 }
 
 void TReminderCheck::TrayIcon1BalloonHintClick() {
+    OpenReminder(ReminderTaskId);
+}
+
+void TReminderCheck::OpenReminder(int32_t taskId) {
+    // A notification stays on the desktop and can be clicked while the popup or the editor is
+    // open; neither can be opened a second time.
+    if (reminderPopup_.isVisible() || taskEditor_.isVisible())
+        return;
+    OpenReminderPopup(taskId);
+    CloseHandledNotifications();
+}
+
+void TReminderCheck::OpenReminderPopup(int32_t taskId) {
     const std::vector<TMyRec2>& all = tasks_.AllTasks();
     // A task deleted while its balloon was up: the click has nothing to work on.
-    const int found = FindTask(all, ReminderTaskId);
+    const int found = FindTask(all, taskId);
     if (found < 0)
         return;
     const TMyRec2 announced = all[static_cast<size_t>(found)];
@@ -106,15 +135,56 @@ void TReminderCheck::TrayIcon1BalloonHintClick() {
     tasks_.EditFromReminder(announced.id, taskEditor_.Results(), taskEditor_.SavedCategory);
 }
 
+void TReminderCheck::AnswerFromNotification(int32_t taskId, TReminderChoice choice) {
+    CarryOutReminderChoice(tasks_, mainWindow_, window_, taskId, choice);
+    CloseHandledNotifications();
+}
+
+void TReminderCheck::NotificationFailed(int32_t taskId) {
+    // The announcement still up falls back on the balloon.
+    if (!Timer4->isActive() || taskId != ReminderTaskId)
+        return;
+    if (const int found = FindTask(tasks_.AllTasks(), taskId); found >= 0)
+        ShowBalloon(tasks_.AllTasks()[static_cast<size_t>(found)]);
+}
+
+void TReminderCheck::CloseHandledNotifications() {
+    if (!Notifications)
+        return;
+    const std::vector<TMyRec2>& all = tasks_.AllTasks();
+    const double now = Now();
+    for (const int32_t taskId : Notifications->Shown()) {
+        const int found = FindTask(all, taskId);
+        if (found < 0 || !ReminderDue(all[static_cast<size_t>(found)], now))
+            Notifications->Close(taskId);
+    }
+}
+
+bool TReminderCheck::UsesDesktopNotifications() const {
+    return Notifications && Notifications->Answers();
+}
+
 bool TReminderCheck::UsesTrayBalloons() const {
     return trayAvailable_ && QSystemTrayIcon::supportsMessages();
 }
 
-void TReminderCheck::ShowBalloon(const QString& fullTitle, const QString& fullText) {
-    const QString title = BalloonPart(fullTitle, BalloonTitleLength);
-    const QString text = BalloonPart(fullText, BalloonTextLength);
+void TReminderCheck::ShowReminder(const TMyRec2& task) {
+    if (!UsesDesktopNotifications()) {
+        ShowBalloon(task);
+        return;
+    }
+    Notifications->Notify(
+        task.id, QString::fromStdString(task.strName),
+        BalloonPart(QString::fromStdString(BalloonText(task.strNote)), BalloonTextLength));
+}
+
+void TReminderCheck::ShowBalloon(const TMyRec2& task) {
+    const QString title = BalloonPart(QString::fromStdString(task.strName), BalloonTitleLength);
+    const QString text =
+        BalloonPart(QString::fromStdString(BalloonText(task.strNote)), BalloonTextLength);
     if (UsesTrayBalloons()) {
         trayIcon_.showMessage(title, text, QSystemTrayIcon::Information, 10000);
+        trayBalloonUp_ = true;
         return;
     }
     if (!Balloon) {
@@ -128,7 +198,8 @@ void TReminderCheck::ShowBalloon(const QString& fullTitle, const QString& fullTe
 void TReminderCheck::HideBalloon() {
     if (Balloon)
         Balloon->hide();
-    else if (UsesTrayBalloons())
+    if (trayBalloonUp_)
         // A message without title and text takes the shown one down.
         trayIcon_.showMessage(QString(), QString(), QSystemTrayIcon::NoIcon, 1);
+    trayBalloonUp_ = false;
 }

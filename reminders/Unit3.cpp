@@ -2,14 +2,11 @@
 
 #include "reminders/Unit3.h"
 
-#include "store/dates/dateUnit.h"
-#include "store/db/StoreError.h"
+#include "reminders/ReminderChoice.h"
 #include "store/funUnit.h"
-#include "store/records/Reminders.h"
 #include "store/records/TaskArrays.h"
 #include "uikit/GroupBox.h"
 #include "uikit/MainWindowServices.h"
-#include "uikit/MessageBox.h"
 #include "uikit/Reporting.h"
 
 #include <QCloseEvent>
@@ -20,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 
 namespace {
 
@@ -71,6 +69,13 @@ void TForm3::FormCreate() {
 
     BitBtn1 = Place(new QPushButton("OK", this), "BitBtn1", 108, 404, 75, 25);
     BitBtn1->setDefault(true);
+
+    // A screen reader says each field's label, and the first choice without its spaces.
+    Edit1->setAccessibleName("Task");
+    Memo1->setAccessibleName("Note");
+    Memo1->verticalScrollBar()->setAccessibleName("Note scroll bar");
+    RadioButton1->setAccessibleName("Reminder again after");
+    ComboBox1->setAccessibleName("Reminder again after");
     ConnectReporting(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
 }
 
@@ -111,17 +116,12 @@ void TForm3::FormClose() {
     // A task deleted while the popup was open has nothing left to change.
     if (FindTask(tasks_.AllTasks(), TaskId) < 0)
         return;
-    try {
-        if (RadioButton4->isChecked())
-            EditRequested = true;
-        else if (RadioButton1->isChecked())
-            tasks_.PostponeReminder(TaskId, Now() + ReminderDelay(ComboBox1->currentIndex()));
-        else if (RadioButton2->isChecked())
-            tasks_.CancelReminder(TaskId);
-        else
-            tasks_.MarkDone(TaskId);
-    } catch (const TaskGoneError& gone) {
-        ShowErrorBox(this, QString::fromUtf8(gone.what()));
-        main_.ReloadTaskList();
+    if (RadioButton4->isChecked()) {
+        EditRequested = true;
+        return;
     }
+    const TReminderChoice choice = RadioButton1->isChecked()   ? TReminderChoice::Postpone
+                                   : RadioButton2->isChecked() ? TReminderChoice::CancelReminder
+                                                               : TReminderChoice::MarkDone;
+    CarryOutReminderChoice(tasks_, main_, this, TaskId, choice, ComboBox1->currentIndex());
 }

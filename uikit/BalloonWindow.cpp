@@ -21,8 +21,23 @@ QString BalloonPart(const QString& text, int length) {
     return text.left(splitsPair ? length - 1 : length);
 }
 
-TBalloonWindow::TBalloonWindow(QWidget* parent)
-    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+namespace {
+
+// Wayland lets no program place its windows. A tooltip there is a popup placed against its
+// parent window, by the offset meant for the screen's corner, which puts it off the screen; a
+// window of its own is placed by the compositor.
+bool PlacedByCompositor() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+Qt::WindowFlags BalloonFlags() {
+    const Qt::WindowFlags kind = PlacedByCompositor() ? Qt::Window : Qt::ToolTip;
+    return kind | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+}
+
+} // namespace
+
+TBalloonWindow::TBalloonWindow(QWidget* parent) : QWidget(parent, BalloonFlags()) {
     setObjectName("BalloonWindow");
     setWindowTitle("Tolvek Organizer reminder");
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -58,13 +73,17 @@ void TBalloonWindow::ShowBalloon(const QString& title, const QString& text) {
     text_->setText(text.trimmed().isEmpty() ? QString() : text);
     text_->setVisible(!text_->text().isEmpty());
     adjustSize();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    move(area.right() - width() - 12, area.bottom() - height() - 12);
+    const bool placedByCompositor = PlacedByCompositor();
+    if (!placedByCompositor) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+        move(area.right() - width() - 12, area.bottom() - height() - 12);
+    }
     // A modal window blocks the clicks on every window but its own: while one is open the
-    // balloon belongs to it, so that the balloon can still be clicked.
+    // balloon belongs to it, so that the balloon can still be clicked. On Wayland the main
+    // window, shown or minimized, is no owner: the compositor would place the balloon on it.
     const QWidget* owner = QApplication::activeModalWidget();
-    if (!owner && parentWidget())
+    if (!owner && parentWidget() && !placedByCompositor)
         owner = parentWidget()->window();
     create();
     windowHandle()->setTransientParent(owner ? owner->windowHandle() : nullptr);

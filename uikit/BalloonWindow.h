@@ -13,8 +13,9 @@ inline constexpr int BalloonTextLength = 255;
 QString BalloonPart(const QString& text, int length);
 
 // A reminder balloon of our own, for desktops without a notification area or without
-// balloons on it: a small window at the bottom right of the work area, above the others,
-// with the task's name as title and its note as text. A click on it is the balloon's click.
+// balloons on it: a small window at the bottom right of the work area (on Wayland, where the
+// compositor puts it), above the others, with the task's name as title and its note as text.
+// A click on it is the balloon's click.
 class TBalloonWindow : public QWidget {
     Q_OBJECT
 

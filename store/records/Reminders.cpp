@@ -6,12 +6,14 @@
 
 #include <array>
 
+bool ReminderDue(const TMyRec2& task, double now) {
+    return task.intDone == 0 && task.intReminder == 1 && now > task.datetimeReminder;
+}
+
 int FindDueTask(const std::vector<TMyRec2>& tasks, int from, double now) {
-    for (size_t k = from < 0 ? 0 : static_cast<size_t>(from); k < tasks.size(); ++k) {
-        const TMyRec2& task = tasks[k];
-        if (task.intDone == 0 && task.intReminder == 1 && now > task.datetimeReminder)
+    for (size_t k = from < 0 ? 0 : static_cast<size_t>(from); k < tasks.size(); ++k)
+        if (ReminderDue(tasks[k], now))
             return static_cast<int>(k);
-    }
     return -1;
 }
 

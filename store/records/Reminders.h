@@ -7,8 +7,12 @@
 #include <string>
 #include <vector>
 
-// Position of the first task at or after `from` whose reminder is due at `now`: not done,
-// reminder on (exactly 1) and its time strictly earlier than now. -1 when there is none.
+// Whether the task's reminder is due at `now`: not done, reminder on (exactly 1) and its time
+// strictly earlier than now.
+bool ReminderDue(const TMyRec2& task, double now);
+
+// Position of the first task at or after `from` whose reminder is due at `now`; -1 when there
+// is none.
 int FindDueTask(const std::vector<TMyRec2>& tasks, int from, double now);
 
 // The balloon text of a reminder: the note as stored, or a single carriage return for a

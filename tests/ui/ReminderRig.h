@@ -16,8 +16,11 @@
 #include "uikit/BalloonWindow.h"
 #include "uikit/MessageBox.h"
 
+#include <QApplication>
 #include <QObject>
+#include <QStringList>
 #include <memory>
+#include <optional>
 
 class TReminderTestBase : public QObject {
 protected:
@@ -53,15 +56,39 @@ protected:
 
     // A program over a database holding the rows (none: the database is left as the test
     // made it), its main window hidden; without a notification area unless trayAvailable, so
-    // that reminders show in the balloon window.
-    TForm1& Start(const std::vector<TTaskRow>& rows, bool trayAvailable = false) {
+    // that reminders show in the balloon window; with the desktop's notifications when asked.
+    TForm1& Start(const std::vector<TTaskRow>& rows, bool trayAvailable = false,
+                  bool desktopNotifications = false) {
         if (!rows.empty())
             InsertTasks(home_->DatabasePath(), rows);
-        windows_ = std::make_unique<TProgramWindows>(*dm_, TStartOptions{true, trayAvailable});
+        windows_ = std::make_unique<TProgramWindows>(
+            *dm_, TStartOptions{.startedWithArgument = true,
+                                .trayAvailable = trayAvailable,
+                                .desktopNotifications = desktopNotifications});
         main_ = &windows_->MainWindow();
         popup_ = &windows_->ReminderPopup();
         editor_ = &windows_->TaskEditor();
         return *main_;
+    }
+
+    // An hour before the rig's clock: due at every scan.
+    double HourAgo() const { return now_ - 1.0 / 24; }
+    // A task whose reminder is an hour due, with a note when one is given.
+    TTaskRow DueRow(int id, const std::string& name,
+                    std::optional<std::string> note = std::nullopt) const {
+        return {.id = id,
+                .name = name,
+                .reminder = 1,
+                .datetimeReminder = HourAgo(),
+                .note = std::move(note)};
+    }
+    // The object names of the program's windows on the screen.
+    static QStringList VisibleWindows() {
+        QStringList shown;
+        for (const QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible())
+                shown.append(window->objectName());
+        return shown;
     }
 
     bool BalloonUp() const {
