@@ -143,22 +143,29 @@ TTableCursor::~TTableCursor() {
 }
 
 void TTableCursor::Close() {
+    DropStream();
     if (db_ && db_ != transaction_)
         sqlite3_close_v2(db_);
     db_ = nullptr;
     columns_.clear();
     sortField_ = -1;
-    materialized_ = false;
-    rowids_.clear();
-    cells_.clear();
-    order_.clear();
-    pos_ = 0;
+    ForgetTable();
     detached_.reset();
     detachedDeleted_ = false;
     singleRowQueries_ = 0;
-    ForgetIndexes();
     mode_ = EditMode::Browse;
     pending_.clear();
+}
+
+void TTableCursor::ForgetTable() {
+    // The memory goes back with the rows: a large table read once must not stay held for the
+    // rest of the run.
+    materialized_ = false;
+    std::vector<int64_t>().swap(rowids_);
+    std::vector<TFieldValue>().swap(cells_);
+    std::vector<size_t>().swap(order_);
+    pos_ = 0;
+    decltype(locateIndexes_)().swap(locateIndexes_);
 }
 
 void TTableCursor::Open() {
@@ -348,6 +355,11 @@ void TTableCursor::OrderRows() {
 void TTableCursor::Materialize() {
     if (materialized_)
         return;
+    // A walk under way goes on from its row, or stays past the last one.
+    const bool pastEnd = stream_ && streamDone_;
+    if (stream_ && !streamDone_)
+        DetachStreamRow();
+    DropStream();
     Statement all(db_, "SELECT rowid, * FROM " + Quote(tableName_) + " ORDER BY rowid", Cache());
     if (!all.Prepared())
         Fail("Cannot read table " + tableName_);
@@ -363,13 +375,12 @@ void TTableCursor::Materialize() {
             cells_.push_back(ColumnValue(all.get(), c));
     }
     if (rc != SQLITE_DONE) {
-        rowids_.clear();
-        cells_.clear();
+        ForgetTable();
         Fail("Cannot read table " + tableName_);
     }
     materialized_ = true;
     OrderRows();
-    pos_ = 0;
+    pos_ = pastEnd ? order_.size() : 0;
     if (!detached_)
         return;
     if (detachedDeleted_) {
@@ -395,10 +406,61 @@ void TTableCursor::PlaceAfterDeleted() {
 }
 
 bool TTableCursor::HasCurrentRow() {
-    if (!materialized_ && detached_ && !detachedDeleted_)
+    if (materialized_)
+        return pos_ < order_.size();
+    if (stream_)
+        return !streamDone_;
+    if (!detached_) {
+        StartStream();
+        return !streamDone_;
+    }
+    if (!detachedDeleted_)
         return true;
     Materialize();
     return pos_ < order_.size();
+}
+
+void TTableCursor::StartStream() {
+    const std::string sql = "SELECT rowid, * FROM " + Quote(tableName_) + OrderClause(false);
+    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stream_, nullptr) !=
+        SQLITE_OK) {
+        DropStream();
+        Fail("Cannot read table " + tableName_);
+    }
+    StepStream();
+}
+
+void TTableCursor::StepStream() {
+    const int rc = sqlite3_step(stream_);
+    streamDone_ = rc != SQLITE_ROW;
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE)
+        return;
+    const std::string message = sqlite3_errmsg(db_);
+    const bool damaged = FileDamaged(db_);
+    DropStream();
+    throw StoreError("Cannot read table " + tableName_ + ": " + message + ".", damaged);
+}
+
+void TTableCursor::DropStream() {
+    sqlite3_finalize(stream_);
+    stream_ = nullptr;
+    streamDone_ = false;
+}
+
+TTableCursor::Row TTableCursor::StreamRow() const {
+    Row row;
+    row.rowid = sqlite3_column_int64(stream_, 0);
+    const int count = sqlite3_column_count(stream_);
+    row.values.reserve(static_cast<size_t>(count - 1));
+    for (int c = 1; c < count; ++c)
+        row.values.push_back(ColumnValue(stream_, c));
+    return row;
+}
+
+void TTableCursor::DetachStreamRow() {
+    detached_ = StreamRow();
+    detachedDeleted_ = false;
+    DropStream();
 }
 
 size_t TTableCursor::ValidField(int field) const {
@@ -412,11 +474,50 @@ const TFieldValue* TTableCursor::CurrentValues() {
     RequireActive("read a row");
     if (!HasCurrentRow())
         throw StoreError("Table " + tableName_ + " has no current row.");
+    if (stream_)
+        return nullptr;
     return materialized_ ? Cells(order_[pos_]) : detached_->values.data();
+}
+
+TTableCursor::Cell TTableCursor::CurrentCell(int field) {
+    const TFieldValue* values = CurrentValues();
+    const size_t index = ValidField(field);
+    Cell cell;
+    if (values) {
+        const TFieldValue& v = values[index];
+        cell.kind = v.kind;
+        cell.i = v.i;
+        cell.d = v.d;
+        cell.s = v.s;
+        return cell;
+    }
+    // The walk's row, read where SQLite holds it: column 0 is the rowid.
+    const int column = static_cast<int>(index) + 1;
+    switch (sqlite3_column_type(stream_, column)) {
+    case SQLITE_INTEGER:
+        cell.kind = TFieldValue::Integer;
+        cell.i = sqlite3_column_int64(stream_, column);
+        break;
+    case SQLITE_FLOAT:
+        cell.kind = TFieldValue::Real;
+        cell.d = sqlite3_column_double(stream_, column);
+        break;
+    case SQLITE_NULL:
+        break;
+    default: {
+        cell.kind = TFieldValue::Text;
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stream_, column));
+        cell.s = std::string_view(text ? text : "",
+                                  static_cast<size_t>(sqlite3_column_bytes(stream_, column)));
+    }
+    }
+    return cell;
 }
 
 int64_t TTableCursor::CurrentRowid() {
     CurrentValues();
+    if (stream_)
+        return sqlite3_column_int64(stream_, 0);
     return materialized_ ? rowids_[order_[pos_]] : detached_->rowid;
 }
 
@@ -476,6 +577,10 @@ void TTableCursor::SetSort(const std::string& sort) {
     }
     if (field == sortField_)
         return;
+    // A walk keeps its row in the new order; one past the last row starts again at the first.
+    if (stream_ && !streamDone_)
+        DetachStreamRow();
+    DropStream();
     std::optional<int64_t> current;
     if (materialized_ && pos_ < order_.size())
         current = rowids_[order_[pos_]];
@@ -492,12 +597,26 @@ void TTableCursor::SetSort(const std::string& sort) {
 
 void TTableCursor::First() {
     RequireActive("move to the first row");
-    Materialize();
-    pos_ = 0;
+    if (materialized_) {
+        pos_ = 0;
+        return;
+    }
+    DropStream();
+    detached_.reset();
+    detachedDeleted_ = false;
+    StartStream();
 }
 
 void TTableCursor::Next() {
     RequireActive("move to the next row");
+    // A walk steps on; so does one not begun yet, which stands on the first row.
+    if (!materialized_ && !stream_ && !detached_)
+        StartStream();
+    if (stream_) {
+        if (!streamDone_)
+            StepStream();
+        return;
+    }
     Materialize();
     if (pos_ < order_.size())
         ++pos_;
@@ -506,6 +625,7 @@ void TTableCursor::Next() {
 void TTableCursor::Last() {
     RequireActive("move to the last row");
     if (!materialized_) {
+        DropStream();
         detached_ = QueryOneRow("", 0, true);
         detachedDeleted_ = false;
         if (detached_)
@@ -540,6 +660,7 @@ bool TTableCursor::Locate(const std::string& column, int64_t value) {
         auto row = QueryOneRow(Quote(columns_[field]) + " = ?", value, false);
         if (!row)
             return false;
+        DropStream();
         detached_ = std::move(row);
         detachedDeleted_ = false;
         return true;
@@ -564,7 +685,7 @@ bool TTableCursor::Locate(const std::string& column, int64_t value) {
 }
 
 int32_t TTableCursor::AsInteger(int field) {
-    const TFieldValue& v = CurrentValues()[ValidField(field)];
+    const Cell v = CurrentCell(field);
     const std::string& column = columns_[field];
     int64_t result = 0;
     switch (v.kind) {
@@ -581,10 +702,10 @@ int32_t TTableCursor::AsInteger(int field) {
     case TFieldValue::Text: {
         errno = 0;
         char* end = nullptr;
-        const long long parsed = std::strtoll(v.s.c_str(), &end, 10);
+        const long long parsed = std::strtoll(v.s.data(), &end, 10);
         if (v.s.empty() || errno != 0 || *end != '\0')
-            throw StoreError("Column " + column + " of table " + tableName_ + " holds \"" + v.s +
-                             "\", which is not an integer.");
+            throw StoreError("Column " + column + " of table " + tableName_ + " holds \"" +
+                             std::string(v.s) + "\", which is not an integer.");
         result = parsed;
     }
     }
@@ -596,7 +717,7 @@ int32_t TTableCursor::AsInteger(int field) {
 }
 
 double TTableCursor::AsFloat(int field) {
-    const TFieldValue& v = CurrentValues()[ValidField(field)];
+    const Cell v = CurrentCell(field);
     switch (v.kind) {
     case TFieldValue::Null:
         return 0;
@@ -608,21 +729,24 @@ double TTableCursor::AsFloat(int field) {
         break;
     }
     char* end = nullptr;
-    const double parsed = std::strtod(v.s.c_str(), &end);
+    const double parsed = std::strtod(v.s.data(), &end);
     if (v.s.empty() || *end != '\0')
         throw StoreError("Column " + columns_[field] + " of table " + tableName_ + " holds \"" +
-                         v.s + "\", which is not a number.");
+                         std::string(v.s) + "\", which is not a number.");
     return parsed;
 }
 
 std::string TTableCursor::TakeString(int field) {
-    const TFieldValue* values = CurrentValues();
-    TFieldValue& v = const_cast<TFieldValue&>(values[ValidField(field)]);
-    return v.kind == TFieldValue::Text ? std::move(v.s) : AsString(field);
+    if (const TFieldValue* values = CurrentValues()) {
+        TFieldValue& v = const_cast<TFieldValue&>(values[ValidField(field)]);
+        if (v.kind == TFieldValue::Text)
+            return std::move(v.s);
+    }
+    return AsString(field);
 }
 
 std::string TTableCursor::AsString(int field) {
-    const TFieldValue& v = CurrentValues()[ValidField(field)];
+    const Cell v = CurrentCell(field);
     switch (v.kind) {
     case TFieldValue::Null:
         return {};
@@ -636,7 +760,7 @@ std::string TTableCursor::AsString(int field) {
     case TFieldValue::Text:
         break;
     }
-    return v.s;
+    return std::string(v.s);
 }
 
 void TTableCursor::Append() {
@@ -647,6 +771,8 @@ void TTableCursor::Append() {
 
 void TTableCursor::Edit() {
     CurrentValues();
+    if (stream_)
+        DetachStreamRow();
     mode_ = EditMode::Edit;
     pending_.clear();
 }
@@ -710,6 +836,9 @@ void TTableCursor::Post() {
         sql = "UPDATE " + Quote(tableName_) + " SET " + sets + " WHERE rowid = ?";
     }
     sql += " RETURNING rowid";
+    // An appended row becomes the current one: a walk under way ends before the table changes.
+    if (mode_ == EditMode::Append)
+        DropStream();
 
     const int64_t editedRowid = mode_ == EditMode::Edit ? CurrentRowid() : 0;
     Statement write(db_, sql, Cache());
@@ -754,6 +883,9 @@ void TTableCursor::Post() {
 
 void TTableCursor::Delete() {
     const int64_t rowid = CurrentRowid();
+    // The walk goes on after the deleted row once the table is read.
+    if (stream_)
+        DetachStreamRow();
     mode_ = EditMode::Browse;
     pending_.clear();
     Statement remove(db_, "DELETE FROM " + Quote(tableName_) + " WHERE rowid = ?", Cache());

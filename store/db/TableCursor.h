@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -27,10 +28,13 @@ struct TFieldValue {
 // The table cursor every window works through: close it, name a table, open it, walk,
 // locate, read, append, edit, post or delete, close it again.
 //
-// Opening does not read the table. Rows are read in one pass the first time the walk
-// needs them; until then a locate or a move to the last row asks the database for that
-// one row, so a single-row change on a large table stays cheap. Outside StartTransaction,
-// Post and Delete are each their own transaction, durable when they return.
+// Opening does not read the table. A walk from the first row steps through the rows as SQLite
+// reads them, holding only the row it stands on, so reading a large table into records copies
+// each value once. A locate or a move to the last row asks the database for that one row, so
+// a single-row change on a large table stays cheap. Only a use that needs the rows at hand
+// (a walk that goes on after a locate, a write or a delete, or many locates) reads the whole
+// table into the cursor, and Close gives that memory back. Outside StartTransaction, Post and
+// Delete are each their own transaction, durable when they return.
 class TTableCursor {
 public:
     TTableCursor() = default;
@@ -69,8 +73,8 @@ public:
     int32_t AsInteger(int field);
     double AsFloat(int field);
     std::string AsString(int field);
-    // AsString for a walk that reads each value of a row once: a text is moved out of the
-    // read table instead of copied, and that value of the row reads empty afterwards.
+    // AsString for a walk that reads each value of a row once: a text the cursor holds is
+    // moved out instead of copied, and that value of the row may read empty afterwards.
     std::string TakeString(int field);
 
     void Append();
@@ -103,6 +107,13 @@ private:
         int64_t rowid = 0;
         std::vector<TFieldValue> values;
     };
+    // A value of the current row, wherever the cursor holds it. A text is followed by a NUL.
+    struct Cell {
+        TFieldValue::Kind kind = TFieldValue::Null;
+        int64_t i = 0;
+        double d = 0;
+        std::string_view s;
+    };
     enum class EditMode { Browse, Append, Edit };
 
     sqlite3* Connect();
@@ -113,10 +124,18 @@ private:
     void RequireActive(const char* operation) const;
     [[noreturn]] void Fail(const std::string& what) const;
     void Materialize();
+    void ForgetTable();
     void OrderRows();
     void PlaceAfterDeleted();
-    // The current row's values (one per column) and its rowid.
+    void StartStream();
+    void StepStream();
+    void DropStream();
+    // Leaves the walk for the row it stands on, held as the detached row.
+    void DetachStreamRow();
+    Row StreamRow() const;
+    // The current row's values (one per column) and its rowid; none while the walk steps.
     const TFieldValue* CurrentValues();
+    Cell CurrentCell(int field);
     int64_t CurrentRowid();
     size_t ValidField(int field) const;
     const TFieldValue* Cells(size_t row) const { return cells_.data() + row * columns_.size(); }
@@ -148,6 +167,11 @@ private:
     std::vector<TFieldValue> cells_;
     std::vector<size_t> order_;
     size_t pos_ = 0;
+
+    // The walk stepping through the rows in the current order before the table is read; done
+    // once it went past the last row.
+    sqlite3_stmt* stream_ = nullptr;
+    bool streamDone_ = false;
 
     // Before the table is read: the row that a locate or Last found, or the row that was
     // deleted from under the cursor (the cursor then stands on the row after it).
