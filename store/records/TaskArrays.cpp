@@ -144,8 +144,7 @@ void TTaskArrays::MarkDone(int32_t id) {
 int TTaskArrays::SortByColumn(int column, int32_t sortOrder, std::optional<int32_t> focusedId) {
     SortOrder = sortOrder;
     const int kind = column + 1;
-    SortTasks(shown_,
-              [kind](const TMyRec2& a, const TMyRec2& b) { return CompareTasks(a, b, kind); });
+    SortTasksByColumn(shown_, kind);
     Notify({{TRowChange::Reset}});
     return focusedId ? FindTask(shown_, *focusedId) : -1;
 }

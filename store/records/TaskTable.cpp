@@ -99,8 +99,7 @@ void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder
     if (sortByColumn) {
         SortOrder = sortOrder;
         const int kind = sortColumn + 1;
-        SortTasks(shown,
-                  [kind](const TMyRec2& a, const TMyRec2& b) { return CompareTasks(a, b, kind); });
+        SortTasksByColumn(shown, kind);
     }
     allTasks = std::move(all);
     shownTasks = std::move(shown);

@@ -182,6 +182,105 @@ TEST_F(OrderingTest, SortTasksMatchesTheExchangeSortOnRandomDataWithManyTies) {
     }
 }
 
+// The column sort copies the compared fields; it must order exactly as sorting the records
+// does, also with names that share long beginnings, dates before 1899-12-30, and marks and
+// flags other than 0 and 1, with which the comparison is no strict order and only the same
+// comparisons give the same order.
+TEST_F(OrderingTest, SortTasksByColumnOrdersAsSortTasksOnAwkwardData) {
+    std::mt19937 random(4242);
+    const std::string names[] = {"",
+                                 "Task number 1",
+                                 "Task number 10",
+                                 "Task number 1\x01",
+                                 std::string("Task\0 a", 7),
+                                 std::string("Task\0", 5),
+                                 "Task",
+                                 "\xC3\xA9t\xC3\xA9",
+                                 "task"};
+    const double dates[] = {-2.75, -2.25, -1.5, -0.5, 0, 0.25, 45000, 45000.5, 45001};
+    for (int round = 0; round < 8; ++round) {
+        std::vector<TMyRec2> tasks;
+        for (int id = 1; id <= 300; ++id) {
+            TMyRec2 t = Task(id, names[random() % 9],
+                             static_cast<int>(random() % 5 == 0 ? 2 : random() % 2));
+            t.intPriority = static_cast<int>(random() % 3);
+            t.intPos = static_cast<int>(random() % 4) - 1;
+            t.intReminder = static_cast<int>(random() % 7 == 0 ? 2 : random() % 2);
+            t.datetimeReminder = dates[random() % 9];
+            t.intDue = static_cast<int>(random() % 2);
+            t.dateDue = dates[random() % 9];
+            tasks.push_back(t);
+        }
+        for (int kind = 1; kind <= 5; ++kind)
+            for (int order : {-1, 1})
+                for (int bottom : {0, 1}) {
+                    SortOrder = order;
+                    DoneBottom = bottom;
+                    auto expected = tasks;
+                    SortBy(expected, kind);
+                    auto actual = tasks;
+                    SortTasksByColumn(actual, kind);
+                    ASSERT_EQ(Ids(actual), Ids(expected))
+                        << "kind " << kind << " order " << order << " bottom " << bottom;
+                    tasks = actual;
+                }
+    }
+}
+
+TEST_F(OrderingTest, SortTasksByColumnMatchesTheExchangeSortWhereTheOrderIsStrict) {
+    std::mt19937 random(77);
+    std::vector<TMyRec2> tasks;
+    for (int id = 1; id <= 400; ++id) {
+        TMyRec2 t =
+            Task(id, "Name " + std::to_string(random() % 40), static_cast<int>(random() % 2));
+        t.intPriority = static_cast<int>(random() % 2);
+        t.intPos = static_cast<int>(random() % 5);
+        t.intReminder = static_cast<int>(random() % 2);
+        t.datetimeReminder = -3 + static_cast<double>(random() % 24) / 4;
+        t.intDue = static_cast<int>(random() % 2);
+        t.dateDue = 45000 + static_cast<double>(random() % 8) / 2;
+        tasks.push_back(t);
+    }
+    for (int kind = 1; kind <= 5; ++kind)
+        for (int order : {-1, 1}) {
+            SortOrder = order;
+            auto expected = tasks;
+            ReferenceExchangeSort(expected, [kind](const TMyRec2& a, const TMyRec2& b) {
+                return CompareTasks(a, b, kind);
+            });
+            auto actual = tasks;
+            SortTasksByColumn(actual, kind);
+            ASSERT_EQ(Ids(actual), Ids(expected)) << "kind " << kind << " order " << order;
+            tasks = actual;
+        }
+    SortOrder = 0;
+    auto unsorted = tasks;
+    SortTasksByColumn(unsorted, 1);
+    EXPECT_EQ(Ids(unsorted), Ids(tasks));
+}
+
+// Reminders compare by calendar year, month and day before the full value.
+TEST_F(OrderingTest, RemindersCompareAsTheirCalendarDaysDo) {
+    const double values[] = {-400.75, -31.5, -1.75, -1.25, -0.75, -0.25,    0,
+                             0.75,    1.25,  59.5,  60.1,  61,    45000.99, 45001.01};
+    for (double x : values)
+        for (double y : values) {
+            TMyRec2 a = Task(1), b = Task(2);
+            a.intReminder = b.intReminder = 1;
+            a.datetimeReminder = x;
+            b.datetimeReminder = y;
+            const TCalendarDate dx = DecodeDate(x), dy = DecodeDate(y);
+            const auto day = [](const TCalendarDate& d) {
+                return d.year * 10000 + d.month * 100 + d.day;
+            };
+            const int expected = day(dx) != day(dy) ? (day(dx) < day(dy) ? -1 : 1)
+                                 : x < y            ? -1
+                                 : x > y            ? 1
+                                                    : 0;
+            EXPECT_EQ(CompareTasks(a, b, 4), expected) << x << " " << y;
+        }
+}
+
 TEST(FormatTwoDecimals, GivesTwoDecimalsAndKeepsTheSign) {
     EXPECT_EQ(FormatTwoDecimals(21), "21.00");
     EXPECT_EQ(FormatTwoDecimals(29.7), "29.70");
