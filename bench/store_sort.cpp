@@ -2,7 +2,6 @@
 
 #include "bench/BenchData.h"
 #include "store/funUnit.h"
-#include "store/records/Reminders.h"
 #include "store/records/TaskArrays.h"
 #include "tests/store/ReferenceSort.h"
 
@@ -61,13 +60,3 @@ static void BM_ReferenceExchangeSort(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReferenceExchangeSort)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-// One reminder scan over all tasks when none is due: it runs every 10 s.
-static void BM_ReminderScanNoneDue(benchmark::State& state) {
-    auto tasks = RandomTasks(static_cast<int>(state.range(0)));
-    for (TMyRec2& t : tasks)
-        t.datetimeReminder += 100000;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(FindDueTask(tasks, 0, 46000));
-}
-BENCHMARK(BM_ReminderScanNoneDue)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);

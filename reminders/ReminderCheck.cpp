@@ -58,7 +58,7 @@ void TReminderCheck::ResumeReminderCheck() {
 void TReminderCheck::Timer3Timer() {
     Timer3->stop();
     const std::vector<TMyRec2>& tasks = tasks_.AllTasks();
-    const int k = FindDueTask(tasks, ReminderPos + 1, Now());
+    const int k = tasks_.NextDueTask(ReminderPos + 1, Now());
     if (k < 0) {
         ReminderPos = -1;
         Timer3->start();
