@@ -292,6 +292,19 @@ bool TTableCursor::HasTable(const std::string& table) {
     });
 }
 
+int64_t TTableCursor::QueryNumber(const std::string& sql) {
+    return OnConnection([&](sqlite3* db) {
+        Statement query(db, sql, nullptr);
+        const int rc = query.Prepared() ? sqlite3_step(query.get()) : SQLITE_ERROR;
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            throw StoreError("Cannot read the database " + databasePath_ + ": " +
+                                 sqlite3_errmsg(db) + ".",
+                             FileDamaged(db));
+        return rc == SQLITE_ROW ? static_cast<int64_t>(sqlite3_column_int64(query.get(), 0))
+                                : int64_t{0};
+    });
+}
+
 void TTableCursor::Execute(const std::string& sql) {
     OnConnection([&](sqlite3* db) {
         if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
@@ -480,7 +493,8 @@ const TFieldValue* TTableCursor::CurrentValues() {
 }
 
 TTableCursor::Cell TTableCursor::CurrentCell(int field) {
-    const TFieldValue* values = CurrentValues();
+    // A walk reads its row straight from the statement: the common case goes first.
+    const TFieldValue* values = stream_ && !streamDone_ ? nullptr : CurrentValues();
     const size_t index = ValidField(field);
     Cell cell;
     if (values) {

@@ -98,6 +98,9 @@ public:
     // Runs SQL that returns no rows (a CREATE TABLE IF NOT EXISTS, say) the way HasTable asks.
     // Throws StoreError.
     void Execute(const std::string& sql);
+    // Runs a query that answers one number (a count, say) the way HasTable asks: the first
+    // column of its first row, 0 when there is no row. Throws StoreError.
+    int64_t QueryNumber(const std::string& sql);
     // Test seam: runs right after every commit that took, as another program taking the file
     // at that moment would.
     void SetAfterCommit(std::function<void()> hook) { afterCommit_ = std::move(hook); }

@@ -45,6 +45,7 @@ std::vector<TMyRec2> ReadAllTasks(TDM& dm) {
     // category id) in table order answers, as a locate from the first row would.
     OpenTable(table, "t_note");
     std::unordered_map<int32_t, std::string> notes;
+    notes.reserve(static_cast<size_t>(table.RecordCount()));
     const int noteTask = table.FieldIndex("idTask"), noteText = table.FieldIndex("strNote");
     for (table.First(); !table.Eof(); table.Next())
         notes.try_emplace(table.AsInteger(noteTask), table.TakeString(noteText));
