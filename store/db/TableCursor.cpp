@@ -72,8 +72,8 @@ private:
     int rc_ = SQLITE_OK;
 };
 
-TFieldValue ColumnValue(sqlite3_stmt* stmt, int column) {
-    TFieldValue v;
+TFieldView ColumnView(sqlite3_stmt* stmt, int column) {
+    TFieldView v;
     switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_INTEGER:
         v.kind = TFieldValue::Integer;
@@ -88,9 +88,20 @@ TFieldValue ColumnValue(sqlite3_stmt* stmt, int column) {
     default: {
         v.kind = TFieldValue::Text;
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-        v.s.assign(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, column)));
+        v.s = std::string_view(text ? text : "",
+                               static_cast<size_t>(sqlite3_column_bytes(stmt, column)));
     }
     }
+    return v;
+}
+
+TFieldValue ColumnValue(sqlite3_stmt* stmt, int column) {
+    const TFieldView view = ColumnView(stmt, column);
+    TFieldValue v;
+    v.kind = view.kind;
+    v.i = view.i;
+    v.d = view.d;
+    v.s = view.s;
     return v;
 }
 
@@ -492,40 +503,20 @@ const TFieldValue* TTableCursor::CurrentValues() {
     return materialized_ ? Cells(order_[pos_]) : detached_->values.data();
 }
 
-TTableCursor::Cell TTableCursor::CurrentCell(int field) {
+TFieldView TTableCursor::CurrentCell(int field) {
     // A walk reads its row straight from the statement: the common case goes first.
     const TFieldValue* values = stream_ && !streamDone_ ? nullptr : CurrentValues();
     const size_t index = ValidField(field);
-    Cell cell;
-    if (values) {
-        const TFieldValue& v = values[index];
-        cell.kind = v.kind;
-        cell.i = v.i;
-        cell.d = v.d;
-        cell.s = v.s;
-        return cell;
-    }
-    // The walk's row, read where SQLite holds it: column 0 is the rowid.
-    const int column = static_cast<int>(index) + 1;
-    switch (sqlite3_column_type(stream_, column)) {
-    case SQLITE_INTEGER:
-        cell.kind = TFieldValue::Integer;
-        cell.i = sqlite3_column_int64(stream_, column);
-        break;
-    case SQLITE_FLOAT:
-        cell.kind = TFieldValue::Real;
-        cell.d = sqlite3_column_double(stream_, column);
-        break;
-    case SQLITE_NULL:
-        break;
-    default: {
-        cell.kind = TFieldValue::Text;
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stream_, column));
-        cell.s = std::string_view(text ? text : "",
-                                  static_cast<size_t>(sqlite3_column_bytes(stream_, column)));
-    }
-    }
-    return cell;
+    if (!values)
+        // Column 0 of the walk is the rowid.
+        return ColumnView(stream_, static_cast<int>(index) + 1);
+    const TFieldValue& v = values[index];
+    TFieldView view;
+    view.kind = v.kind;
+    view.i = v.i;
+    view.d = v.d;
+    view.s = v.s;
+    return view;
 }
 
 int64_t TTableCursor::CurrentRowid() {
@@ -699,7 +690,7 @@ bool TTableCursor::Locate(const std::string& column, int64_t value) {
 }
 
 int32_t TTableCursor::AsInteger(int field) {
-    const Cell v = CurrentCell(field);
+    const TFieldView v = CurrentCell(field);
     const std::string& column = columns_[field];
     int64_t result = 0;
     switch (v.kind) {
@@ -731,7 +722,7 @@ int32_t TTableCursor::AsInteger(int field) {
 }
 
 double TTableCursor::AsFloat(int field) {
-    const Cell v = CurrentCell(field);
+    const TFieldView v = CurrentCell(field);
     switch (v.kind) {
     case TFieldValue::Null:
         return 0;
@@ -760,7 +751,7 @@ std::string TTableCursor::TakeString(int field) {
 }
 
 std::string TTableCursor::AsString(int field) {
-    const Cell v = CurrentCell(field);
+    const TFieldView v = CurrentCell(field);
     switch (v.kind) {
     case TFieldValue::Null:
         return {};

@@ -25,6 +25,14 @@ struct TFieldValue {
     std::string s;
 };
 
+// A value where it is held, its text not copied and followed by a NUL.
+struct TFieldView {
+    TFieldValue::Kind kind = TFieldValue::Null;
+    int64_t i = 0;
+    double d = 0;
+    std::string_view s;
+};
+
 // The table cursor every window works through: close it, name a table, open it, walk,
 // locate, read, append, edit, post or delete, close it again.
 //
@@ -110,13 +118,6 @@ private:
         int64_t rowid = 0;
         std::vector<TFieldValue> values;
     };
-    // A value of the current row, wherever the cursor holds it. A text is followed by a NUL.
-    struct Cell {
-        TFieldValue::Kind kind = TFieldValue::Null;
-        int64_t i = 0;
-        double d = 0;
-        std::string_view s;
-    };
     enum class EditMode { Browse, Append, Edit };
 
     sqlite3* Connect();
@@ -138,7 +139,8 @@ private:
     Row StreamRow() const;
     // The current row's values (one per column) and its rowid; none while the walk steps.
     const TFieldValue* CurrentValues();
-    Cell CurrentCell(int field);
+    // A value of the current row, wherever the cursor holds it.
+    TFieldView CurrentCell(int field);
     int64_t CurrentRowid();
     size_t ValidField(int field) const;
     const TFieldValue* Cells(size_t row) const { return cells_.data() + row * columns_.size(); }
