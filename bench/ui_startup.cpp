@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "app/Application.h"
+#include "app/InstanceServer.h"
 #include "app/ProgramWindows.h"
 #include "bench/BenchData.h"
 #include "bench/HandWrittenLoad.h"
@@ -140,9 +141,14 @@ void BM_StartupMemory(benchmark::State& state) {
 BENCHMARK(BM_StartupMemory)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // A started program left alone for a minute, its window shown and the reminder check running
-// with no reminder due: the processor time it takes, every thread counted ("cpu_ms_per_min").
+// with no reminder due, with the entry's listener for a second start (second argument 1) or
+// without it (0): the processor time it takes, every thread counted ("cpu_ms_per_min").
 void BM_IdleMinute(benchmark::State& state) {
     TDM& dm = BenchDatabase(static_cast<int>(state.range(0)));
+    // The listener looks at its socket every second.
+    TInstanceServer instanceServer(QString::fromStdString(dm.DatabasePath()));
+    if (state.range(1) == 1)
+        instanceServer.Listen();
     // Before every reminder of the database.
     SetNowSource([] { return EncodeDate(2020, 1, 1); });
     for (auto _ : state) {
@@ -157,7 +163,11 @@ void BM_IdleMinute(benchmark::State& state) {
     }
     SetNowSource({});
 }
-BENCHMARK(BM_IdleMinute)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IdleMinute)
+    ->ArgsProduct({{1000000}, {0, 1}})
+    ->ArgNames({"tasks", "listener"})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -169,6 +179,7 @@ int main(int argc, char** argv) {
     for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
         const QString folder = home.filePath(variable);
         QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv(variable, folder.toUtf8());
     }
     TApplication application(argc, argv);
