@@ -12,7 +12,7 @@ PACKAGES=(g++ cmake ninja-build pkg-config libsqlite3-dev qt6-base-dev qt6-multi
           python3 dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin
           qtkeychain-qt6-dev qt6-wayland radicale xandikos python3-caldav vdirsyncer
           dbus dbus-x11 dunst at-spi2-core python3-pyatspi weston
-          scdoc groff-base man-db bash-completion zsh fish ccache clang-format)
+          scdoc groff-base man-db bash-completion zsh fish ccache clang-format openssl)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -4,6 +4,7 @@
 
 #include "resources/Pictures.h"
 #include "store/settings/ProgramInfo.h"
+#include "uikit/Accessibility.h"
 #include "uikit/Reporting.h"
 
 namespace {
@@ -23,6 +24,8 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setDesktopFileName(ProgramId);
     // Every window and message box without an icon of its own takes this one.
     setWindowIcon(ProgramIcon());
+    // The frame buttons and menu labels are buttons to a screen reader from the first window.
+    InstallAccessibleInterfaces();
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

@@ -10,6 +10,8 @@
 #include <QLocalSocket>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 // A running program answers at once; a wait much longer would only delay a start that has to
@@ -93,6 +95,24 @@ void TInstanceServer::ReadLines(QLocalSocket* client) {
     // (searching an ever longer buffer for the break would cost more at every read).
     if (client->bytesAvailable() > MaxLineLength)
         client->abort();
+}
+
+QString ShowRequest(const QString& activationToken) {
+    const QString show = QStringLiteral("show");
+    const bool carried =
+        !activationToken.isEmpty() &&
+        show.size() + 1 + activationToken.size() <= TInstanceServer::MaxLineLength &&
+        std::all_of(activationToken.begin(), activationToken.end(),
+                    [](QChar c) { return c.unicode() > 32 && c.unicode() < 127; });
+    return carried ? show + ' ' + activationToken : show;
+}
+
+bool IsShowRequest(const QString& line, QString* token) {
+    const QStringList words = line.split(' ', Qt::SkipEmptyParts);
+    if (words.isEmpty() || words.front() != "show" || words.size() > 2)
+        return false;
+    *token = words.size() == 2 ? words.back() : QString();
+    return true;
 }
 
 bool HandOverToRunningProgram(const QString& databasePath, const QString& line) {

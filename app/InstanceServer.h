@@ -52,3 +52,11 @@ private:
 // Hands this start over to a program already running on the database, sending it the line
 // (none: only asks whether one runs). True when one took it: this start then exits.
 bool HandOverToRunningProgram(const QString& databasePath, const QString& line);
+
+// The line a second start sends to see the window: "show", then a space and the launcher's
+// activation token (XDG_ACTIVATION_TOKEN) when there is one a line can carry: printable,
+// without spaces, and short enough for the line.
+QString ShowRequest(const QString& activationToken);
+// Whether a line asks to see the window; token receives the activation token it carries, or
+// an empty text.
+bool IsShowRequest(const QString& line, QString* token);

@@ -17,9 +17,13 @@ int main(int argc, char* argv[]) {
 
     TDM dataModule(ResolveProgramFolders(TApplication::applicationDirPath().toStdString()));
     // A second start on the same database hands over: without an argument the running
-    // program shows its window; with one (the start at log-on) this start just ends.
+    // program shows its window, with the token the launcher gave this start to bring a window
+    // forward (Wayland); with one (the start at log-on) this start just ends.
     const QString database = QString::fromStdString(dataModule.DatabasePath());
-    if (HandOverToRunningProgram(database, argc > 1 ? QString() : QStringLiteral("show")))
+    const QString activationToken = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+    // The token is for this start's window alone, never for the programs it opens later.
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    if (HandOverToRunningProgram(database, argc > 1 ? QString() : ShowRequest(activationToken)))
         return 0;
     TInstanceServer instanceServer(database);
     // Without a socket of its own the program still runs: only the hand-over is lost.
@@ -33,6 +37,8 @@ int main(int argc, char* argv[]) {
     TStartOptions start;
     start.startedWithArgument = argc > 1;
     start.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    start.tokenActivation = TApplication::platformName().startsWith("wayland");
+    start.activationToken = activationToken;
     TProgramWindows windows(dataModule, start);
     TForm1& mainWindow = windows.MainWindow();
     QObject::connect(&instanceServer, &TInstanceServer::lineReceived, &mainWindow,

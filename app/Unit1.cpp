@@ -23,6 +23,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMenu>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QUrl>
 
@@ -83,6 +84,7 @@ void TForm1::FormCreate() {
     PlacePanel1();
 
     CreateMenuLabels();
+    CreateMenuKeys();
     CreateCategoryMenu();
     ConnectReporting(Form2, &TForm2::CategoriesChanged, this, [this] {
         LoadCategoryMenu();
@@ -100,10 +102,11 @@ void TForm1::CreateMenuLabels() {
     // Each label is as wide as its text measures in the font the layout was made with; the
     // stand-in font measures a pixel or two off, and the places the user knows win.
     int left = 15;
-    auto make = [&](const QString& text, const char* name, int width) {
+    auto make = [&](const QString& text, const char* name, int width, const char* does) {
         auto* label = new TMyLabel(this);
         label->setObjectName(name);
         label->setText(text);
+        label->setAccessibleDescription(does);
         label->setFont(font);
         SetTextColour(label, MenuLabelColour);
         label->adjustSize();
@@ -115,11 +118,11 @@ void TForm1::CreateMenuLabels() {
                 [label] { SetTextColour(label, MenuLabelColour); });
         return label;
     };
-    Label6 = make("Category", "Label6", 50);
-    LabelOptions = make("Options", "LabelOptions", 43);
-    LabelHelp = make("Help", "LabelHelp", 24);
-    LabelAbout = make("About", "LabelAbout", 33);
-    LabelExit = make("Exit", "LabelExit", 19);
+    Label6 = make("Category", "Label6", 50, "Shows the category filter menu (Alt+C)");
+    LabelOptions = make("Options", "LabelOptions", 43, "Opens the options (Alt+O)");
+    LabelHelp = make("Help", "LabelHelp", 24, "Opens the help (F1)");
+    LabelAbout = make("About", "LabelAbout", 33, "Opens the about window (Alt+A)");
+    LabelExit = make("Exit", "LabelExit", 19, "Ends the program (Ctrl+Q)");
     // Nothing follows "Exit": it may take the room its text needs, or its last letter is cut.
     LabelExit->resize(qMax(LabelExit->width(), LabelExit->sizeHint().width()), LabelExit->height());
     ConnectReporting(Label6, &TMyLabel::clicked, this, &TForm1::Label6Click);
@@ -127,6 +130,21 @@ void TForm1::CreateMenuLabels() {
     ConnectReporting(LabelHelp, &TMyLabel::clicked, this, &TForm1::HelpClick);
     ConnectReporting(LabelAbout, &TMyLabel::clicked, this, &TForm1::AboutClick);
     ConnectReporting(LabelExit, &TMyLabel::clicked, this, &TForm1::Exit1Click);
+}
+
+// The labels draw no underlined letter, so their keys are the usual ones of a menu bar's
+// entries, and F1 for the help; each does what a click on its label does.
+void TForm1::CreateMenuKeys() {
+    const std::pair<QKeySequence, TMyLabel*> keys[] = {
+        {QKeySequence(Qt::ALT | Qt::Key_C), Label6},
+        {QKeySequence(Qt::ALT | Qt::Key_O), LabelOptions},
+        {QKeySequence(Qt::Key_F1), LabelHelp},
+        {QKeySequence(Qt::ALT | Qt::Key_H), LabelHelp},
+        {QKeySequence(Qt::ALT | Qt::Key_A), LabelAbout},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), LabelExit},
+    };
+    for (const auto& [key, label] : keys)
+        connect(new QShortcut(key, this), &QShortcut::activated, label, &TMyLabel::Click);
 }
 
 void TForm1::CreateCategoryMenu() {
@@ -183,10 +201,15 @@ void TForm1::CreateTrayIcon() {
 }
 
 void TForm1::ShowAtStartup() {
-    if (TrayIcon1Startup())
+    if (TrayIcon1Startup()) {
         show();
-    else if (!options_.trayAvailable)
+        // The launcher's token brings the first window up in front of the one it was started
+        // from.
+        if (options_.tokenActivation)
+            ActivateWithToken(this, options_.activationToken);
+    } else if (!options_.trayAvailable) {
         HideIntoTray();
+    }
 }
 
 void TForm1::LoadCategoryMenu() {
@@ -206,6 +229,13 @@ void TForm1::LoadCategoryMenu() {
         item->setVisible(i < shown);
         item->setText(i < shown ? captions[static_cast<int>(i) + 1] : QString());
     }
+}
+
+std::string TForm1::CategoryName(int32_t id) const {
+    for (const TMyRec1& category : MenuCategories)
+        if (category.id == id)
+            return category.strName;
+    return {};
 }
 
 void TForm1::Label6Click() {

@@ -32,6 +32,12 @@ struct TStartOptions {
     bool startedWithArgument = false;
     // Without a notification area the window minimizes where it would hide.
     bool trayAvailable = true;
+    // The window system lets a window come forward only with an activation token from the
+    // launcher (Wayland): a second start hands its token over, and a window that did not come
+    // forward with it is shown anew.
+    bool tokenActivation = false;
+    // The activation token the launcher gave this start, if any.
+    QString activationToken{};
 };
 
 // The windows the main window and its task list open, each made once before the main window.
@@ -75,9 +81,12 @@ public:
     void AboutClick();
     void Exit1Click();
     void ShowOrganizer() override;
-    // A line from another program on the socket: "show" from a second start, "reload" from
-    // the command-line tools.
+    // A line from another program on the socket: "show" (with the launcher's activation
+    // token when it had one) from a second start, "reload" from the command-line tools.
     void RemoteRequest(const QString& line);
+    // How long a window asked to come forward has to become the active one before it is
+    // shown anew.
+    static constexpr int ActivationWaitMs = 500;
     // The private close-editor request: 0 closes an open task editor like its own close
     // button; any other value does nothing.
     void WMCloseEditor(qintptr lParam);
@@ -87,6 +96,7 @@ public:
     void PauseReminderCheck() override;
     void ResumeReminderCheck() override;
     int32_t CategoryShown() const override { return ShownCategory; }
+    std::string CategoryName(int32_t id) const override;
     void ReloadTaskList() override;
 
     bool ExitRequested = false;
@@ -116,6 +126,7 @@ private:
     void FormCreate();
     void FormShow();
     void CreateMenuLabels();
+    void CreateMenuKeys();
     void CreateCategoryMenu();
     void CreateTrayIcon();
     void PlacePanel1();
@@ -127,7 +138,9 @@ private:
     bool OfferSoundBackup(const QString& problem);
     void DailyBackupDone(const QString& failure, bool damaged);
     void ReportBackupFailure(const QString& failure, bool damaged);
-    void ShowFromAnotherStart();
+    void ShowFromAnotherStart(const QString& activationToken);
+    void ActivateWithToken(QWidget* window, const QString& activationToken);
+    void ShowAnewUnlessActive();
     void ReloadFromOutside();
 
     TDM& dm_;

@@ -2,18 +2,20 @@
 
 #include "app/Unit1.h"
 
+#include "app/InstanceServer.h"
 #include "tasklist/Unit2.h"
 #include "uikit/Reporting.h"
 
 #include <QApplication>
 #include <QTimer>
+#include <QWindow>
 
 // What other programs ask of the running one through its socket: a second start asks to see
 // the window, the command-line tools to read the file again after they changed it.
 
 void TForm1::RemoteRequest(const QString& line) {
-    if (line == "show")
-        ShowFromAnotherStart();
+    if (QString token; IsShowRequest(line, &token))
+        ShowFromAnotherStart(token);
     else if (line == "reload")
         ReloadFromOutside();
 }
@@ -22,15 +24,45 @@ void TForm1::ReloadTaskList() {
     Form2->LoadTasks(Form2->LoadedCategory);
 }
 
-void TForm1::ShowFromAnotherStart() {
-    if (!MainShown) {
+void TForm1::ShowFromAnotherStart(const QString& activationToken) {
+    if (!MainShown)
         ShowOrganizer();
+    else if (isMinimized())
+        showNormal();
+    // A window open over the main window (the editor, a message box) is where the user was:
+    // it is the one that comes forward.
+    QWidget* front = QApplication::activeModalWidget();
+    if (!front)
+        front = this;
+    front->raise();
+    if (!options_.tokenActivation) {
+        front->activateWindow();
         return;
     }
-    if (isMinimized())
-        showNormal();
-    raise();
-    activateWindow();
+    ActivateWithToken(front, activationToken);
+    // The window system says nothing of a refused activation, and a minimized window cannot
+    // ask to be restored: a window still not active after a moment is shown anew, as a new
+    // window comes up in front.
+    QTimer::singleShot(ActivationWaitMs, this, &TForm1::ShowAnewUnlessActive);
+}
+
+void TForm1::ActivateWithToken(QWidget* window, const QString& activationToken) {
+    // Qt's Wayland shell hands the token in the environment to the compositor as the window
+    // asks to be activated, and uses it once; a compositor without activation leaves it, and
+    // it must not be handed on to programs started later.
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    if (QWindow* handle = window->windowHandle())
+        handle->requestActivate();
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+}
+
+void TForm1::ShowAnewUnlessActive() {
+    // Hiding a modal window would end it; a main window under one is left as it is.
+    if (QApplication::activeWindow() || QApplication::activeModalWidget())
+        return;
+    hide();
+    showNormal();
 }
 
 void TForm1::ReloadFromOutside() {

@@ -85,6 +85,7 @@ void TForm15::CreateControls() {
     VST->setObjectName("VST");
     VST->setGeometry(20, 72, 310, 264);
     VST->setHorizontalHeaderLabels({"Categories"});
+    VST->setAccessibleName("Categories");
     VST->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     VST->horizontalHeader()->setStretchLastSection(true);
     VST->verticalHeader()->hide();

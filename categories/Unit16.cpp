@@ -35,6 +35,8 @@ void TForm16::CreateControls() {
     Edit1->setGeometry(27, 76, 322, 21);
     // A name is as long as the user makes it; the store keeps it whole.
     Edit1->setMaxLength(std::numeric_limits<int>::max());
+    Edit1->setAccessibleName("Category name");
+    Label2->setBuddy(Edit1);
 
     Label3 = MakeLabel(this, "Label3", "Select Icon:", 27, 112);
     // An exclusive group lets none be down until one is pressed, and keeps the one that is
@@ -50,6 +52,7 @@ void TForm16::CreateControls() {
         button->setIconSize(QSize(16, 16));
         button->setGeometry(27 + (n - 1) * 32, 132, 26, 26);
         button->setFocusPolicy(Qt::NoFocus);
+        button->setAccessibleName(QString("Icon %1, %2").arg(n).arg(CategoryIconName(n)));
         icons_->addButton(button, n);
         SpeedButtons[n - 1] = button;
     }

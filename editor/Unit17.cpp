@@ -49,6 +49,7 @@ TForm17::TForm17(TDM& dm, TMainWindowServices& mainWindow, QWidget* parent)
 void TForm17::FormCreate() {
     setFixedSize(408, 481);
     CreateControls();
+    NameControls();
     SetTabOrder();
 
     ConnectReporting(CheckBox1, &QCheckBox::toggled, this, &TForm17::CheckBox1Click);

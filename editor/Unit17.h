@@ -85,6 +85,7 @@ public:
 private:
     void FormCreate();
     void CreateControls();
+    void NameControls();
     void SetTabOrder();
     void FormShow() override;
     void FormClose() override;

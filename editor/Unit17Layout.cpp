@@ -18,6 +18,7 @@
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimeEdit>
 #include <QToolButton>
 
@@ -136,6 +137,25 @@ void TForm17::CreateControls() {
     BitBtn1 = MakeButton(this, "BitBtn1", "OK", 128, 416);
     BitBtn1->setDefault(true);
     BitBtn2 = MakeButton(this, "BitBtn2", "Cancel", 216, 416);
+}
+
+// Each field is named after its label, without the colon, and the labels point at their
+// fields; the check boxes and buttons are named by their captions.
+void TForm17::NameControls() {
+    Label2->setBuddy(Edit1);
+    Label3->setBuddy(ComboBox1);
+    Label4->setBuddy(Memo1);
+    Label5->setBuddy(ComboBox2);
+    Edit1->setAccessibleName("Task");
+    ComboBox1->setAccessibleName("Category");
+    Memo1->setAccessibleName("Note");
+    Memo1->verticalScrollBar()->setAccessibleName("Note scroll bar");
+    ComboBox2->setAccessibleName("Priority");
+    DateTimePicker1->setAccessibleName("Due date");
+    DateTimePicker2->setAccessibleName("Reminder time");
+    DateTimePicker3->setAccessibleName("Reminder date");
+    ComboBox3->setAccessibleName("Sound");
+    SpeedButton1->setAccessibleName("Play sound");
 }
 
 void TForm17::SetTabOrder() {

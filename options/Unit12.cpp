@@ -50,6 +50,7 @@ TForm12::TForm12(QWidget* parent) : TSkinnedDialog("Form12", TFrameKind::Dialog,
     Label3->setObjectName("Label3");
     Label4->setObjectName("Label4");
     Label4->setCursor(Qt::PointingHandCursor);
+    Label4->SetAccessibleRole(QAccessible::Link);
     ShowLinkLit(Label4, false);
     connect(Label4, &TMyLabel::OnMouseEnter, this, [this] { ShowLinkLit(Label4, true); });
     connect(Label4, &TMyLabel::OnMouseLeave, this, [this] { ShowLinkLit(Label4, false); });

@@ -77,6 +77,7 @@ TForm18::TForm18(const TTaskArrays& tasks, TForm19& preview, QWidget* parent)
       preview_(preview) {
     setFixedSize(447, 392);
     CreateControls();
+    NameControls();
     SetTabOrder();
     ConnectReporting(CheckBox5, &QCheckBox::toggled, this, &TForm18::CheckBox5Click);
     ConnectReporting(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm18::ComboBox1Change);

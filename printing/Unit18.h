@@ -51,6 +51,7 @@ protected:
 
 private:
     void CreateControls();
+    void NameControls();
     void SetTabOrder();
     void FormShow() override;
     void HandOver(bool preview);

@@ -74,6 +74,17 @@ void TForm18::CreateControls() {
     BitBtn3 = MakeButton(this, "BitBtn3", "Close", 284, 325);
 }
 
+// The fields are named after their labels, the size boxes with their unit; the check boxes,
+// radio buttons and buttons are named by their captions.
+void TForm18::NameControls() {
+    Label3->setBuddy(ComboBox1);
+    Label4->setBuddy(Edit1);
+    Label6->setBuddy(Edit2);
+    ComboBox1->setAccessibleName("Page size");
+    Edit1->setAccessibleName("Height in centimetres");
+    Edit2->setAccessibleName("Width in centimetres");
+}
+
 void TForm18::SetTabOrder() {
     QWidget* const order[] = {CheckBox1,    CheckBox2,    CheckBox3, CheckBox4,
                               CheckBox5,    CheckBox6,    CheckBox7, CheckBox8,

@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 
 namespace {
 
@@ -71,6 +72,13 @@ void TForm3::FormCreate() {
 
     BitBtn1 = Place(new QPushButton("OK", this), "BitBtn1", 108, 404, 75, 25);
     BitBtn1->setDefault(true);
+
+    // A screen reader says each field's label, and the first choice without its spaces.
+    Edit1->setAccessibleName("Task");
+    Memo1->setAccessibleName("Note");
+    Memo1->verticalScrollBar()->setAccessibleName("Note scroll bar");
+    RadioButton1->setAccessibleName("Reminder again after");
+    ComboBox1->setAccessibleName("Reminder again after");
     ConnectReporting(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
 }
 

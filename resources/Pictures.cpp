@@ -362,6 +362,16 @@ QPixmap CategoryIcon(int number) {
     return icons[number - 1];
 }
 
+QString CategoryIconName(int number) {
+    static const std::array<const char*, 10> names = {
+        "a crayon",           "a yellow page",  "a lilac letter tray", "a green folder with papers",
+        "a grey slab",        "a light bulb",   "a blue letter A",     "an empty yellow folder",
+        "a card and a globe", "a cardboard box"};
+    if (number < 1 || number > static_cast<int>(names.size()))
+        return QString();
+    return QString::fromLatin1(names[static_cast<size_t>(number - 1)]);
+}
+
 QPixmap HighPriorityPicture() {
     static const QPixmap picture = Paint16(PaintHighPriority);
     return picture;

@@ -10,6 +10,9 @@
 
 // Category icon 1 to 10 (16 by 16, transparent ground); any other number gives a null pixmap.
 QPixmap CategoryIcon(int number);
+// What category icon 1 to 10 shows, in a few words, for those who hear it instead ("a light
+// bulb"); empty for any other number.
+QString CategoryIconName(int number);
 // The "P" column picture: a red exclamation mark in a white bubble, 16 by 16.
 QPixmap HighPriorityPicture();
 // The "R" column picture: a clock over a sheet of paper, 16 by 16.

@@ -2,11 +2,33 @@
 
 #include "tasklist/TaskListModel.h"
 
+#include "store/dates/DateText.h"
+
 #include <array>
 
 namespace {
 
 const std::array<const char*, 5> Captions = {"Tasks", "P", "C", "R", "Due Date"};
+// The columns' names as a screen reader says them: the one-letter captions spelt out.
+const std::array<const char*, 5> SpokenCaptions = {"Tasks", "Priority", "Category", "Reminder",
+                                                   "Due Date"};
+
+// The pictures and dates as they are drawn: a done task is one whose mark is exactly 1, and a
+// reminder or due date shows only when its flag is above 0.
+QString DoneText(const TMyRec2& task) {
+    return task.intDone == 1 ? QStringLiteral("done") : QStringLiteral("not done");
+}
+
+QString ReminderText(const TMyRec2& task) {
+    return task.intReminder > 0
+               ? "reminder " + QString::fromStdString(FormatDateMinute(task.datetimeReminder))
+               : QStringLiteral("no reminder");
+}
+
+QString DueText(const TMyRec2& task) {
+    return task.intDue > 0 ? "due " + QString::fromStdString(FormatDate(task.dateDue))
+                           : QStringLiteral("no due date");
+}
 
 } // namespace
 
@@ -74,8 +96,52 @@ int TTaskListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(Captions.size());
 }
 
+QString TTaskListModel::CategoryText(const TMyRec2& task) const {
+    std::string name = CategoryName ? CategoryName(task.intCategory) : std::string();
+    if (name.empty())
+        name = task.strCategory;
+    return name.empty() ? QStringLiteral("no category") : QString::fromStdString(name);
+}
+
+QString TTaskListModel::RowText(const TMyRec2& task) const {
+    QStringList parts{QString::fromStdString(task.strName), DoneText(task)};
+    if (task.intPriority == 0)
+        parts << QStringLiteral("high priority");
+    parts << CategoryText(task);
+    if (task.intReminder > 0)
+        parts << ReminderText(task);
+    parts << DueText(task);
+    return parts.join(QStringLiteral(", "));
+}
+
+QString TTaskListModel::CellText(const TMyRec2& task, int column) const {
+    switch (column) {
+    case 0:
+        return RowText(task);
+    case 1:
+        return task.intPriority == 0 ? QStringLiteral("high priority")
+                                     : QStringLiteral("normal priority");
+    case 2:
+        return CategoryText(task);
+    case 3:
+        return ReminderText(task);
+    default:
+        return DueText(task);
+    }
+}
+
 QVariant TTaskListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::CheckStateRole || index.column() != 0 || !Task(index.row()))
+    const TMyRec2* task = Task(index.row());
+    if (!task)
+        return {};
+    if (role == Qt::AccessibleTextRole)
+        return CellText(*task, index.column());
+    // The check box in front of the name says what it does.
+    if (role == Qt::AccessibleDescriptionRole && index.column() == 0)
+        return data(index, Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked
+                   ? QStringLiteral("Done check box: Space marks the task not done")
+                   : QStringLiteral("Done check box: Space marks the task done");
+    if (role != Qt::CheckStateRole || index.column() != 0)
         return {};
     const auto row = static_cast<size_t>(index.row());
     if (checks_[row] == NotInitialised && InitNode)
@@ -101,6 +167,8 @@ QVariant TTaskListModel::headerData(int section, Qt::Orientation orientation, in
         return {};
     if (role == Qt::DisplayRole)
         return QString::fromLatin1(Captions[static_cast<size_t>(section)]);
+    if (role == Qt::AccessibleTextRole)
+        return QString::fromLatin1(SpokenCaptions[static_cast<size_t>(section)]);
     // "Tasks" is always left-aligned; the others are centred, except the sorted one, which
     // moves its caption left to make room for the sort arrow.
     if (role == Qt::TextAlignmentRole)

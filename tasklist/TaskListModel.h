@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 // The rows of the task list. The model owns no task: row i reads entry i of the window's
@@ -21,6 +22,10 @@
 // It follows the changes of the task records' owner: a reset sets the row count afresh, an
 // inserted or removed row keeps the other rows' boxes, and a changed row is initialised
 // again unless its box already agrees with the record.
+//
+// The cells are drawn by the list's delegate from the records; what a screen reader says of
+// them is the model's accessible text: the "Tasks" cell reads as the whole task, the others
+// as what their picture or date shows.
 class TTaskListModel : public QAbstractTableModel, public TRowListener {
     Q_OBJECT
 
@@ -29,6 +34,9 @@ public:
 
     // Runs for a row the first time its check box is needed; it sets the box with SetChecked.
     std::function<void(int row)> InitNode;
+    // The name of a task's category as it is now (UTF-8); when it gives none, the name the
+    // record was loaded with is said.
+    std::function<std::string(int32_t category)> CategoryName;
 
     // Sets the number of rows; every row will be initialised again from its record.
     void SetRowCount(int count);
@@ -65,6 +73,12 @@ signals:
 
 private:
     enum TCheck : signed char { NotInitialised, Unchecked, Checked };
+
+    // What a screen reader says of a row: "Call the plumber, not done, high priority,
+    // Personal, due 2026-12-20".
+    QString RowText(const TMyRec2& task) const;
+    QString CellText(const TMyRec2& task, int column) const;
+    QString CategoryText(const TMyRec2& task) const;
 
     const std::vector<TMyRec2>& tasks_;
     std::vector<TCheck> checks_;

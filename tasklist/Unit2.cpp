@@ -8,12 +8,15 @@
 #include "tasklist/TaskListDelegate.h"
 #include "tasklist/TaskListPainting.h"
 #include "uikit/Controls.h"
+#include "uikit/MainWindowServices.h"
 #include "uikit/Reporting.h"
 
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QTreeView>
 
 #include <array>
@@ -48,6 +51,10 @@ TForm2::TForm2(TDM& dm, TTaskArrays& tasks, TForm17& taskEditor, TForm18& printS
 
     tasks_.SetListener(&model_);
     model_.InitNode = [this](int row) { VDTInitNode(row); };
+    model_.CategoryName = [this](int32_t category) { return mainWindow_.CategoryName(category); };
+    vdt_->setAccessibleName("Tasks");
+    vdt_->setAccessibleDescription("Enter or F2 edits the task, Insert adds one, Delete deletes "
+                                   "it, Space marks it done or not done");
     vdt_->setModel(&model_);
     vdt_->setItemDelegate(new TTaskListDelegate(
         model_, [this] { return VDTMeasureItem(); }, vdt_));
@@ -86,6 +93,16 @@ TForm2::TForm2(TDM& dm, TTaskArrays& tasks, TForm17& taskEditor, TForm18& printS
     ConnectReporting(bitBtn3_, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
     ConnectReporting(bitBtn4_, &QPushButton::clicked, this, &TForm2::BitBtn4Click);
     ConnectReporting(&model_, &TTaskListModel::doneToggled, this, &TForm2::VDTChecked);
+    CreateKeys();
+}
+
+void TForm2::CreateKeys() {
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::Key_Insert), QKeySequence(Qt::CTRL | Qt::Key_N)}) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        ConnectReporting(shortcut, &QShortcut::activated, this, &TForm2::BitBtn1Click);
+    }
 }
 
 void TForm2::FormCreate(const std::function<void()>& startReminderCheck) {
@@ -147,6 +164,12 @@ void TForm2::showEvent(QShowEvent* event) {
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     if (watched == vdt_ && event->type() == QEvent::Resize)
         VDTResize();
+    if (watched == vdt_ && event->type() == QEvent::KeyPress) {
+        bool taken = false;
+        RunReportingErrors(this, [&] { taken = VDTKeyDown(*static_cast<QKeyEvent*>(event)); });
+        if (taken)
+            return true;
+    }
     // A double click anywhere in the list edits the focused task, also below the last row.
     if (watched == vdt_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         RunReportingErrors(this, [this] { VDTDblClick(); });

@@ -15,6 +15,7 @@
 
 class QTreeView;
 class QDropEvent;
+class QKeyEvent;
 class QMimeData;
 class TBitBtn;
 class TaskGoneError;
@@ -67,6 +68,11 @@ public:
     void BitBtn4Click();
     void VDTDblClick();
     void VDTChecked(int row, bool checked);
+    // A key pressed in the list: Enter or F2 edits the focused task, Delete deletes it (after
+    // the confirmation), Space turns its check box over as a click does. True when the key was
+    // one of these. Insert and Ctrl+N add a task anywhere in the window; the list moves its
+    // focus by the arrows, Home, End, Page Up and Page Down by itself.
+    bool VDTKeyDown(const QKeyEvent& key);
     // A drag over the list: iCalendar files are taken; a drop of them imports their to-dos
     // after asking, then reloads the list.
     bool VDTDragOver(QDropEvent* event);
@@ -104,6 +110,7 @@ private:
     void VDTFocusChanged(const QModelIndex& current);
     void VDTResize();
     void FocusRow(int row);
+    void CreateKeys();
     int FocusedRow() const;
     void ShowTaskGone(const TaskGoneError& gone);
 

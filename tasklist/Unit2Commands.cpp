@@ -8,6 +8,7 @@
 #include "uikit/MainWindowServices.h"
 #include "uikit/MessageBox.h"
 
+#include <QKeyEvent>
 #include <QTreeView>
 
 // The commands change the database first (the editor, or the records' owner); the records
@@ -56,6 +57,33 @@ void TForm2::BitBtn2Click() {
 void TForm2::VDTDblClick() {
     if (FocusedRow() >= 0)
         BitBtn2Click();
+}
+
+bool TForm2::VDTKeyDown(const QKeyEvent& key) {
+    // The keys alone: with Ctrl, Alt or Shift they mean something else, or nothing here.
+    if (key.modifiers() & ~Qt::KeypadModifier)
+        return false;
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_F2:
+        BitBtn2Click();
+        return true;
+    case Qt::Key_Delete:
+        BitBtn3Click();
+        return true;
+    case Qt::Key_Space:
+        // Through the check box, as a click on it: the same rules and the same write.
+        if (const int row = FocusedRow(); row >= 0) {
+            const QModelIndex box = model_.index(row, 0);
+            const bool checked =
+                box.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
+            model_.setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        }
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TForm2::BitBtn3Click() {

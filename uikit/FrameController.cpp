@@ -140,7 +140,7 @@ void TFrameController::CreateButtons() {
         ImageMaxOn = StripButtonPicture(TFrameGlyph::Maximize, true);
         ImageNormal = StripButtonPicture(TFrameGlyph::Restore, false);
         ImageNormalOn = StripButtonPicture(TFrameGlyph::Restore, true);
-        minButton_ = CreateButton(imageMin, ImageMinOn, "Image_Min");
+        minButton_ = CreateButton(imageMin, ImageMinOn, "Image_Min", "Minimize");
         connect(minButton_, &TMyImage::clicked, window_, &QWidget::showMinimized);
         break;
     case TFrameKind::Popup:
@@ -165,6 +165,7 @@ void TFrameController::CreateButtons() {
         // enters or leaves, so a click leaves the picture as it is until then.
         maxButton_ = new TMyImage(window_);
         maxButton_->setObjectName("Image_Max");
+        maxButton_->setAccessibleName("Maximize");
         maxButton_->setPixmap(ImageMax);
         maxButton_->setFixedSize(ImageMax.size());
         maxButton_->installEventFilter(this);
@@ -172,14 +173,15 @@ void TFrameController::CreateButtons() {
         connect(maxButton_, &TMyImage::OnMouseLeave, this, [this] { ShowMaxPicture(false); });
         connect(maxButton_, &TMyImage::clicked, this, &TFrameController::Image_MaxClick);
     }
-    closeButton_ = CreateButton(ImageClose, ImageCloseOn, "Image_Close");
+    closeButton_ = CreateButton(ImageClose, ImageCloseOn, "Image_Close", "Close");
     connect(closeButton_, &TMyImage::clicked, window_, &QWidget::close);
 }
 
 TMyImage* TFrameController::CreateButton(const QPixmap& normal, const QPixmap& hover,
-                                         const char* name) {
+                                         const char* name, const QString& accessibleName) {
     auto* button = new TMyImage(window_);
     button->setObjectName(name);
+    button->setAccessibleName(accessibleName);
     button->setPixmap(normal);
     button->setFixedSize(normal.size());
     button->installEventFilter(this);
@@ -231,6 +233,7 @@ void TFrameController::Image_MaxClick() {
     if (!maximized_) {
         savedBounds_ = window_->geometry();
         maximized_ = true;
+        NameMaxButton();
         if (kind_ == TFrameKind::Preview) {
             // The preview keeps filling the work area when it changes (a moved taskbar).
             workAreaLink_ = connect(screen, &QScreen::availableGeometryChanged, this,
@@ -250,6 +253,13 @@ void TFrameController::Image_MaxClick() {
     if (kind_ == TFrameKind::Main)
         window_->raise();
     maximized_ = false;
+    NameMaxButton();
+}
+
+// The picture changes only when the pointer comes or goes; the name says at once what a
+// press will do.
+void TFrameController::NameMaxButton() {
+    maxButton_->setAccessibleName(maximized_ ? "Restore" : "Maximize");
 }
 
 void TFrameController::FillWorkArea(const QRect& workArea) {

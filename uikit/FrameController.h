@@ -75,8 +75,10 @@ protected:
 
 private:
     void CreateButtons();
-    TMyImage* CreateButton(const QPixmap& normal, const QPixmap& hover, const char* name);
+    TMyImage* CreateButton(const QPixmap& normal, const QPixmap& hover, const char* name,
+                           const QString& accessibleName);
     void ShowMaxPicture(bool hover);
+    void NameMaxButton();
     void FormPaint(QPainter& painter) const;
     void FormResize();
     void CentreOnWorkArea();

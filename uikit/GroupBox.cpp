@@ -4,6 +4,10 @@
 
 #include <QPainter>
 
+TGroupBox::TGroupBox(const QString& title, QWidget* parent) : QGroupBox(title, parent) {
+    setAccessibleName(title.trimmed());
+}
+
 void TGroupBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QFontMetrics metrics(font());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // What the windows below the main window need of it, handed to them when they are made, so
 // that they need not know the main window itself.
@@ -19,6 +20,9 @@ public:
     // Brings the main window back from the notification area, as "Show Organizer" does;
     // nothing when it is shown.
     virtual void ShowOrganizer() = 0;
+    // The name of a category as the category menu has it now (UTF-8); empty when the menu
+    // does not know it, or where no menu is kept.
+    virtual std::string CategoryName(int32_t) const { return {}; }
 
 protected:
     ~TMainWindowServices() = default;

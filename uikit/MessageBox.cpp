@@ -20,6 +20,8 @@ public:
                        StandardButtons buttons, QWidget* owner)
         : QMessageBox(icon, caption, text, buttons, owner), owner_(owner) {
         setFont(WindowFont());
+        // A screen reader announces the box as an alert under its caption, and its text with it.
+        setAccessibleDescription(text);
     }
 
 protected:

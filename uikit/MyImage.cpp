@@ -6,6 +6,10 @@
 
 TMyImage::TMyImage(QWidget* parent) : QLabel(parent) {}
 
+void TMyImage::Click() {
+    emit clicked();
+}
+
 void TMyImage::enterEvent(QEnterEvent* event) {
     QLabel::enterEvent(event);
     emit OnMouseEnter(this);

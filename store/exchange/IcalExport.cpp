@@ -12,12 +12,12 @@
 
 #include <cstdio>
 
-namespace {
-
 icaltimetype UtcTime(double localDateTime) {
     return icaltime_from_timet_with_zone(MomentOf(localDateTime), 0,
                                          icaltimezone_get_utc_timezone());
 }
+
+namespace {
 
 // The file name as a relative URI reference: everything but letters, digits and -._~ is
 // percent-encoded, so that spaces and non-Latin names survive any reader.
@@ -36,8 +36,8 @@ std::string FileNameUri(const std::string& name) {
     return uri;
 }
 
-// libical writes a carriage return as nothing, which would join two lines of a note typed
-// with CR LF or CR alone: every line break goes out as a line feed.
+} // namespace
+
 std::string WithLineFeeds(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -49,7 +49,7 @@ std::string WithLineFeeds(const std::string& text) {
     return out;
 }
 
-icalcomponent* MakeAlarm(const TMyRec2& task) {
+icalcomponent* MakeReminderAlarm(const TMyRec2& task) {
     icalcomponent* alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
     icaltriggertype trigger = icaltriggertype_from_int(0);
     trigger.time = UtcTime(task.datetimeReminder);
@@ -68,8 +68,6 @@ icalcomponent* MakeAlarm(const TMyRec2& task) {
     icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
     return alarm;
 }
-
-} // namespace
 
 icalcomponent* MakeTodo(const TMyRec2& task, const std::string& uid, icaltimetype stamp) {
     icalcomponent* todo = icalcomponent_new(ICAL_VTODO_COMPONENT);
@@ -94,7 +92,7 @@ icalcomponent* MakeTodo(const TMyRec2& task, const std::string& uid, icaltimetyp
         icalcomponent_add_property(todo, icalproperty_new_due(due));
     }
     if (task.intReminder == 1)
-        icalcomponent_add_component(todo, MakeAlarm(task));
+        icalcomponent_add_component(todo, MakeReminderAlarm(task));
     return todo;
 }
 
@@ -105,8 +103,7 @@ std::string ExportIcal(TDM& dm, int32_t category) {
 
     TIcalComponent calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
     icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
-    icalcomponent_add_property(calendar.get(),
-                               icalproperty_new_prodid("-//Tolvek Organizer//Tasks//EN"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_prodid(IcalProductId));
     for (const TMyRec2& task : tasks)
         if (category <= 0 || task.intCategory == category)
             icalcomponent_add_component(calendar.get(), MakeTodo(task, uids.at(task.id), stamp));

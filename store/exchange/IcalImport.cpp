@@ -98,9 +98,10 @@ private:
     std::vector<std::string> open_;
 };
 
-// Every component at the top of the text. A component whose END never comes is not
-// returned by the parser; that the parser still holds one at the end shows the cut.
-std::vector<TIcalComponent> ParseComponents(const std::string& text, const std::string& source) {
+} // namespace
+
+std::vector<TIcalComponent> ParseIcalComponents(const std::string& text,
+                                                const std::string& source) {
     if (text.find('\0') != std::string::npos)
         throw StoreError(source + " is not an iCalendar file.");
     TLineSource lines{text.data(), text.data() + text.size()};
@@ -141,6 +142,8 @@ std::vector<TIcalComponent> ParseComponents(const std::string& text, const std::
     return roots;
 }
 
+namespace {
+
 std::string PercentDecoded(const std::string& text) {
     auto hex = [](char c) {
         return c >= '0' && c <= '9'   ? c - '0'
@@ -161,9 +164,9 @@ std::string PercentDecoded(const std::string& text) {
     return out;
 }
 
-// The local date-time of a time of the file: a date at midnight, a floating time as it
-// stands, a time in a zone or in UTC moved into the local zone.
-double LocalTime(const icaltimetype& time) {
+} // namespace
+
+double LocalTimeOf(const icaltimetype& time) {
     if (time.is_date)
         return EncodeDate(time.year, time.month, time.day);
     if (time.zone)
@@ -171,13 +174,16 @@ double LocalTime(const icaltimetype& time) {
     return EncodeDateTime({{time.year, time.month, time.day}, time.hour, time.minute, time.second});
 }
 
+namespace {
+
 double LocalTimeAfter(const icaltimetype& base, int seconds) {
     if (!base.is_date && base.zone)
         return LocalDateTime(icaltime_as_timet_with_zone(base, base.zone) + seconds);
-    return LocalTime(base) + seconds / 86400.0;
+    return LocalTimeOf(base) + seconds / 86400.0;
 }
 
-// The time of a DUE or DTSTART, its TZID looked up in the calendar's VTIMEZONE.
+} // namespace
+
 std::optional<icaltimetype> TimeOf(icalcomponent* todo, icalproperty_kind kind) {
     icalproperty* property = icalcomponent_get_first_property(todo, kind);
     if (!property)
@@ -188,13 +194,15 @@ std::optional<icaltimetype> TimeOf(icalcomponent* todo, icalproperty_kind kind) 
     return time;
 }
 
+namespace {
+
 std::optional<double> AlarmTime(icalcomponent* todo, icalcomponent* alarm) {
     icalproperty* property = icalcomponent_get_first_property(alarm, ICAL_TRIGGER_PROPERTY);
     if (!property)
         return std::nullopt;
     const icaltriggertype trigger = icalproperty_get_trigger(property);
     if (!icaltime_is_null_time(trigger.time))
-        return LocalTime(trigger.time);
+        return LocalTimeOf(trigger.time);
     // A relative trigger counts from DTSTART unless it says END (DUE for a to-do); when the
     // one it names is missing, the other one serves.
     icalparameter* related = icalproperty_get_first_parameter(property, ICAL_RELATED_PARAMETER);
@@ -207,6 +215,24 @@ std::optional<double> AlarmTime(icalcomponent* todo, icalcomponent* alarm) {
     return LocalTimeAfter(*base, icaldurationtype_as_int(trigger.duration));
 }
 
+} // namespace
+
+void ReadAlarmSound(icalcomponent* alarm, TTaskEdit& task) {
+    icalproperty* action = icalcomponent_get_first_property(alarm, ICAL_ACTION_PROPERTY);
+    if (!action || icalproperty_get_action(action) != ICAL_ACTION_AUDIO)
+        return;
+    task.intSound = 1;
+    icalproperty* attach = icalcomponent_get_first_property(alarm, ICAL_ATTACH_PROPERTY);
+    icalattach* sound = attach ? icalproperty_get_attach(attach) : nullptr;
+    if (sound && icalattach_get_is_url(sound)) {
+        // The file's name only: ImportTasks keeps it when the sound folder has it.
+        const std::string url = icalattach_get_url(sound);
+        task.strSoundFile = std::filesystem::path(PercentDecoded(url)).filename().string();
+    }
+}
+
+namespace {
+
 // The first alarm whose time can be told sets the reminder; an audio alarm also the sound.
 void ReadReminder(icalcomponent* todo, TTaskEdit& task) {
     for (icalcomponent* alarm = icalcomponent_get_first_component(todo, ICAL_VALARM_COMPONENT);
@@ -216,17 +242,7 @@ void ReadReminder(icalcomponent* todo, TTaskEdit& task) {
             continue;
         task.intReminder = 1;
         task.datetimeReminder = *when;
-        icalproperty* action = icalcomponent_get_first_property(alarm, ICAL_ACTION_PROPERTY);
-        if (action && icalproperty_get_action(action) == ICAL_ACTION_AUDIO) {
-            task.intSound = 1;
-            icalproperty* attach = icalcomponent_get_first_property(alarm, ICAL_ATTACH_PROPERTY);
-            icalattach* sound = attach ? icalproperty_get_attach(attach) : nullptr;
-            if (sound && icalattach_get_is_url(sound)) {
-                // The file's name only: ImportTasks keeps it when the sound folder has it.
-                const std::string url = icalattach_get_url(sound);
-                task.strSoundFile = std::filesystem::path(PercentDecoded(url)).filename().string();
-            }
-        }
+        ReadAlarmSound(alarm, task);
         return;
     }
 }
@@ -285,7 +301,7 @@ TImportedTask ReadTodo(icalcomponent* todo) {
         item.intDone = 1;
 
     if (const auto due = TimeOf(todo, ICAL_DUE_PROPERTY)) {
-        const TCalendarDate day = DecodeDate(LocalTime(*due));
+        const TCalendarDate day = DecodeDate(LocalTimeOf(*due));
         task.intDue = 1;
         task.dateDue = EncodeDate(day.year, day.month, day.day);
     }
@@ -313,7 +329,7 @@ std::vector<TImportedTask> ReadIcalText(const std::string& text, const std::stri
     // Some programs put a byte-order mark before the first line; it is not part of the text.
     const std::string_view mark = "\xEF\xBB\xBF";
     const std::vector<TIcalComponent> roots =
-        ParseComponents(text.starts_with(mark) ? text.substr(mark.size()) : text, sourceName);
+        ParseIcalComponents(text.starts_with(mark) ? text.substr(mark.size()) : text, sourceName);
     std::vector<TImportedTask> tasks;
     for (const TIcalComponent& root : roots)
         CollectTodos(root.get(), tasks);

@@ -37,6 +37,88 @@ std::string Trim(const std::string& s) {
     return s.substr(begin, s.find_last_not_of(" \t\r\n") + 1 - begin);
 }
 
+// The lines of a profile file without their line ends; none for a missing file. A file that is
+// there but cannot be read is never replaced: its other sections would be lost with it.
+std::vector<std::string> ReadProfileLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(path, ec);
+    std::ifstream file(path, std::ios::binary);
+    if ((exists || ec) && !file)
+        throw StoreError("Unable to write to " + path);
+    std::string line;
+    while (std::getline(file, line))
+        lines.push_back(line.size() && line.back() == '\r' ? line.substr(0, line.size() - 1)
+                                                           : line);
+    if (file.bad())
+        throw StoreError("Unable to write to " + path);
+    return lines;
+}
+
+// Where a section's lines are: its header, and the next section's header or the end.
+struct TSectionLines {
+    std::optional<size_t> header;
+    size_t end = 0;
+};
+
+TSectionLines FindSection(const std::vector<std::string>& lines, const std::string& section) {
+    TSectionLines found{std::nullopt, lines.size()};
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string text = Trim(lines[i]);
+        if (text.empty() || text.front() != '[')
+            continue;
+        if (found.header) {
+            found.end = i;
+            break;
+        }
+        const size_t close = text.find(']');
+        if (close != std::string::npos && SameName(Trim(text.substr(1, close - 1)), section))
+            found.header = i;
+    }
+    return found;
+}
+
+// Replaces the file whole, so it is never left half written. A new file, and its folder when
+// a new account has none yet, are the user's alone from the moment they exist; an existing
+// file keeps the mode its owner gave it, except a private one, which stays closed to others.
+void ReplaceProfileFile(const std::string& path, const std::vector<std::string>& lines,
+                        bool privateFile) {
+    std::ostringstream text;
+    for (const std::string& line : lines)
+        text << line << LineEnd;
+    const std::string partial = path + ".new";
+    std::error_code ec;
+    std::filesystem::remove(partial, ec);
+    try {
+        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+        if (!folder.empty() && !std::filesystem::exists(folder, ec))
+            CreatePrivateFolders(folder.string());
+        CreatePrivateFile(partial);
+        const auto status = std::filesystem::status(path, ec);
+        if (!privateFile && !ec && std::filesystem::is_regular_file(status))
+            std::filesystem::permissions(partial, status.permissions(), ec);
+    } catch (const StoreError&) {
+        throw StoreError("Unable to write to " + path);
+    }
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        out << text.str();
+        out.flush();
+        if (!out) {
+            out.close();
+            std::filesystem::remove(partial, ec);
+            throw StoreError("Unable to write to " + path);
+        }
+    }
+    std::filesystem::rename(partial, path, ec);
+    if (ec) {
+        std::filesystem::remove(partial, ec);
+        throw StoreError("Unable to write to " + path);
+    }
+}
+
+} // namespace
+
 std::optional<std::string> ReadProfileString(const std::string& path, const std::string& section,
                                              const std::string& key) {
     std::ifstream file(path, std::ios::binary);
@@ -63,7 +145,13 @@ std::optional<std::string> ReadProfileString(const std::string& path, const std:
     return std::nullopt;
 }
 
-} // namespace
+std::string ConfigHome() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && *config)
+        return config;
+    const char* home = std::getenv("HOME");
+    return (std::filesystem::path(home ? home : ".") / ".config").string();
+}
 
 std::string SettingsFilePath() {
 #ifdef _WIN32
@@ -71,15 +159,7 @@ std::string SettingsFilePath() {
     GetWindowsDirectoryA(folder, MAX_PATH);
     return (std::filesystem::path(folder) / "tolvekOrganizer.ini").string();
 #else
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::filesystem::path folder;
-    if (config && *config) {
-        folder = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        folder = std::filesystem::path(home ? home : ".") / ".config";
-    }
-    return (folder / "tolvekOrganizer.ini").string();
+    return (std::filesystem::path(ConfigHome()) / "tolvekOrganizer.ini").string();
 #endif
 }
 
@@ -109,41 +189,12 @@ void ReadSettings(const std::string& path) {
 
 void WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value) {
-    std::vector<std::string> lines;
-    {
-        // A file that is there but cannot be read is never replaced: its other sections would
-        // be lost with it.
-        std::error_code ec;
-        const bool exists = std::filesystem::exists(path, ec);
-        std::ifstream file(path, std::ios::binary);
-        if ((exists || ec) && !file)
-            throw StoreError("Unable to write to " + path);
-        std::string line;
-        while (std::getline(file, line))
-            lines.push_back(line.size() && line.back() == '\r' ? line.substr(0, line.size() - 1)
-                                                               : line);
-        if (file.bad())
-            throw StoreError("Unable to write to " + path);
-    }
+    std::vector<std::string> lines = ReadProfileLines(path);
     const std::string entry = key + "=" + value;
-    // Where the section ends: the next section header or the end of the file.
-    std::optional<size_t> sectionStart;
-    size_t sectionEnd = lines.size();
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string text = Trim(lines[i]);
-        if (text.empty() || text.front() != '[')
-            continue;
-        if (sectionStart) {
-            sectionEnd = i;
-            break;
-        }
-        const size_t close = text.find(']');
-        if (close != std::string::npos && SameName(Trim(text.substr(1, close - 1)), section))
-            sectionStart = i;
-    }
+    const TSectionLines found = FindSection(lines, section);
     bool written = false;
-    if (sectionStart) {
-        for (size_t i = *sectionStart + 1; i < sectionEnd && !written; ++i) {
+    if (found.header) {
+        for (size_t i = *found.header + 1; i < found.end && !written; ++i) {
             const std::string text = Trim(lines[i]);
             const size_t equals = text.find('=');
             if (!text.empty() && text[0] != ';' && equals != std::string::npos &&
@@ -154,8 +205,8 @@ void WriteProfileString(const std::string& path, const std::string& section, con
         }
         if (!written) {
             // After the section's last line that is not blank.
-            size_t at = sectionEnd;
-            while (at > *sectionStart + 1 && Trim(lines[at - 1]).empty())
+            size_t at = found.end;
+            while (at > *found.header + 1 && Trim(lines[at - 1]).empty())
                 --at;
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), entry);
         }
@@ -163,41 +214,26 @@ void WriteProfileString(const std::string& path, const std::string& section, con
         lines.push_back("[" + section + "]");
         lines.push_back(entry);
     }
+    ReplaceProfileFile(path, lines, false);
+}
 
-    std::ostringstream text;
-    for (const std::string& line : lines)
-        text << line << LineEnd;
-    const std::string partial = path + ".new";
-    std::error_code ec;
-    std::filesystem::remove(partial, ec);
-    try {
-        // A new account has no settings folder yet.
-        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-        if (!folder.empty() && !std::filesystem::exists(folder, ec))
-            CreatePrivateFolders(folder.string());
-        CreatePrivateFile(partial);
-        // A file the user opened to others stays so; a new one is the user's alone.
-        const auto status = std::filesystem::status(path, ec);
-        if (!ec && std::filesystem::is_regular_file(status))
-            std::filesystem::permissions(partial, status.permissions(), ec);
-    } catch (const StoreError&) {
-        throw StoreError("Unable to write to " + path);
+void WriteProfileSection(const std::string& path, const std::string& section,
+                         const std::vector<std::pair<std::string, std::string>>& entries,
+                         bool privateFile) {
+    std::vector<std::string> lines = ReadProfileLines(path);
+    std::vector<std::string> replacement;
+    if (!entries.empty()) {
+        replacement.push_back("[" + section + "]");
+        for (const auto& [key, value] : entries)
+            replacement.push_back(key + "=" + value);
     }
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out << text.str();
-        out.flush();
-        if (!out) {
-            out.close();
-            std::filesystem::remove(partial, ec);
-            throw StoreError("Unable to write to " + path);
-        }
-    }
-    std::filesystem::rename(partial, path, ec);
-    if (ec) {
-        std::filesystem::remove(partial, ec);
-        throw StoreError("Unable to write to " + path);
-    }
+    const TSectionLines found = FindSection(lines, section);
+    const auto begin =
+        lines.begin() + static_cast<std::ptrdiff_t>(found.header.value_or(lines.size()));
+    const auto end =
+        lines.begin() + static_cast<std::ptrdiff_t>(found.header ? found.end : lines.size());
+    lines.insert(lines.erase(begin, end), replacement.begin(), replacement.end());
+    ReplaceProfileFile(path, lines, privateFile);
 }
 
 void WriteSettings(const std::string& path) {

@@ -3,12 +3,22 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
+
+// The folder of the user's configuration: $XDG_CONFIG_HOME, or ~/.config when it is unset.
+std::string ConfigHome();
 
 // The settings file tolvekOrganizer.ini: in the Windows folder on Windows, in
 // $XDG_CONFIG_HOME (default ~/.config) elsewhere.
 std::string SettingsFilePath();
 
+// Reads a value from a profile file ("[section]" headers, "key=value" lines, names without
+// regard to case), trimmed; none when the file, the section or the key is missing.
+std::optional<std::string> ReadProfileString(const std::string& path, const std::string& section,
+                                             const std::string& key);
 // Reads an integer from a profile file ("[section]" headers, "key=value" lines, names
 // without regard to case). A missing file, section or key, or a value that is not a
 // whole number, gives the default.
@@ -28,6 +38,13 @@ void ReadSettings(const std::string& path);
 // throws StoreError "Unable to write to <path>" when it cannot be written.
 void WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value);
+
+// Replaces a whole section of a profile file with these keys, in this order (no keys: removes
+// the section), keeping every other line as it was; replaced whole as WriteProfileString does.
+// A private file is readable and writable by its owner only (0600) from the moment it exists.
+void WriteProfileSection(const std::string& path, const std::string& section,
+                         const std::vector<std::pair<std::string, std::string>>& entries,
+                         bool privateFile);
 
 // Writes StartWithWindows as "Start" (1 or 0), then DoneBottom, to section "general".
 void WriteSettings(const std::string& path);

@@ -4,8 +4,11 @@
 
 #include "store/varUnit.h"
 
+#include <QList>
+#include <QObject>
 #include <QString>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QVariant>
 #include <optional>
 #include <string>
@@ -67,3 +70,15 @@ void AcknowledgeLastNetCatches();
 
 // The ids of the tasks, in their order.
 std::vector<int> Ids(const std::vector<TMyRec2>& tasks);
+
+// Takes the addresses the program asks the desktop to open, in place of the desktop's opener:
+// QDesktopServices::setUrlHandler("file", &opened, "Open").
+class TOpenedUrls : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void Open(const QUrl& url) { urls.append(url); }
+};

@@ -31,17 +31,6 @@
 
 namespace {
 
-// What the desktop's file opener was asked to open.
-class TOpenedUrls : public QObject {
-    Q_OBJECT
-
-public:
-    QList<QUrl> urls;
-
-public slots:
-    void Open(const QUrl& url) { urls.append(url); }
-};
-
 QImage IconImage(const QIcon& icon) {
     return icon.pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
 }

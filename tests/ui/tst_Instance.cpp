@@ -33,12 +33,14 @@ class TestInstance : public QObject {
     std::unique_ptr<TInstanceServer> server_;
     std::vector<std::unique_ptr<QProcess>> processes_;
 
-    // The running program: its main window hidden in the tray, its socket listening.
-    TForm1& Run() {
+    // The running program: its main window hidden in the tray (or minimized, as started at
+    // log-on without one), its socket listening.
+    TForm1& Run(const TStartOptions& start = TStartOptions{true, true}) {
         dm_ = std::make_unique<TDM>(home_->Path().toStdString());
         dm_->DataModuleCreate();
         DM = dm_.get();
-        main_ = TProgramRig(*dm_, TStartOptions{true, true});
+        main_ = TProgramRig(*dm_, start);
+        main_->ShowAtStartup();
         server_ = std::make_unique<TInstanceServer>(QString::fromStdString(dm_->DatabasePath()));
         connect(server_.get(), &TInstanceServer::lineReceived, main_.get(), &TForm1::RemoteRequest);
         if (!server_->Listen())
@@ -46,11 +48,15 @@ class TestInstance : public QObject {
         return *main_;
     }
 
-    // The real program on a folder, with or without the start-at-log-on argument.
-    QProcess& Start(const QString& folder, bool atLogOn) {
+    // The real program on a folder, with or without the start-at-log-on argument, and with
+    // the activation token a launcher gave it.
+    QProcess& Start(const QString& folder, bool atLogOn, const QString& activationToken = {}) {
         auto& process = processes_.emplace_back(std::make_unique<QProcess>());
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TOLVEK_HOME", folder);
+        environment.remove("XDG_ACTIVATION_TOKEN");
+        if (!activationToken.isEmpty())
+            environment.insert("XDG_ACTIVATION_TOKEN", activationToken);
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         process->setProcessEnvironment(environment);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -104,6 +110,62 @@ private slots:
         QProcess& third = Start(home_->Path(), false);
         QVERIFY(EndsWithin(third, 1000));
         QVERIFY(main.isVisible());
+    }
+
+    void aSecondStartHandsOverItsActivationToken() {
+        TForm1& main = Run(TStartOptions{true, false, true});
+        QVERIFY(main.isMinimized());
+        QVERIFY(!main.MainShown);
+        QSignalSpy lines(server_.get(), &TInstanceServer::lineReceived);
+        QProcess& second = Start(home_->Path(), false, "launcher-token_0123:abc");
+        QVERIFY(EndsWithin(second, 1000));
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_COMPARE(lines.count(), 1);
+        QCOMPARE(lines.front().front().toString(), QString("show launcher-token_0123:abc"));
+        // The window comes back un-minimized and active, and the token, used once, is not left
+        // for the programs this one starts later.
+        QTRY_VERIFY(main.MainShown);
+        QVERIFY(main.isVisible());
+        QVERIFY(!main.isMinimized());
+        QTRY_VERIFY(main.isActiveWindow());
+        QVERIFY(qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN"));
+        // Asked again with the window in front, it stays as it is.
+        QProcess& third = Start(home_->Path(), false, "second-token");
+        QVERIFY(EndsWithin(third, 1000));
+        QTRY_COMPARE(lines.count(), 2);
+        QCOMPARE(lines.back().front().toString(), QString("show second-token"));
+        QTest::qWait(TForm1::ActivationWaitMs + 100);
+        QVERIFY(main.isVisible());
+        QVERIFY(!main.isMinimized());
+        QVERIFY(qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN"));
+    }
+
+    void theFirstWindowComesUpWithTheLaunchersToken() {
+        TStartOptions start{false, false, true};
+        start.activationToken = "first-token";
+        TForm1& main = Run(start);
+        QVERIFY(main.isVisible());
+        QTRY_VERIFY(main.isActiveWindow());
+        QVERIFY(qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN"));
+    }
+
+    void aTokenALineCannotCarryIsLeftOut() {
+        QCOMPARE(ShowRequest(QString()), QString("show"));
+        QCOMPARE(ShowRequest("kwin-1234"), QString("show kwin-1234"));
+        QCOMPARE(ShowRequest("two words"), QString("show"));
+        QCOMPARE(ShowRequest("line\nbreak"), QString("show"));
+        QCOMPARE(ShowRequest(QString::fromUtf8("t\xc3\xb6ken")), QString("show"));
+        QCOMPARE(ShowRequest(QString(TInstanceServer::MaxLineLength - 5, 'x')).size(),
+                 TInstanceServer::MaxLineLength);
+        QCOMPARE(ShowRequest(QString(TInstanceServer::MaxLineLength - 4, 'x')), QString("show"));
+        QString token;
+        QVERIFY(IsShowRequest("show", &token));
+        QCOMPARE(token, QString());
+        QVERIFY(IsShowRequest("show kwin-1234", &token));
+        QCOMPARE(token, QString("kwin-1234"));
+        QVERIFY(!IsShowRequest("reload", &token));
+        QVERIFY(!IsShowRequest("shown", &token));
+        QVERIFY(!IsShowRequest("show a b", &token));
     }
 
     void aStartAtLogOnOnlyEnds() {
