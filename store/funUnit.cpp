@@ -142,9 +142,9 @@ void Prefetch(const void* address) {
 }
 
 // Puts the record at position order[i] into position i, moving each record once: around each
-// cycle of the permutation, the first record waits aside until its place comes free, and the
-// record after next is asked for early, since the records are read out of order. order is used
-// up.
+// cycle of the permutation, the first record waits aside until its place comes free. The records
+// are read out of order, so the one to move next is asked for while this one moves. order is
+// used up.
 void PlaceInOrder(std::vector<TMyRec2>& tasks, std::vector<uint32_t>& order) {
     for (uint32_t start = 0; start < order.size(); ++start) {
         if (order[start] == start)
