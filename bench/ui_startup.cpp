@@ -112,6 +112,8 @@ BENCHMARK(BM_StartupWithBackupToFirstPaint)->Arg(1000000)->Unit(benchmark::kMill
 // Memory in one run: the peak of the hand-written read of every task into two fresh arrays,
 // then the resident size of the program once it has started and painted its window (both
 // include what the process held before, "baseline_MiB"). "ratio" is the second over the first.
+// Run it alone (--benchmark_filter=StartupMemory): what a benchmark before it left behind in
+// the process would count in both.
 void BM_StartupMemory(benchmark::State& state) {
     TDM& dm = BenchDatabase(static_cast<int>(state.range(0)));
     for (auto _ : state) {
