@@ -336,12 +336,21 @@ void TTableCursor::Fail(const std::string& what) const {
                      FileDamaged(db_));
 }
 
-int TTableCursor::FieldIndex(const std::string& column) const {
+int TTableCursor::FieldIndex(const std::string& column) {
     RequireActive("read a column");
     for (size_t i = 0; i < columns_.size(); ++i)
         if (SameName(columns_[i], column))
             return static_cast<int>(i);
-    throw StoreError("Table " + tableName_ + " has no column " + column + ".", true);
+    FailOnRow("Table " + tableName_ + " has no column " + column + ".", true);
+}
+
+void TTableCursor::FailOnRow(const std::string& message, bool damaged) {
+    // The error ends the use of the cursor, which may not be closed before the next use: a walk
+    // lets go of its statement, keeping its row, so that the file is not held meanwhile.
+    if (stream_ && !streamDone_)
+        DetachStreamRow();
+    DropStream();
+    throw StoreError(message, damaged);
 }
 
 std::string TTableCursor::OrderClause(bool reversed) const {
@@ -487,10 +496,9 @@ void TTableCursor::DetachStreamRow() {
     DropStream();
 }
 
-size_t TTableCursor::ValidField(int field) const {
+size_t TTableCursor::ValidField(int field) {
     if (field < 0 || static_cast<size_t>(field) >= columns_.size())
-        throw StoreError("Table " + tableName_ + " has no column number " + std::to_string(field) +
-                         ".");
+        FailOnRow("Table " + tableName_ + " has no column number " + std::to_string(field) + ".");
     return static_cast<size_t>(field);
 }
 
@@ -701,23 +709,23 @@ int32_t TTableCursor::AsInteger(int field) {
         break;
     case TFieldValue::Real:
         if (!(std::abs(v.d) < 2147483648.0))
-            throw StoreError("Column " + column + " of table " + tableName_ +
-                             " holds a number too large for an integer.");
+            FailOnRow("Column " + column + " of table " + tableName_ +
+                      " holds a number too large for an integer.");
         return static_cast<int32_t>(std::trunc(v.d));
     case TFieldValue::Text: {
         errno = 0;
         char* end = nullptr;
         const long long parsed = std::strtoll(v.s.data(), &end, 10);
         if (v.s.empty() || errno != 0 || *end != '\0')
-            throw StoreError("Column " + column + " of table " + tableName_ + " holds \"" +
-                             std::string(v.s) + "\", which is not an integer.");
+            FailOnRow("Column " + column + " of table " + tableName_ + " holds \"" +
+                      std::string(v.s) + "\", which is not an integer.");
         result = parsed;
     }
     }
     if (result < std::numeric_limits<int32_t>::min() ||
         result > std::numeric_limits<int32_t>::max())
-        throw StoreError("Column " + column + " of table " + tableName_ +
-                         " holds a number too large for an integer.");
+        FailOnRow("Column " + column + " of table " + tableName_ +
+                  " holds a number too large for an integer.");
     return static_cast<int32_t>(result);
 }
 
@@ -736,8 +744,8 @@ double TTableCursor::AsFloat(int field) {
     char* end = nullptr;
     const double parsed = std::strtod(v.s.data(), &end);
     if (v.s.empty() || *end != '\0')
-        throw StoreError("Column " + columns_[field] + " of table " + tableName_ + " holds \"" +
-                         std::string(v.s) + "\", which is not a number.");
+        FailOnRow("Column " + columns_[field] + " of table " + tableName_ + " holds \"" +
+                  std::string(v.s) + "\", which is not a number.");
     return parsed;
 }
 

@@ -73,7 +73,7 @@ public:
     bool Locate(const std::string& column, int64_t value);
 
     // Index of a column for the fast readers; column names match without regard to case.
-    int FieldIndex(const std::string& column) const;
+    int FieldIndex(const std::string& column);
 
     int32_t AsInteger(const std::string& column) { return AsInteger(FieldIndex(column)); }
     double AsFloat(const std::string& column) { return AsFloat(FieldIndex(column)); }
@@ -127,6 +127,7 @@ private:
     void ForgetStatements();
     void RequireActive(const char* operation) const;
     [[noreturn]] void Fail(const std::string& what) const;
+    [[noreturn]] void FailOnRow(const std::string& message, bool damaged = false);
     void Materialize();
     void ForgetTable();
     void OrderRows();
@@ -142,7 +143,7 @@ private:
     // A value of the current row, wherever the cursor holds it.
     TFieldView CurrentCell(int field);
     int64_t CurrentRowid();
-    size_t ValidField(int field) const;
+    size_t ValidField(int field);
     const TFieldValue* Cells(size_t row) const { return cells_.data() + row * columns_.size(); }
     bool HasCurrentRow();
     std::optional<Row> QueryOneRow(const std::string& where, int64_t value, bool last);

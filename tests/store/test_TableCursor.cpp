@@ -178,6 +178,22 @@ TEST_F(TableCursorTest, PastTheLastRowALocateThatFindsNothingStaysThere) {
     EXPECT_EQ(Table().AsInteger("id"), 2);
 }
 
+// An error ends the use of the cursor before it is closed; until the next use closes it, a walk
+// it ended must not hold the file, which another program may want to write meanwhile.
+TEST_F(TableCursorTest, AWalkEndedByAnErrorLeavesTheFileFree) {
+    AddTask(1, "a", 1);
+    AddTask(2, "b", 1);
+    Exec("UPDATE t_task SET intDone = 'yes' WHERE id = 2");
+    for (const std::string& column : {std::string("intDone"), std::string("noSuchColumn")}) {
+        OpenTasks();
+        EXPECT_THROW(
+            for (Table().First(); !Table().Eof(); Table().Next()) Table().AsInteger(column),
+            StoreError);
+        EXPECT_NO_THROW(Exec("UPDATE t_task SET strName = 'written' WHERE id = 1")) << column;
+        EXPECT_EQ(Table().AsInteger("id"), column == "intDone" ? 2 : 1);
+    }
+}
+
 TEST_F(TableCursorTest, AnAppendInTheMiddleOfAWalkStandsOnTheNewRow) {
     AddTask(1, "a", 1);
     AddTask(2, "b", 1);
