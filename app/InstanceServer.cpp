@@ -6,6 +6,7 @@
 #include "store/instance/InstanceSocket.h"
 
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
@@ -28,11 +29,14 @@ bool SomeoneListens(const QString& socketPath) {
 
 TInstanceServer::TInstanceServer(const QString& databasePath, QObject* parent)
     : QObject(parent), databasePath_(databasePath), server_(new QLocalServer(this)),
-      watch_(new QTimer(this)) {
+      folderWatch_(new QFileSystemWatcher(this)), retry_(new QTimer(this)) {
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server_, &QLocalServer::newConnection, this, &TInstanceServer::AcceptClients);
-    watch_->setInterval(WatchIntervalMs);
-    connect(watch_, &QTimer::timeout, this, &TInstanceServer::KeepListening);
+    connect(folderWatch_, &QFileSystemWatcher::directoryChanged, this,
+            &TInstanceServer::KeepListening);
+    retry_->setSingleShot(true);
+    retry_->setInterval(RetryIntervalMs);
+    connect(retry_, &QTimer::timeout, this, &TInstanceServer::KeepListening);
 }
 
 bool TInstanceServer::Listen() {
@@ -45,7 +49,7 @@ bool TInstanceServer::Listen() {
     }
     if (!ListenAtSocket())
         return false;
-    watch_->start();
+    folderWatch_->addPath(QFileInfo(socketPath_).path());
     return true;
 }
 
@@ -68,9 +72,13 @@ void TInstanceServer::KeepListening() {
     if (server_->isListening() && QFileInfo::exists(socketPath_))
         return;
     // Out of file descriptors, the failed accept closed the server and removed its file; or
-    // someone removed the file. Tried again at every tick until it works.
+    // someone removed the file. Tried again now and then until it works.
     server_->close();
-    ListenAtSocket();
+    const QString folder = QFileInfo(socketPath_).path();
+    if (ListenAtSocket() &&
+        (folderWatch_->directories().contains(folder) || folderWatch_->addPath(folder)))
+        return;
+    retry_->start();
 }
 
 void TInstanceServer::AcceptClients() {

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+class QFileSystemWatcher;
 class QLocalServer;
 class QLocalSocket;
 class QTimer;
@@ -23,14 +24,15 @@ public:
     // false when a running program answers on it or the socket cannot be made. When the
     // socket's folder or file is not the user's own, Problem says so and nothing is made.
     // Once listening, the server listens again whenever it stops (a connection it could not
-    // accept closes Qt's server) or its socket file is gone.
+    // accept closes Qt's server, which removes its socket file) or its socket file is gone:
+    // the socket's folder is watched, so an idle program is never woken to look.
     bool Listen();
     QString Problem() const { return problem_; }
 
     // The longest line a client may send: a longer one closes its connection.
     static constexpr qint64 MaxLineLength = 256;
-    // How often the server checks that it still listens.
-    static constexpr int WatchIntervalMs = 1000;
+    // How long the server waits before it tries again to listen, while it cannot.
+    static constexpr int RetryIntervalMs = 1000;
 
 signals:
     // A line a client sent, without its line break.
@@ -46,7 +48,8 @@ private:
     QString socketPath_;
     QString problem_;
     QLocalServer* server_;
-    QTimer* watch_;
+    QFileSystemWatcher* folderWatch_;
+    QTimer* retry_;
 };
 
 // Hands this start over to a program already running on the database, sending it the line

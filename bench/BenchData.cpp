@@ -34,6 +34,9 @@ std::unique_ptr<TDM> MakeDatabase(int tasks) {
     db.Exec("INSERT INTO t_note (idTask, strNote) SELECT id, 'A note of task ' || id || "
             "char(13, 10) || 'with a second line' FROM t_task WHERE intMemo = 1 "
             "ORDER BY random()");
+    // Every task with its UID, as the program keeps them, so that a start has none to add.
+    db.Exec("INSERT INTO t_uid (idTask, strUid) SELECT id, 'task-' || id || "
+            "'-5f3a9c0e7b2d4e61@tolvek-organizer' FROM t_task");
     db.Exec("COMMIT");
     return dm;
 }

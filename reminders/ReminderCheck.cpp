@@ -75,7 +75,7 @@ void TReminderCheck::Timer3Timer() {
     Timer3->stop();
     CloseHandledNotifications();
     const std::vector<TMyRec2>& tasks = tasks_.AllTasks();
-    const int k = FindDueTask(tasks, ReminderPos + 1, Now());
+    const int k = tasks_.NextDueTask(ReminderPos + 1, Now());
     if (k < 0) {
         ReminderPos = -1;
         Timer3->start();

@@ -23,6 +23,10 @@ int CompareDone(const TMyRec2& a, const TMyRec2& b);
 void SortTasks(std::vector<TMyRec2>& tasks,
                const std::function<int(const TMyRec2&, const TMyRec2&)>& compare);
 
+// Orders tasks by a list column as SortTasks with CompareTasks of that kind does, in the same
+// order, ties included, and faster: what the list's header and its reload sort with.
+void SortTasksByColumn(std::vector<TMyRec2>& tasks, int kind);
+
 // Position of the first task with that id, or -1.
 int FindTask(const std::vector<TMyRec2>& tasks, int32_t id);
 

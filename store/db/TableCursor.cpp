@@ -72,8 +72,8 @@ private:
     int rc_ = SQLITE_OK;
 };
 
-TFieldValue ColumnValue(sqlite3_stmt* stmt, int column) {
-    TFieldValue v;
+TFieldView ColumnView(sqlite3_stmt* stmt, int column) {
+    TFieldView v;
     switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_INTEGER:
         v.kind = TFieldValue::Integer;
@@ -88,9 +88,20 @@ TFieldValue ColumnValue(sqlite3_stmt* stmt, int column) {
     default: {
         v.kind = TFieldValue::Text;
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-        v.s.assign(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, column)));
+        v.s = std::string_view(text ? text : "",
+                               static_cast<size_t>(sqlite3_column_bytes(stmt, column)));
     }
     }
+    return v;
+}
+
+TFieldValue ColumnValue(sqlite3_stmt* stmt, int column) {
+    const TFieldView view = ColumnView(stmt, column);
+    TFieldValue v;
+    v.kind = view.kind;
+    v.i = view.i;
+    v.d = view.d;
+    v.s = view.s;
     return v;
 }
 
@@ -143,22 +154,29 @@ TTableCursor::~TTableCursor() {
 }
 
 void TTableCursor::Close() {
+    DropStream();
     if (db_ && db_ != transaction_)
         sqlite3_close_v2(db_);
     db_ = nullptr;
     columns_.clear();
     sortField_ = -1;
-    materialized_ = false;
-    rowids_.clear();
-    cells_.clear();
-    order_.clear();
-    pos_ = 0;
+    ForgetTable();
     detached_.reset();
     detachedDeleted_ = false;
     singleRowQueries_ = 0;
-    ForgetIndexes();
     mode_ = EditMode::Browse;
     pending_.clear();
+}
+
+void TTableCursor::ForgetTable() {
+    // The memory goes back with the rows: a large table read once must not stay held for the
+    // rest of the run.
+    materialized_ = false;
+    std::vector<int64_t>().swap(rowids_);
+    std::vector<TFieldValue>().swap(cells_);
+    std::vector<size_t>().swap(order_);
+    pos_ = 0;
+    decltype(locateIndexes_)().swap(locateIndexes_);
 }
 
 void TTableCursor::Open() {
@@ -285,6 +303,19 @@ bool TTableCursor::HasTable(const std::string& table) {
     });
 }
 
+int64_t TTableCursor::QueryNumber(const std::string& sql) {
+    return OnConnection([&](sqlite3* db) {
+        Statement query(db, sql, nullptr);
+        const int rc = query.Prepared() ? sqlite3_step(query.get()) : SQLITE_ERROR;
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            throw StoreError("Cannot read the database " + databasePath_ + ": " +
+                                 sqlite3_errmsg(db) + ".",
+                             FileDamaged(db));
+        return rc == SQLITE_ROW ? static_cast<int64_t>(sqlite3_column_int64(query.get(), 0))
+                                : int64_t{0};
+    });
+}
+
 void TTableCursor::Execute(const std::string& sql) {
     OnConnection([&](sqlite3* db) {
         if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
@@ -297,7 +328,7 @@ void TTableCursor::Execute(const std::string& sql) {
 void TTableCursor::Query(const std::string& sql, const std::vector<TFieldValue>& parameters,
                          const std::function<void(const std::vector<TFieldValue>&)>& onRow) {
     OnConnection([&](sqlite3* db) {
-        Statement statement(db, sql, transaction_ ? &statements_ : nullptr);
+        Statement statement(db, sql, Cache());
         int rc = statement.Prepared() ? SQLITE_OK : SQLITE_ERROR;
         for (size_t i = 0; rc == SQLITE_OK && i < parameters.size(); ++i)
             rc = Bind(statement.get(), static_cast<int>(i) + 1, parameters[i]);
@@ -330,12 +361,21 @@ void TTableCursor::Fail(const std::string& what) const {
                      FileDamaged(db_));
 }
 
-int TTableCursor::FieldIndex(const std::string& column) const {
+int TTableCursor::FieldIndex(const std::string& column) {
     RequireActive("read a column");
     for (size_t i = 0; i < columns_.size(); ++i)
         if (SameName(columns_[i], column))
             return static_cast<int>(i);
-    throw StoreError("Table " + tableName_ + " has no column " + column + ".", true);
+    FailOnRow("Table " + tableName_ + " has no column " + column + ".", true);
+}
+
+void TTableCursor::FailOnRow(const std::string& message, bool damaged) {
+    // The error ends the use of the cursor, which may not be closed before the next use: a walk
+    // lets go of its statement, keeping its row, so that the file is not held meanwhile.
+    if (stream_ && !streamDone_)
+        DetachStreamRow();
+    DropStream();
+    throw StoreError(message, damaged);
 }
 
 std::string TTableCursor::OrderClause(bool reversed) const {
@@ -373,6 +413,11 @@ void TTableCursor::OrderRows() {
 void TTableCursor::Materialize() {
     if (materialized_)
         return;
+    // A walk under way goes on from its row, or stays past the last one.
+    const bool pastEnd = stream_ && streamDone_;
+    if (stream_ && !streamDone_)
+        DetachStreamRow();
+    DropStream();
     Statement all(db_, "SELECT rowid, * FROM " + Quote(tableName_) + " ORDER BY rowid", Cache());
     if (!all.Prepared())
         Fail("Cannot read table " + tableName_);
@@ -388,13 +433,12 @@ void TTableCursor::Materialize() {
             cells_.push_back(ColumnValue(all.get(), c));
     }
     if (rc != SQLITE_DONE) {
-        rowids_.clear();
-        cells_.clear();
+        ForgetTable();
         Fail("Cannot read table " + tableName_);
     }
     materialized_ = true;
     OrderRows();
-    pos_ = 0;
+    pos_ = pastEnd ? order_.size() : 0;
     if (!detached_)
         return;
     if (detachedDeleted_) {
@@ -420,16 +464,66 @@ void TTableCursor::PlaceAfterDeleted() {
 }
 
 bool TTableCursor::HasCurrentRow() {
-    if (!materialized_ && detached_ && !detachedDeleted_)
+    if (materialized_)
+        return pos_ < order_.size();
+    if (stream_)
+        return !streamDone_;
+    if (!detached_) {
+        StartStream();
+        return !streamDone_;
+    }
+    if (!detachedDeleted_)
         return true;
     Materialize();
     return pos_ < order_.size();
 }
 
-size_t TTableCursor::ValidField(int field) const {
+void TTableCursor::StartStream() {
+    const std::string sql = "SELECT rowid, * FROM " + Quote(tableName_) + OrderClause(false);
+    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stream_, nullptr) !=
+        SQLITE_OK) {
+        DropStream();
+        Fail("Cannot read table " + tableName_);
+    }
+    StepStream();
+}
+
+void TTableCursor::StepStream() {
+    const int rc = sqlite3_step(stream_);
+    streamDone_ = rc != SQLITE_ROW;
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE)
+        return;
+    const std::string message = sqlite3_errmsg(db_);
+    const bool damaged = FileDamaged(db_);
+    DropStream();
+    throw StoreError("Cannot read table " + tableName_ + ": " + message + ".", damaged);
+}
+
+void TTableCursor::DropStream() {
+    sqlite3_finalize(stream_);
+    stream_ = nullptr;
+    streamDone_ = false;
+}
+
+TTableCursor::Row TTableCursor::StreamRow() const {
+    Row row;
+    row.rowid = sqlite3_column_int64(stream_, 0);
+    const int count = sqlite3_column_count(stream_);
+    row.values.reserve(static_cast<size_t>(count - 1));
+    for (int c = 1; c < count; ++c)
+        row.values.push_back(ColumnValue(stream_, c));
+    return row;
+}
+
+void TTableCursor::DetachStreamRow() {
+    detached_ = StreamRow();
+    detachedDeleted_ = false;
+    DropStream();
+}
+
+size_t TTableCursor::ValidField(int field) {
     if (field < 0 || static_cast<size_t>(field) >= columns_.size())
-        throw StoreError("Table " + tableName_ + " has no column number " + std::to_string(field) +
-                         ".");
+        FailOnRow("Table " + tableName_ + " has no column number " + std::to_string(field) + ".");
     return static_cast<size_t>(field);
 }
 
@@ -437,11 +531,31 @@ const TFieldValue* TTableCursor::CurrentValues() {
     RequireActive("read a row");
     if (!HasCurrentRow())
         throw StoreError("Table " + tableName_ + " has no current row.");
+    if (stream_)
+        return nullptr;
     return materialized_ ? Cells(order_[pos_]) : detached_->values.data();
+}
+
+TFieldView TTableCursor::CurrentCell(int field) {
+    // A walk reads its row straight from the statement: the common case goes first.
+    const TFieldValue* values = stream_ && !streamDone_ ? nullptr : CurrentValues();
+    const size_t index = ValidField(field);
+    if (!values)
+        // Column 0 of the walk is the rowid.
+        return ColumnView(stream_, static_cast<int>(index) + 1);
+    const TFieldValue& v = values[index];
+    TFieldView view;
+    view.kind = v.kind;
+    view.i = v.i;
+    view.d = v.d;
+    view.s = v.s;
+    return view;
 }
 
 int64_t TTableCursor::CurrentRowid() {
     CurrentValues();
+    if (stream_)
+        return sqlite3_column_int64(stream_, 0);
     return materialized_ ? rowids_[order_[pos_]] : detached_->rowid;
 }
 
@@ -501,6 +615,10 @@ void TTableCursor::SetSort(const std::string& sort) {
     }
     if (field == sortField_)
         return;
+    // A walk keeps its row in the new order; one past the last row starts again at the first.
+    if (stream_ && !streamDone_)
+        DetachStreamRow();
+    DropStream();
     std::optional<int64_t> current;
     if (materialized_ && pos_ < order_.size())
         current = rowids_[order_[pos_]];
@@ -517,12 +635,26 @@ void TTableCursor::SetSort(const std::string& sort) {
 
 void TTableCursor::First() {
     RequireActive("move to the first row");
-    Materialize();
-    pos_ = 0;
+    if (materialized_) {
+        pos_ = 0;
+        return;
+    }
+    DropStream();
+    detached_.reset();
+    detachedDeleted_ = false;
+    StartStream();
 }
 
 void TTableCursor::Next() {
     RequireActive("move to the next row");
+    // A walk steps on; so does one not begun yet, which stands on the first row.
+    if (!materialized_ && !stream_ && !detached_)
+        StartStream();
+    if (stream_) {
+        if (!streamDone_)
+            StepStream();
+        return;
+    }
     Materialize();
     if (pos_ < order_.size())
         ++pos_;
@@ -531,6 +663,7 @@ void TTableCursor::Next() {
 void TTableCursor::Last() {
     RequireActive("move to the last row");
     if (!materialized_) {
+        DropStream();
         detached_ = QueryOneRow("", 0, true);
         detachedDeleted_ = false;
         if (detached_)
@@ -565,6 +698,7 @@ bool TTableCursor::Locate(const std::string& column, int64_t value) {
         auto row = QueryOneRow(Quote(columns_[field]) + " = ?", value, false);
         if (!row)
             return false;
+        DropStream();
         detached_ = std::move(row);
         detachedDeleted_ = false;
         return true;
@@ -589,7 +723,7 @@ bool TTableCursor::Locate(const std::string& column, int64_t value) {
 }
 
 int32_t TTableCursor::AsInteger(int field) {
-    const TFieldValue& v = CurrentValues()[ValidField(field)];
+    const TFieldView v = CurrentCell(field);
     const std::string& column = columns_[field];
     int64_t result = 0;
     switch (v.kind) {
@@ -600,28 +734,28 @@ int32_t TTableCursor::AsInteger(int field) {
         break;
     case TFieldValue::Real:
         if (!(std::abs(v.d) < 2147483648.0))
-            throw StoreError("Column " + column + " of table " + tableName_ +
-                             " holds a number too large for an integer.");
+            FailOnRow("Column " + column + " of table " + tableName_ +
+                      " holds a number too large for an integer.");
         return static_cast<int32_t>(std::trunc(v.d));
     case TFieldValue::Text: {
         errno = 0;
         char* end = nullptr;
-        const long long parsed = std::strtoll(v.s.c_str(), &end, 10);
+        const long long parsed = std::strtoll(v.s.data(), &end, 10);
         if (v.s.empty() || errno != 0 || *end != '\0')
-            throw StoreError("Column " + column + " of table " + tableName_ + " holds \"" + v.s +
-                             "\", which is not an integer.");
+            FailOnRow("Column " + column + " of table " + tableName_ + " holds \"" +
+                      std::string(v.s) + "\", which is not an integer.");
         result = parsed;
     }
     }
     if (result < std::numeric_limits<int32_t>::min() ||
         result > std::numeric_limits<int32_t>::max())
-        throw StoreError("Column " + column + " of table " + tableName_ +
-                         " holds a number too large for an integer.");
+        FailOnRow("Column " + column + " of table " + tableName_ +
+                  " holds a number too large for an integer.");
     return static_cast<int32_t>(result);
 }
 
 double TTableCursor::AsFloat(int field) {
-    const TFieldValue& v = CurrentValues()[ValidField(field)];
+    const TFieldView v = CurrentCell(field);
     switch (v.kind) {
     case TFieldValue::Null:
         return 0;
@@ -633,21 +767,24 @@ double TTableCursor::AsFloat(int field) {
         break;
     }
     char* end = nullptr;
-    const double parsed = std::strtod(v.s.c_str(), &end);
+    const double parsed = std::strtod(v.s.data(), &end);
     if (v.s.empty() || *end != '\0')
-        throw StoreError("Column " + columns_[field] + " of table " + tableName_ + " holds \"" +
-                         v.s + "\", which is not a number.");
+        FailOnRow("Column " + columns_[field] + " of table " + tableName_ + " holds \"" +
+                  std::string(v.s) + "\", which is not a number.");
     return parsed;
 }
 
 std::string TTableCursor::TakeString(int field) {
-    const TFieldValue* values = CurrentValues();
-    TFieldValue& v = const_cast<TFieldValue&>(values[ValidField(field)]);
-    return v.kind == TFieldValue::Text ? std::move(v.s) : AsString(field);
+    if (const TFieldValue* values = CurrentValues()) {
+        TFieldValue& v = const_cast<TFieldValue&>(values[ValidField(field)]);
+        if (v.kind == TFieldValue::Text)
+            return std::move(v.s);
+    }
+    return AsString(field);
 }
 
 std::string TTableCursor::AsString(int field) {
-    const TFieldValue& v = CurrentValues()[ValidField(field)];
+    const TFieldView v = CurrentCell(field);
     switch (v.kind) {
     case TFieldValue::Null:
         return {};
@@ -661,7 +798,7 @@ std::string TTableCursor::AsString(int field) {
     case TFieldValue::Text:
         break;
     }
-    return v.s;
+    return std::string(v.s);
 }
 
 void TTableCursor::Append() {
@@ -672,6 +809,8 @@ void TTableCursor::Append() {
 
 void TTableCursor::Edit() {
     CurrentValues();
+    if (stream_)
+        DetachStreamRow();
     mode_ = EditMode::Edit;
     pending_.clear();
 }
@@ -735,6 +874,9 @@ void TTableCursor::Post() {
         sql = "UPDATE " + Quote(tableName_) + " SET " + sets + " WHERE rowid = ?";
     }
     sql += " RETURNING rowid";
+    // An appended row becomes the current one: a walk under way ends before the table changes.
+    if (mode_ == EditMode::Append)
+        DropStream();
 
     const int64_t editedRowid = mode_ == EditMode::Edit ? CurrentRowid() : 0;
     Statement write(db_, sql, Cache());
@@ -779,6 +921,9 @@ void TTableCursor::Post() {
 
 void TTableCursor::Delete() {
     const int64_t rowid = CurrentRowid();
+    // The walk goes on after the deleted row once the table is read.
+    if (stream_)
+        DetachStreamRow();
     mode_ = EditMode::Browse;
     pending_.clear();
     Statement remove(db_, "DELETE FROM " + Quote(tableName_) + " WHERE rowid = ?", Cache());

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -24,13 +25,24 @@ struct TFieldValue {
     std::string s;
 };
 
+// A value where it is held, its text not copied and followed by a NUL.
+struct TFieldView {
+    TFieldValue::Kind kind = TFieldValue::Null;
+    int64_t i = 0;
+    double d = 0;
+    std::string_view s;
+};
+
 // The table cursor every window works through: close it, name a table, open it, walk,
 // locate, read, append, edit, post or delete, close it again.
 //
-// Opening does not read the table. Rows are read in one pass the first time the walk
-// needs them; until then a locate or a move to the last row asks the database for that
-// one row, so a single-row change on a large table stays cheap. Outside StartTransaction,
-// Post and Delete are each their own transaction, durable when they return.
+// Opening does not read the table. A walk from the first row steps through the rows as SQLite
+// reads them, holding only the row it stands on, so reading a large table into records copies
+// each value once. A locate or a move to the last row asks the database for that one row, so
+// a single-row change on a large table stays cheap. Only a use that needs the rows at hand
+// (a walk that goes on after a locate, a write or a delete, or many locates) reads the whole
+// table into the cursor, and Close gives that memory back. Outside StartTransaction, Post and
+// Delete are each their own transaction, durable when they return.
 class TTableCursor {
 public:
     TTableCursor() = default;
@@ -61,7 +73,7 @@ public:
     bool Locate(const std::string& column, int64_t value);
 
     // Index of a column for the fast readers; column names match without regard to case.
-    int FieldIndex(const std::string& column) const;
+    int FieldIndex(const std::string& column);
 
     int32_t AsInteger(const std::string& column) { return AsInteger(FieldIndex(column)); }
     double AsFloat(const std::string& column) { return AsFloat(FieldIndex(column)); }
@@ -69,8 +81,8 @@ public:
     int32_t AsInteger(int field);
     double AsFloat(int field);
     std::string AsString(int field);
-    // AsString for a walk that reads each value of a row once: a text is moved out of the
-    // read table instead of copied, and that value of the row reads empty afterwards.
+    // AsString for a walk that reads each value of a row once: a text the cursor holds is
+    // moved out instead of copied, and that value of the row may read empty afterwards.
     std::string TakeString(int field);
 
     void Append();
@@ -99,6 +111,9 @@ public:
     // transaction the statement is prepared once for all the calls. Throws StoreError.
     void Query(const std::string& sql, const std::vector<TFieldValue>& parameters = {},
                const std::function<void(const std::vector<TFieldValue>&)>& onRow = {});
+    // Runs a query that answers one number (a count, say) the way HasTable asks: the first
+    // column of its first row, 0 when there is no row. Throws StoreError.
+    int64_t QueryNumber(const std::string& sql);
     // Test seam: runs right after every commit that took, as another program taking the file
     // at that moment would.
     void SetAfterCommit(std::function<void()> hook) { afterCommit_ = std::move(hook); }
@@ -117,13 +132,23 @@ private:
     void ForgetStatements();
     void RequireActive(const char* operation) const;
     [[noreturn]] void Fail(const std::string& what) const;
+    [[noreturn]] void FailOnRow(const std::string& message, bool damaged = false);
     void Materialize();
+    void ForgetTable();
     void OrderRows();
     void PlaceAfterDeleted();
-    // The current row's values (one per column) and its rowid.
+    void StartStream();
+    void StepStream();
+    void DropStream();
+    // Leaves the walk for the row it stands on, held as the detached row.
+    void DetachStreamRow();
+    Row StreamRow() const;
+    // The current row's values (one per column) and its rowid; none while the walk steps.
     const TFieldValue* CurrentValues();
+    // A value of the current row, wherever the cursor holds it.
+    TFieldView CurrentCell(int field);
     int64_t CurrentRowid();
-    size_t ValidField(int field) const;
+    size_t ValidField(int field);
     const TFieldValue* Cells(size_t row) const { return cells_.data() + row * columns_.size(); }
     bool HasCurrentRow();
     std::optional<Row> QueryOneRow(const std::string& where, int64_t value, bool last);
@@ -153,6 +178,11 @@ private:
     std::vector<TFieldValue> cells_;
     std::vector<size_t> order_;
     size_t pos_ = 0;
+
+    // The walk stepping through the rows in the current order before the table is read; done
+    // once it went past the last row.
+    sqlite3_stmt* stream_ = nullptr;
+    bool streamDone_ = false;
 
     // Before the table is read: the row that a locate or Last found, or the row that was
     // deleted from under the cursor (the cursor then stands on the row after it).

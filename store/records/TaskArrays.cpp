@@ -26,10 +26,14 @@ void TTaskArrays::Notify(const TRowChanges& changes) const {
 }
 
 void TTaskArrays::Load(int32_t category, int sortColumn, int32_t sortOrder) {
+    // The records of the last load go first, so that a reload never holds two sets of them.
+    all_.Clear();
     try {
-        LoadTaskArrays(dm_, category, sortColumn, sortOrder, all_, shown_);
+        std::vector<TMyRec2> all;
+        LoadTaskArrays(dm_, category, sortColumn, sortOrder, all, shown_);
+        all_.Assign(std::move(all));
     } catch (const std::exception& error) {
-        all_.clear();
+        all_.Clear();
         shown_.clear();
         dm_.RefuseWrites(error.what());
         Notify({{TRowChange::Reset}});
@@ -45,7 +49,7 @@ void TTaskArrays::Add(int32_t id, const TTaskEdit& saved, const std::optional<TM
     ApplyEdit(task, saved);
     task.intDone = 0;
     ApplyCategory(task, category, true);
-    all_.push_back(task);
+    all_.Append(task);
     shown_.push_back(std::move(task));
     Notify({{TRowChange::Inserted, static_cast<int>(shown_.size()) - 1}});
 }
@@ -56,25 +60,26 @@ void TTaskArrays::EditFromList(int row, const TTaskEdit& saved,
     TMyRec2 edited = shown;
     ApplyEdit(edited, saved);
     ApplyCategory(edited, category, false);
-    for (TMyRec2& task : all_)
-        if (task.id == shown.id) {
-            ApplyEdit(task, saved);
-            task.intImg = edited.intImg;
-            task.intPos = edited.intPos;
-        }
+    for (size_t k = 0; k < all_.size(); ++k)
+        if (all_[k].id == shown.id)
+            all_.Change(k, [&](TMyRec2& task) {
+                ApplyEdit(task, saved);
+                task.intImg = edited.intImg;
+                task.intPos = edited.intPos;
+            });
     shown = std::move(edited);
     Notify({{TRowChange::Changed, row}});
 }
 
 void TTaskArrays::EditFromReminder(int32_t id, const TTaskEdit& saved,
                                    const std::optional<TMyRec1>& category) {
-    const int position = FindTask(all_, id);
+    const int position = FindTask(all_.Records(), id);
     if (position < 0)
         return;
     TMyRec2 edited = all_[static_cast<size_t>(position)];
     ApplyEdit(edited, saved);
     ApplyCategory(edited, category, false);
-    all_[static_cast<size_t>(position)] = edited;
+    all_.Change(static_cast<size_t>(position), [&](TMyRec2& task) { task = edited; });
     TRowChanges changes;
     for (size_t row = 0; row < shown_.size(); ++row)
         if (shown_[row].id == id) {
@@ -87,8 +92,8 @@ void TTaskArrays::EditFromReminder(int32_t id, const TTaskEdit& saved,
 void TTaskArrays::Delete(int row) {
     const int32_t id = shown_.at(static_cast<size_t>(row)).id;
     DeleteTask(dm_, id);
-    if (const int all = FindTask(all_, id); all >= 0)
-        all_.erase(all_.begin() + all);
+    if (const int all = FindTask(all_.Records(), id); all >= 0)
+        all_.Erase(static_cast<size_t>(all));
     shown_.erase(shown_.begin() + row);
     Notify({{TRowChange::Removed, row}});
 }
@@ -103,16 +108,16 @@ void TTaskArrays::SetDone(int row, int32_t done) {
     TMyRec2& task = shown_.at(static_cast<size_t>(row));
     WriteDoneMark(dm_, task.id, done);
     task.intDone = done;
-    if (const int all = FindTask(all_, task.id); all >= 0)
-        all_[static_cast<size_t>(all)].intDone = done;
+    if (const int all = FindTask(all_.Records(), task.id); all >= 0)
+        all_.Change(static_cast<size_t>(all), [done](TMyRec2& record) { record.intDone = done; });
     Notify({{TRowChange::Changed, row}});
 }
 
 template <typename Change> void TTaskArrays::ChangeTask(int32_t id, Change change) {
-    const int all = FindTask(all_, id);
+    const int all = FindTask(all_.Records(), id);
     if (all < 0)
         return;
-    change(all_[static_cast<size_t>(all)]);
+    all_.Change(static_cast<size_t>(all), change);
     const int row = FindTask(shown_, id);
     if (row < 0)
         return;
@@ -121,21 +126,21 @@ template <typename Change> void TTaskArrays::ChangeTask(int32_t id, Change chang
 }
 
 void TTaskArrays::PostponeReminder(int32_t id, double when) {
-    if (FindTask(all_, id) < 0)
+    if (FindTask(all_.Records(), id) < 0)
         return;
     WriteReminderTime(dm_, id, when);
     ChangeTask(id, [when](TMyRec2& task) { task.datetimeReminder = when; });
 }
 
 void TTaskArrays::CancelReminder(int32_t id) {
-    if (FindTask(all_, id) < 0)
+    if (FindTask(all_.Records(), id) < 0)
         return;
     WriteReminderOff(dm_, id);
     ChangeTask(id, [](TMyRec2& task) { task.intReminder = 0; });
 }
 
 void TTaskArrays::MarkDone(int32_t id) {
-    if (FindTask(all_, id) < 0)
+    if (FindTask(all_.Records(), id) < 0)
         return;
     WriteDoneMark(dm_, id, 1);
     ChangeTask(id, [](TMyRec2& task) { task.intDone = 1; });
@@ -144,8 +149,7 @@ void TTaskArrays::MarkDone(int32_t id) {
 int TTaskArrays::SortByColumn(int column, int32_t sortOrder, std::optional<int32_t> focusedId) {
     SortOrder = sortOrder;
     const int kind = column + 1;
-    SortTasks(shown_,
-              [kind](const TMyRec2& a, const TMyRec2& b) { return CompareTasks(a, b, kind); });
+    SortTasksByColumn(shown_, kind);
     Notify({{TRowChange::Reset}});
     return focusedId ? FindTask(shown_, *focusedId) : -1;
 }

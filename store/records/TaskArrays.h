@@ -3,6 +3,7 @@
 #pragma once
 
 #include "store/DmUnit.h"
+#include "store/records/IndexedTasks.h"
 #include "store/records/TaskWrite.h"
 #include "store/varUnit.h"
 
@@ -37,12 +38,13 @@ public:
 //
 // Operations that write the database write it first: when the write throws, the records
 // are as they were. Each operation tells the listener the rows it reset, inserted, removed or
-// changed, once the arrays hold the change.
+// changed, once the arrays hold the change. AllTasks keeps its index of reminder times in
+// step with every change, whichever operation makes it.
 class TTaskArrays {
 public:
     explicit TTaskArrays(TDM& dm) : dm_(dm) {}
 
-    const std::vector<TMyRec2>& AllTasks() const { return all_; }
+    const std::vector<TMyRec2>& AllTasks() const { return all_.Records(); }
     const std::vector<TMyRec2>& ShownTasks() const { return shown_; }
 
     void SetListener(TRowListener* listener) { listener_ = listener; }
@@ -87,6 +89,10 @@ public:
     // when there is none.
     int SortByColumn(int column, int32_t sortOrder, std::optional<int32_t> focusedId);
 
+    // The reminder scan: the position in AllTasks of the first task at or after from whose
+    // reminder is due at now, as FindDueTask finds it walking AllTasks; -1 when there is none.
+    int NextDueTask(int from, double now) const { return all_.FindDue(from, now); }
+
     // Copies of the rows, in row order, for printing: all fields but the category's name,
     // leaving out done tasks when asked.
     std::vector<TMyRec2> PrintCopies(bool onlyUncompleted) const;
@@ -97,6 +103,6 @@ private:
 
     TDM& dm_;
     TRowListener* listener_ = nullptr;
-    std::vector<TMyRec2> all_;
+    TIndexedTasks all_;
     std::vector<TMyRec2> shown_;
 };

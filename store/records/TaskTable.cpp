@@ -45,6 +45,7 @@ std::vector<TMyRec2> ReadAllTasks(TDM& dm) {
     // category id) in table order answers, as a locate from the first row would.
     OpenTable(table, "t_note");
     std::unordered_map<int32_t, std::string> notes;
+    notes.reserve(static_cast<size_t>(table.RecordCount()));
     const int noteTask = table.FieldIndex("idTask"), noteText = table.FieldIndex("strNote");
     for (table.First(); !table.Eof(); table.Next())
         notes.try_emplace(table.AsInteger(noteTask), table.TakeString(noteText));
@@ -99,8 +100,7 @@ void LoadTaskArrays(TDM& dm, int32_t category, int sortColumn, int32_t sortOrder
     if (sortByColumn) {
         SortOrder = sortOrder;
         const int kind = sortColumn + 1;
-        SortTasks(shown,
-                  [kind](const TMyRec2& a, const TMyRec2& b) { return CompareTasks(a, b, kind); });
+        SortTasksByColumn(shown, kind);
     }
     allTasks = std::move(all);
     shownTasks = std::move(shown);

@@ -6,8 +6,10 @@
 #include "store/instance/InstanceSocket.h"
 #include "store/records/TaskTable.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <limits>
 #include <random>
 #include <unordered_set>
 
@@ -43,26 +45,41 @@ std::vector<int32_t> TaskIds(TDM& dm) {
     return ids;
 }
 
-// Whether t_uid exists and holds one UID for every task, no two alike, and no other row.
+// Whether t_uid exists and holds one UID for every task, no two alike, and no other row. It runs
+// at every start, so it reads as little as it can: the number of tasks, the rows of t_uid and,
+// asked of the database itself, which answers from the tasks' key, whether each row names a
+// task. It holds no UID: a number made from each is enough to see that none is twice there.
+// Two UIDs that make the same number answer "not in step", and bringing the UIDs in step then
+// looks at the UIDs themselves.
 bool InStep(TDM& dm) {
     TTableCursor& table = dm.ADOTable1;
     if (!table.HasTable(UidTable))
         return false;
-    const std::unordered_map<int32_t, std::string> kept = KeptUids(dm);
-    const std::vector<int32_t> ids = TaskIds(dm);
-    OpenTable(table, UidTable);
-    const int32_t rows = table.RecordCount();
+    OpenTable(table, "t_task");
+    const auto tasks = static_cast<size_t>(table.RecordCount());
     table.Close();
-    std::unordered_set<std::string> distinct;
-    for (const auto& [id, uid] : kept)
-        distinct.insert(uid);
-    if (static_cast<size_t>(rows) != ids.size() || kept.size() != ids.size() ||
-        distinct.size() != kept.size())
+    if (table.QueryNumber(
+            "SELECT COUNT(*) FROM t_uid WHERE idTask NOT IN (SELECT id FROM t_task)") != 0)
         return false;
-    for (int32_t id : ids)
-        if (!kept.contains(id))
-            return false;
-    return true;
+    // Rows in the order of their task, each task once and each with a UID; as many as tasks.
+    std::vector<size_t> hashes;
+    hashes.reserve(tasks);
+    bool inStep = true;
+    OpenTable(table, UidTable);
+    const int task = table.FieldIndex("idTask"), uid = table.FieldIndex("strUid");
+    int64_t previous = std::numeric_limits<int64_t>::min();
+    for (table.First(); inStep && !table.Eof(); table.Next()) {
+        const std::string text = table.TakeString(uid);
+        const int32_t owner = table.AsInteger(task);
+        inStep = !text.empty() && owner > previous && hashes.size() < tasks;
+        previous = owner;
+        hashes.push_back(std::hash<std::string>()(text));
+    }
+    table.Close();
+    if (!inStep || hashes.size() != tasks)
+        return false;
+    std::sort(hashes.begin(), hashes.end());
+    return std::adjacent_find(hashes.begin(), hashes.end()) == hashes.end();
 }
 
 } // namespace

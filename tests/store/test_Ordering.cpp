@@ -37,6 +37,29 @@ protected:
         SortTasks(tasks,
                   [kind](const TMyRec2& a, const TMyRec2& b) { return CompareTasks(a, b, kind); });
     }
+    static void ExchangeSortBy(std::vector<TMyRec2>& tasks, int kind) {
+        ReferenceExchangeSort(
+            tasks, [kind](const TMyRec2& a, const TMyRec2& b) { return CompareTasks(a, b, kind); });
+    }
+    // Every column kind in both directions, with and without the done rule, each sort going on
+    // from the order the one before left, as header clicks do: the two sorts must agree each
+    // time.
+    template <typename Sort, typename Reference>
+    static void ExpectSameOrders(std::vector<TMyRec2> tasks, Sort sort, Reference reference) {
+        for (int kind = 1; kind <= 5; ++kind)
+            for (int order : {-1, 1})
+                for (int bottom : {0, 1}) {
+                    SortOrder = order;
+                    DoneBottom = bottom;
+                    auto expected = tasks;
+                    reference(expected, kind);
+                    auto actual = tasks;
+                    sort(actual, kind);
+                    ASSERT_EQ(Ids(actual), Ids(expected))
+                        << "kind " << kind << " order " << order << " bottom " << bottom;
+                    tasks = actual;
+                }
+    }
 };
 
 TEST_F(OrderingTest, NamesCompareByteByByteCapitalsFirst) {
@@ -146,6 +169,8 @@ TEST_F(OrderingTest, WithoutADirectionTheOrderIsLeftAlone) {
     std::vector<TMyRec2> tasks{Task(1, "b"), Task(2, "a")};
     SortBy(tasks, 1);
     EXPECT_EQ(Ids(tasks), (std::vector<int>{1, 2}));
+    SortTasksByColumn(tasks, 1);
+    EXPECT_EQ(Ids(tasks), (std::vector<int>{1, 2}));
 }
 
 TEST_F(OrderingTest, SortTasksMatchesTheExchangeSortOnRandomDataWithManyTies) {
@@ -158,28 +183,75 @@ TEST_F(OrderingTest, SortTasksMatchesTheExchangeSortOnRandomDataWithManyTies) {
             t.intPriority = static_cast<int>(random() % 2);
             t.intPos = 1 + static_cast<int>(random() % 3);
             t.intReminder = static_cast<int>(random() % 2);
-            t.datetimeReminder = 45000 + static_cast<double>(random() % 3) * 0.5;
+            // Days before 1899-12-30 too, whose time of day counts forward from midnight.
+            t.datetimeReminder =
+                (random() % 2 ? 45000 : -2) + static_cast<double>(random() % 3) * 0.5;
             t.intDue = static_cast<int>(random() % 2);
             t.dateDue = 45000 + static_cast<double>(random() % 3);
             tasks.push_back(t);
         }
-        for (int kind = 1; kind <= 5; ++kind)
-            for (int order : {-1, 1})
-                for (int bottom : {0, 1}) {
-                    SortOrder = order;
-                    DoneBottom = bottom;
-                    auto expected = tasks;
-                    auto compare = [kind](const TMyRec2& a, const TMyRec2& b) {
-                        return CompareTasks(a, b, kind);
-                    };
-                    ReferenceExchangeSort(expected, compare);
-                    auto actual = tasks;
-                    SortTasks(actual, compare);
-                    ASSERT_EQ(Ids(actual), Ids(expected))
-                        << "kind " << kind << " order " << order << " bottom " << bottom;
-                    tasks = actual;
-                }
+        ExpectSameOrders(tasks, SortBy, ExchangeSortBy);
+        ExpectSameOrders(tasks, SortTasksByColumn, ExchangeSortBy);
+        if (HasFatalFailure())
+            return;
     }
+}
+
+// The column sort copies the compared fields; it must order exactly as sorting the records
+// does, also with names that share long beginnings, dates before 1899-12-30, and marks and
+// flags other than 0 and 1, with which the comparison is no strict order and only the same
+// comparisons give the same order.
+TEST_F(OrderingTest, SortTasksByColumnOrdersAsSortTasksOnAwkwardData) {
+    std::mt19937 random(4242);
+    const std::string names[] = {"",
+                                 "Task number 1",
+                                 "Task number 10",
+                                 "Task number 1\x01",
+                                 std::string("Task\0 a", 7),
+                                 std::string("Task\0", 5),
+                                 "Task",
+                                 "\xC3\xA9t\xC3\xA9",
+                                 "task"};
+    const double dates[] = {-2.75, -2.25, -1.5, -0.5, 0, 0.25, 45000, 45000.5, 45001};
+    for (int round = 0; round < 8; ++round) {
+        std::vector<TMyRec2> tasks;
+        for (int id = 1; id <= 300; ++id) {
+            TMyRec2 t = Task(id, names[random() % 9],
+                             static_cast<int>(random() % 5 == 0 ? 2 : random() % 2));
+            t.intPriority = static_cast<int>(random() % 3);
+            t.intPos = static_cast<int>(random() % 4) - 1;
+            t.intReminder = static_cast<int>(random() % 7 == 0 ? 2 : random() % 2);
+            t.datetimeReminder = dates[random() % 9];
+            t.intDue = static_cast<int>(random() % 2);
+            t.dateDue = dates[random() % 9];
+            tasks.push_back(t);
+        }
+        ExpectSameOrders(tasks, SortTasksByColumn, SortBy);
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+// Reminders compare by calendar year, month and day before the full value.
+TEST_F(OrderingTest, RemindersCompareAsTheirCalendarDaysDo) {
+    const double values[] = {-400.75, -31.5, -1.75, -1.25, -0.75, -0.25,    0,
+                             0.75,    1.25,  59.5,  60.1,  61,    45000.99, 45001.01};
+    for (double x : values)
+        for (double y : values) {
+            TMyRec2 a = Task(1), b = Task(2);
+            a.intReminder = b.intReminder = 1;
+            a.datetimeReminder = x;
+            b.datetimeReminder = y;
+            const TCalendarDate dx = DecodeDate(x), dy = DecodeDate(y);
+            const auto day = [](const TCalendarDate& d) {
+                return d.year * 10000 + d.month * 100 + d.day;
+            };
+            const int expected = day(dx) != day(dy) ? (day(dx) < day(dy) ? -1 : 1)
+                                 : x < y            ? -1
+                                 : x > y            ? 1
+                                                    : 0;
+            EXPECT_EQ(CompareTasks(a, b, 4), expected) << x << " " << y;
+        }
 }
 
 TEST(FormatTwoDecimals, GivesTwoDecimalsAndKeepsTheSign) {

@@ -110,6 +110,104 @@ TEST_F(TableCursorTest, ManyLocatesAnswerLikeFewLocates) {
         }
 }
 
+// A walk steps through the rows as it goes; whatever leaves the walk (a write, a delete, a
+// locate, a new sort) must leave the cursor where the same steps over the whole table would.
+TEST_F(TableCursorTest, AWalkGoesOnAfterAnEditADeleteAndALocateInTheMiddle) {
+    for (int id = 1; id <= 6; ++id)
+        AddTask(id, std::to_string(id), id % 2);
+    OpenTasks();
+    std::vector<int> seen;
+    for (Table().First(); !Table().Eof();) {
+        const int id = Table().AsInteger("id");
+        seen.push_back(id);
+        if (id == 2) {
+            Table().Edit();
+            Table().SetString("strName", "edited");
+            Table().Post();
+            EXPECT_EQ(Table().AsInteger("id"), 2);
+            Table().Next();
+        } else if (id == 3) {
+            // After a delete the cursor stands on the next row.
+            Table().Delete();
+        } else if (id == 4) {
+            EXPECT_FALSE(Table().Locate("id", 99));
+            Table().Next();
+        } else {
+            Table().Next();
+        }
+    }
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(Query("SELECT group_concat(id) FROM (SELECT id FROM t_task ORDER BY id)"),
+              "1,2,4,5,6");
+    EXPECT_EQ(Query("SELECT strName FROM t_task WHERE id = 2"), "edited");
+}
+
+TEST_F(TableCursorTest, ANewSortInTheMiddleOfAWalkKeepsItsRow) {
+    AddTask(1, "c", 2);
+    AddTask(2, "a", 1);
+    AddTask(3, "b", 3);
+    OpenTasks();
+    Table().First();
+    Table().Next();
+    ASSERT_EQ(Table().AsInteger("id"), 2);
+    Table().SetSort("strName ASC");
+    EXPECT_EQ(Table().AsInteger("id"), 2);
+    Table().Next();
+    EXPECT_EQ(Table().AsInteger("id"), 3);
+    // Past the last row a new sort starts again at the first.
+    Table().Next();
+    Table().Next();
+    ASSERT_TRUE(Table().Eof());
+    Table().SetSort("intCategory ASC");
+    EXPECT_EQ(Table().AsInteger("id"), 2);
+}
+
+TEST_F(TableCursorTest, PastTheLastRowALocateThatFindsNothingStaysThere) {
+    for (int id = 1; id <= 40; ++id)
+        AddTask(id, "t", 1);
+    OpenTasks();
+    for (Table().First(); !Table().Eof(); Table().Next()) {
+    }
+    // Enough locates that the cursor reads the table for them.
+    for (int round = 0; round < 20; ++round)
+        EXPECT_FALSE(Table().Locate("intCategory", 7));
+    EXPECT_TRUE(Table().Eof());
+    // A walk that is not begun stands on the first row, and Next moves it on.
+    OpenTasks();
+    Table().Next();
+    EXPECT_EQ(Table().AsInteger("id"), 2);
+}
+
+// An error ends the use of the cursor before it is closed; until the next use closes it, a walk
+// it ended must not hold the file, which another program may want to write meanwhile.
+TEST_F(TableCursorTest, AWalkEndedByAnErrorLeavesTheFileFree) {
+    AddTask(1, "a", 1);
+    AddTask(2, "b", 1);
+    Exec("UPDATE t_task SET intDone = 'yes' WHERE id = 2");
+    for (const std::string& column : {std::string("intDone"), std::string("noSuchColumn")}) {
+        OpenTasks();
+        EXPECT_THROW(
+            for (Table().First(); !Table().Eof(); Table().Next()) Table().AsInteger(column),
+            StoreError);
+        EXPECT_NO_THROW(Exec("UPDATE t_task SET strName = 'written' WHERE id = 1")) << column;
+        EXPECT_EQ(Table().AsInteger("id"), column == "intDone" ? 2 : 1);
+    }
+}
+
+TEST_F(TableCursorTest, AnAppendInTheMiddleOfAWalkStandsOnTheNewRow) {
+    AddTask(1, "a", 1);
+    AddTask(2, "b", 1);
+    OpenTasks();
+    Table().First();
+    Table().Append();
+    Table().SetInteger("id", 9);
+    Table().Post();
+    EXPECT_EQ(Table().AsInteger("id"), 9);
+    Table().Next();
+    EXPECT_TRUE(Table().Eof());
+    EXPECT_EQ(WalkIds(), (std::vector<int>{1, 2, 9}));
+}
+
 TEST_F(TableCursorTest, AppendPostsARowThatAnotherConnectionSees) {
     OpenTasks();
     Table().Append();

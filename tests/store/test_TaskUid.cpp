@@ -151,6 +151,40 @@ TEST_F(TaskUidTest, TheOpenMendsWhatOtherProgramsLeftOutOfStep) {
     EXPECT_EQ(Bytes(), bytes);
 }
 
+// The check at every open reads as little as it can; each way of being out of step, alone,
+// must still be seen and mended.
+TEST_F(TaskUidTest, TheOpenSeesEachWayOfBeingOutOfStepAlone) {
+    const std::string deviations[] = {
+        // a task without its row
+        "DELETE FROM t_uid WHERE idTask = 2",
+        // a row of a task that is gone, beside a task without a row: as many rows as tasks
+        "UPDATE t_uid SET idTask = 9 WHERE idTask = 3",
+        // an empty UID
+        "UPDATE t_uid SET strUid = '' WHERE idTask = 1",
+        // two tasks with one UID
+        "UPDATE t_uid SET strUid = (SELECT strUid FROM t_uid WHERE idTask = 1) WHERE idTask = 3",
+        // a row more than there are tasks
+        "INSERT INTO t_uid VALUES (7, 'left behind')"};
+    for (const std::string& deviation : deviations) {
+        Exec("DELETE FROM t_task");
+        Exec("DELETE FROM t_uid");
+        for (const char* name : {"a", "b", "c"})
+            InsertTask(Dm(), Task(name));
+        Exec(deviation);
+        Dm().DataModuleCreate();
+        std::set<std::string> distinct;
+        for (const auto& [id, uid] : ReadTaskUids(Dm()))
+            if (!uid.empty())
+                distinct.insert(uid);
+        EXPECT_EQ(distinct.size(), 3u) << deviation;
+        EXPECT_EQ(Query("SELECT COUNT(*) FROM t_uid WHERE strUid <> '' AND idTask IN "
+                        "(SELECT id FROM t_task)"),
+                  "3")
+            << deviation;
+        EXPECT_EQ(Query("SELECT COUNT(*) FROM t_uid"), "3") << deviation;
+    }
+}
+
 TEST_F(TaskUidTest, ADamagedOrReadOnlyFileIsLeftAsItIs) {
     MakeOlderFile();
     Exec("DROP TABLE t_note");

@@ -1,13 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// A load written straight on the SQLite C API, beside the store's own: the yardstick for what
-// the table cursor costs on top of reading the file.
+#include "bench/HandWrittenLoad.h"
 
-#include "bench/BenchData.h"
-
-#include <benchmark/benchmark.h>
+#include <cstdint>
 #include <sqlite3.h>
-#include <string>
 #include <unordered_map>
 
 namespace {
@@ -18,7 +14,8 @@ std::string Text(sqlite3_stmt* statement, int column) {
                 : std::string();
 }
 
-// One pass over each table: tasks in id order, the notes and the categories by hash.
+} // namespace
+
 void LoadDirectly(const std::string& path, std::vector<TMyRec2>& all, std::vector<TMyRec2>& shown) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
@@ -76,16 +73,3 @@ void LoadDirectly(const std::string& path, std::vector<TMyRec2>& all, std::vecto
     sqlite3_close(db);
     shown = all;
 }
-
-} // namespace
-
-static void BM_LoadTasksDirectly(benchmark::State& state) {
-    TDM& dm = BenchDatabase(static_cast<int>(state.range(0)));
-    std::vector<TMyRec2> all, shown;
-    for (auto _ : state) {
-        LoadDirectly(dm.DatabasePath(), all, shown);
-        benchmark::DoNotOptimize(shown.data());
-    }
-    state.counters["tasks"] = static_cast<double>(all.size());
-}
-BENCHMARK(BM_LoadTasksDirectly)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
