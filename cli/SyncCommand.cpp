@@ -4,7 +4,6 @@
 #include "cli/TaskOutput.h"
 #include "store/dates/DateText.h"
 #include "store/db/StoreError.h"
-#include "store/db/TableAccess.h"
 #include "store/instance/InstanceSocket.h"
 #include "store/records/TaskTable.h"
 #include "store/sync/SyncAccount.h"
@@ -75,10 +74,8 @@ std::string StoredPassword(const TSyncAccount& account) {
 }
 
 TDavOptions Options(const TSyncAccount& account, const std::string& password, bool insecure) {
-    TDavOptions options;
-    options.user = Q(account.user);
-    options.password = Q(password);
-    options.allowInsecureHttp = account.allowInsecureHttp || insecure;
+    TDavOptions options = AccountOptions(account, Q(password));
+    options.allowInsecureHttp = options.allowInsecureHttp || insecure;
     return options;
 }
 
@@ -114,17 +111,6 @@ std::vector<std::string> AskLists(const QList<TCollection>& lists, std::ostream&
         for (const TCollection& list : lists)
             names.push_back(list.displayName.toStdString());
     return names;
-}
-
-// Lists chosen again after their category was deleted here, or that had no room, are mapped
-// anew at the next sync.
-void MapAgain(TDM& dm, const std::vector<std::string>& hrefs) {
-    InTransaction(dm, [&](TTableCursor&) {
-        for (const TSyncListRow& row : ReadSyncLists(dm))
-            if (row.state != TSyncListState::Synced &&
-                std::find(hrefs.begin(), hrefs.end(), row.href) != hrefs.end())
-                DeleteSyncList(dm, row.href);
-    });
 }
 
 void Chose(const std::vector<std::string>& hrefs, const std::vector<std::string>& made,
@@ -173,7 +159,7 @@ int Setup(TDM& dm, const TArguments& args, std::ostream& out) {
             throw StoreError(stored.message.toStdString() +
                              " Set the account up with --password-command CMD instead.");
     }
-    MapAgain(dm, account.lists);
+    MapListsAgain(dm, account.lists);
     WriteSyncAccount(SyncSettingsPath(), dm.DatabasePath(), account);
     Chose(account.lists, made, out);
     return 0;
@@ -185,7 +171,7 @@ int ChangeLists(TDM& dm, const TArguments& args, std::ostream& out) {
     const TDiscovery found = Discover(client, account.server);
     std::vector<std::string> made;
     account.lists = ChooseLists(client, found, LoadCategories(dm), SplitNames(*args.lists), made);
-    MapAgain(dm, account.lists);
+    MapListsAgain(dm, account.lists);
     WriteSyncAccount(SyncSettingsPath(), dm.DatabasePath(), account);
     Chose(account.lists, made, out);
     return 0;

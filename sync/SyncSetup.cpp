@@ -2,8 +2,10 @@
 #include "sync/SyncSetup.h"
 
 #include "store/db/StoreError.h"
+#include "store/db/TableAccess.h"
 #include "store/records/CategoryTable.h"
 #include "store/records/TaskWrite.h"
+#include "store/sync/SyncState.h"
 #include "sync/DavHref.h"
 
 #include <QRegularExpression>
@@ -50,6 +52,14 @@ QUrl NewListUrl(const TDiscovery& found, const QString& name) {
 
 } // namespace
 
+TDavOptions AccountOptions(const TSyncAccount& account, const QString& password) {
+    TDavOptions options;
+    options.user = QString::fromStdString(account.user);
+    options.password = password;
+    options.allowInsecureHttp = account.allowInsecureHttp;
+    return options;
+}
+
 QList<TCollection> TaskLists(const TDiscovery& found) {
     QList<TCollection> lists;
     for (const TCollection& collection : found.collections)
@@ -58,24 +68,60 @@ QList<TCollection> TaskLists(const TDiscovery& found) {
     return lists;
 }
 
-std::vector<std::string> MappingTexts(const QList<TCollection>& lists,
-                                      const std::vector<TMyRec1>& categories) {
+std::vector<TListMapping> MapLists(const QList<TCollection>& lists,
+                                   const std::vector<TMyRec1>& categories) {
     std::vector<TMyRec1> free = categories;
     size_t count = categories.size();
-    std::vector<std::string> texts;
+    std::vector<TListMapping> mappings;
     for (const TCollection& list : lists) {
         const std::string name = list.displayName.toStdString();
         if (const TMyRec1* category = FindCategoryByName(free, name)) {
-            texts.push_back("category " + category->strName);
+            mappings.push_back({TListMapping::Kind::Category, category->strName});
             free.erase(free.begin() + (category - free.data()));
         } else if (count < MaxCategories) {
-            texts.push_back("a new category");
+            mappings.push_back({TListMapping::Kind::NewCategory, {}});
             ++count;
         } else {
-            texts.push_back("not synced: no room for an eleventh category");
+            mappings.push_back({TListMapping::Kind::NoRoom, {}});
         }
     }
+    return mappings;
+}
+
+std::vector<std::string> MappingTexts(const QList<TCollection>& lists,
+                                      const std::vector<TMyRec1>& categories) {
+    std::vector<std::string> texts;
+    for (const TListMapping& mapping : MapLists(lists, categories))
+        switch (mapping.kind) {
+        case TListMapping::Kind::Category:
+            texts.push_back("category " + mapping.category);
+            break;
+        case TListMapping::Kind::NewCategory:
+            texts.push_back("a new category");
+            break;
+        case TListMapping::Kind::NoRoom:
+            texts.push_back("not synced: no room for an eleventh category");
+            break;
+        }
     return texts;
+}
+
+std::vector<TMyRec1> CategoriesWithoutList(const QList<TCollection>& lists,
+                                           const std::vector<TMyRec1>& categories) {
+    std::vector<TMyRec1> without;
+    for (const TMyRec1& category : categories)
+        if (!ListNamed(lists, category.strName))
+            without.push_back(category);
+    return without;
+}
+
+void MapListsAgain(TDM& dm, const std::vector<std::string>& hrefs) {
+    InTransaction(dm, [&](TTableCursor&) {
+        for (const TSyncListRow& row : ReadSyncLists(dm))
+            if (row.state != TSyncListState::Synced &&
+                std::find(hrefs.begin(), hrefs.end(), row.href) != hrefs.end())
+                DeleteSyncList(dm, row.href);
+    });
 }
 
 std::vector<std::string> ChooseLists(TBlockingCalDav& client, const TDiscovery& found,
