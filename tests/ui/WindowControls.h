@@ -17,6 +17,7 @@
 #include "printing/Unit18.h"
 #include "printing/Unit19.h"
 #include "reminders/Unit3.h"
+#include "syncing/FormSync.h"
 #include "tasklist/BitBtn.h"
 #include "tasklist/Unit2.h"
 #include "uikit/myLabel.h"
@@ -39,6 +40,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QWidget>
 
 #include <array>
@@ -429,4 +431,69 @@ inline TBitBtn* BitBtn3(const TForm2& window) {
 }
 inline TBitBtn* BitBtn4(const TForm2& window) {
     return WindowControl<TBitBtn>(window, "BitBtn4");
+}
+
+// TFormSync
+inline QLineEdit* EditServer(const TFormSync& window) {
+    return WindowControl<QLineEdit>(window, "EditServer");
+}
+inline QLineEdit* EditUser(const TFormSync& window) {
+    return WindowControl<QLineEdit>(window, "EditUser");
+}
+inline QLineEdit* EditPassword(const TFormSync& window) {
+    return WindowControl<QLineEdit>(window, "EditPassword");
+}
+inline QLabel* LabelPasswordNote(const TFormSync& window) {
+    return WindowControl<QLabel>(window, "LabelPasswordNote");
+}
+inline QLineEdit* EditCommand(const TFormSync& window) {
+    return WindowControl<QLineEdit>(window, "EditCommand");
+}
+inline QCheckBox* CheckBoxThisRun(const TFormSync& window) {
+    return WindowControl<QCheckBox>(window, "CheckBoxThisRun");
+}
+inline QCheckBox* CheckBoxInsecure(const TFormSync& window) {
+    return WindowControl<QCheckBox>(window, "CheckBoxInsecure");
+}
+inline QPushButton* BitBtnTest(const TFormSync& window) {
+    return WindowControl<QPushButton>(window, "BitBtnTest");
+}
+inline QTreeWidget* ListLists(const TFormSync& window) {
+    return WindowControl<QTreeWidget>(window, "ListLists");
+}
+inline QLabel* LabelTest(const TFormSync& window) {
+    return WindowControl<QLabel>(window, "LabelTest");
+}
+inline QComboBox* ComboBoxSchedule(const TFormSync& window) {
+    return WindowControl<QComboBox>(window, "ComboBoxSchedule");
+}
+inline QCheckBox* CheckBoxAfterChange(const TFormSync& window) {
+    return WindowControl<QCheckBox>(window, "CheckBoxAfterChange");
+}
+inline QLabel* LabelLastSync(const TFormSync& window) {
+    return WindowControl<QLabel>(window, "LabelLastSync");
+}
+inline QLabel* LabelWaiting(const TFormSync& window) {
+    return WindowControl<QLabel>(window, "LabelWaiting");
+}
+inline QLabel* LabelProblem(const TFormSync& window) {
+    return WindowControl<QLabel>(window, "LabelProblem");
+}
+inline QTreeWidget* ListLog(const TFormSync& window) {
+    return WindowControl<QTreeWidget>(window, "ListLog");
+}
+inline QPushButton* BitBtnUse(const TFormSync& window) {
+    return WindowControl<QPushButton>(window, "BitBtnUse");
+}
+inline QPushButton* BitBtnSyncNow(const TFormSync& window) {
+    return WindowControl<QPushButton>(window, "BitBtnSyncNow");
+}
+inline QPushButton* BitBtnRemove(const TFormSync& window) {
+    return WindowControl<QPushButton>(window, "BitBtnRemove");
+}
+inline QPushButton* BitBtn1(const TFormSync& window) {
+    return WindowControl<QPushButton>(window, "BitBtn1");
+}
+inline QPushButton* BitBtn2(const TFormSync& window) {
+    return WindowControl<QPushButton>(window, "BitBtn2");
 }
