@@ -4,6 +4,8 @@
 #include "app/Unit1.h"
 #include "store/DmUnit.h"
 #include "store/dates/dateUnit.h"
+#include "store/db/TableAccess.h"
+#include "store/sync/SyncState.h"
 #include "tasklist/Unit2.h"
 #include "tests/ui/ProgramRig.h"
 #include "tests/ui/TestSupport.h"
@@ -324,6 +326,24 @@ private slots:
             QCOMPARE(Unnamed(Interface(window)), QStringList());
             window->hide();
         }
+    }
+
+    void theSyncWindowIsNamed() {
+        InTransaction(*dm_, [&](TTableCursor&) {
+            AddSyncLog(*dm_, {46000, "u1", "Buy paint", "due", "2026-12-20", "", "here"});
+        });
+        TFormSync sync(*dm_);
+        sync.show();
+        QCOMPARE(Name(&sync), QString("Sync"));
+        QCOMPARE(Name(EditServer(sync)), QString("Server address"));
+        QCOMPARE(Name(EditPassword(sync)), QString("Password"));
+        QCOMPARE(Name(EditCommand(sync)), QString("Password command"));
+        QCOMPARE(Name(ComboBoxSchedule(sync)), QString("Sync in the background"));
+        QCOMPARE(Name(ListLists(sync)), QString("Task lists to sync"));
+        QCOMPARE(Name(ListLog(sync)), QString("Sync log"));
+        QCOMPARE(Name(BitBtnUse(sync)), QString("Use the value that lost"));
+        QCOMPARE(Unnamed(Interface(&sync)), QStringList());
+        sync.close();
     }
 
     void aNamedListIsCalledByItsNameAndReadsItsValue() {
