@@ -93,6 +93,10 @@ TSyncAccount TFormSync::FieldsAccount() const {
     return account;
 }
 
+bool TFormSync::ListsKnown(const TSyncAccount& account) const {
+    return found_ && foundFor_.server == account.server && foundFor_.user == account.user;
+}
+
 bool TFormSync::SameAsSaved(const TSyncAccount& account) const {
     return saved_ && saved_->server == account.server && saved_->user == account.user;
 }
@@ -115,6 +119,12 @@ void TFormSync::ShowAccount() {
     CheckBoxThisRun->hide();
     LabelPasswordNote->setText("Kept in the desktop's secret store, never in the database or the "
                                "settings file; a command named below gives it instead.");
+    const size_t lists = account.lists.size();
+    LabelTest->setText(
+        !saved_ ? QString()
+                : QString("Syncing %1 %2. \"Test\" shows the server's lists to choose again.")
+                      .arg(lists)
+                      .arg(lists == 1 ? "list" : "lists"));
 }
 
 void TFormSync::ShowSecretStoreMissing() {
@@ -290,12 +300,11 @@ void TFormSync::ShowMappings() {
     for (int row = 0; row < ListLists->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = ListLists->topLevelItem(row);
         const bool on = item->checkState(0) == Qt::Checked;
-        if (!on)
-            item->setText(1, "not synced");
-        else if (row < lists.size())
-            item->setText(1, MappingText(mappings[next++]));
+        if (row >= lists.size())
+            item->setText(1, on ? item->text(0) + ", a new list on the server"
+                                : QString("only here: check it to make a list of it there"));
         else
-            item->setText(1, item->text(0) + ", a new list on the server");
+            item->setText(1, on ? MappingText(mappings[next++]) : QString("not synced"));
     }
 }
 
@@ -305,10 +314,8 @@ void TFormSync::BitBtn1Click() {
         ShowErrorBox(this, "Error, Server address can not be empty!");
         return;
     }
-    const bool listsKnown =
-        found_ && foundFor_.server == account.server && foundFor_.user == account.user;
     // A new address or user is tried before it is kept: OK goes on once the lists are in.
-    if (!listsKnown && !SameAsSaved(account)) {
+    if (!ListsKnown(account) && !SameAsSaved(account)) {
         saveAfterTest_ = true;
         BitBtnTestClick();
         return;
@@ -318,7 +325,7 @@ void TFormSync::BitBtn1Click() {
 
 void TFormSync::Save() {
     const TSyncAccount account = FieldsAccount();
-    if (found_ && ChosenCount() == 0) {
+    if (ListsKnown(account) && ChosenCount() == 0) {
         ShowErrorBox(this, "Error, Check at least one task list to sync!");
         return;
     }
@@ -383,7 +390,7 @@ std::vector<std::string> TFormSync::ChosenLists() {
 }
 
 void TFormSync::Finish(TSyncAccount account, const QString& passwordForThisRun) {
-    if (found_)
+    if (ListsKnown(account))
         account.lists = ChosenLists();
     MapListsAgain(dm_, account.lists);
     WriteSyncAccount(SyncSettingsPath(), dm_.DatabasePath(), account);

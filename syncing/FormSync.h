@@ -67,6 +67,8 @@ private:
     // The account as the fields have it (lists aside).
     TSyncAccount FieldsAccount() const;
     bool SameAsSaved(const TSyncAccount& account) const;
+    // Whether the lists shown are the server's of that address and user.
+    bool ListsKnown(const TSyncAccount& account) const;
     void ShowAccount();
     void ShowState();
     void ShowSecretStoreMissing();

@@ -94,7 +94,7 @@ void TFormSync::CreateAccountControls() {
 }
 
 void TFormSync::CreateListControls() {
-    LabelLists = MakeLabel(this, "LabelLists", "Task lists on the server:", Left, 236);
+    LabelLists = MakeLabel(this, "LabelLists", "Task lists to sync:", Left, 236);
     ListLists = MakeList(this, "ListLists", {"Task list", "Category here"},
                          {Left, 254, FullWidth, 108}, "Task lists to sync");
     ListLists->setColumnWidth(0, 230);
