@@ -56,8 +56,11 @@ TFormSync::TFormSync(TDM& dm, QWidget* parent)
     ConnectReporting(ListLists, &QTreeWidget::itemChanged, this, &TFormSync::ShowMappings);
     connect(ListLog, &QTreeWidget::itemSelectionChanged, this,
             [this] { BitBtnUse->setEnabled(ListLog->currentItem() != nullptr); });
-    Refresh();
-    ShowAccount();
+    // The account and the state are read when the window is shown (or refreshed), where an
+    // error of the file shows in its box instead of stopping the program's start.
+    BitBtnUse->setEnabled(false);
+    BitBtnSyncNow->setEnabled(false);
+    BitBtnRemove->setEnabled(false);
 }
 
 void TFormSync::FormShow() {
@@ -408,6 +411,7 @@ void TFormSync::BitBtnUseClick() {
     const TSyncLogEntry entry = log_.at(static_cast<size_t>(ListLog->indexOfTopLevelItem(item)));
     UseLostValue(dm_, entry);
     ShowState();
+    emit TasksChanged();
     emit SyncRequested();
 }
 

@@ -51,6 +51,9 @@ signals:
     void AccountChanged();
     // The window asks for a sync now ("Sync Now", or a value taken back from the log).
     void SyncRequested();
+    // A task changed here behind the task list's back (a value taken back from the log): the
+    // list reloads it.
+    void TasksChanged();
     // The user keeps the password for this run only: nothing stores it.
     void PasswordForThisRun(const QString& password);
 

@@ -259,8 +259,8 @@ private slots:
     void theServersRefusalIsSaidInAPersonsWords() {
         ShowForm();
         TypeAccount("not the password");
-        // OK tries a new account first, and keeps nothing it refused.
-        QTest::mouseClick(BitBtn1(*form_), Qt::LeftButton);
+        // Enter is OK, which tries a new account first and keeps nothing it refused.
+        QTest::keyClick(EditPassword(*form_), Qt::Key_Return);
         WaitForTest();
         QCOMPARE(LabelTest(*form_)->text(),
                  QString("Wrong password: the server did not accept this user name and password."));
@@ -316,8 +316,10 @@ private slots:
         Shot("log");
 
         QSignalSpy asked(form_.get(), &TFormSync::SyncRequested);
+        QSignalSpy changed(form_.get(), &TFormSync::TasksChanged);
         QTest::mouseClick(BitBtnUse(*form_), Qt::LeftButton);
         QCOMPARE(asked.count(), 1);
+        QCOMPARE(changed.count(), 1);
         QCOMPARE(Q(TaskNamed("Paint the fence there").strName), QString("Paint the fence there"));
         QCOMPARE(LabelWaiting(*form_)->text(), QString("Changes waiting to be sent: 1"));
 
@@ -350,7 +352,9 @@ private slots:
         const size_t tasks = ReadAllTasks(*dm_).size();
         ShowForm();
         QVERIFY(BitBtnRemove(*form_)->isEnabled());
-        QVERIFY(BitBtnSyncNow(*form_)->isEnabled());
+        QSignalSpy asked(form_.get(), &TFormSync::SyncRequested);
+        QTest::mouseClick(BitBtnSyncNow(*form_), Qt::LeftButton);
+        QCOMPARE(asked.count(), 1);
         QSignalSpy changed(form_.get(), &TFormSync::AccountChanged);
         QueueMessageBoxAnswer(QMessageBox::No);
         QTest::mouseClick(BitBtnRemove(*form_), Qt::LeftButton);
