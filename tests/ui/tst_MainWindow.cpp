@@ -158,7 +158,8 @@ private slots:
     void categoryMenuWithoutCategories() {
         Exec(home_->DatabasePath(), "DELETE FROM t_category");
         auto form = Start(false);
-        QCOMPARE(VisibleTexts(cpm(*form)), (QStringList{"&All", "-", "-", "&Edit Category..."}));
+        QCOMPARE(VisibleTexts(cpm(*form)),
+                 (QStringList{"&All", "-", "-", "&Edit Category...", "&Sync..."}));
         QCOMPARE(form->MenuCategories.size(), size_t(0));
     }
 
@@ -171,7 +172,7 @@ private slots:
                                             .arg(11 - i));
         auto form = Start(false);
         const QStringList texts = VisibleTexts(cpm(*form));
-        QCOMPARE(texts.size(), 14);
+        QCOMPARE(texts.size(), 15);
         QCOMPARE(texts[2], QString("&Cat10 && co"));
         QCOMPARE(texts[3], QString("Ca&t9 && co"));
         QCOMPARE(texts[11], QString("Cat&1 && co"));
