@@ -128,13 +128,15 @@ void TForm2::ReloadKeepingFocus() {
     if (const TMyRec2* task = model_.Task(FocusedRow()))
         focusedId = task->id;
     LoadTasks(LoadedCategory);
-    if (!focusedId)
-        return;
+    if (focusedId && RowOfTask(*focusedId) >= 0)
+        FocusRow(RowOfTask(*focusedId));
+}
+
+int TForm2::RowOfTask(int32_t id) const {
     for (size_t row = 0; row < ShownTasks.size(); ++row)
-        if (ShownTasks[row].id == *focusedId) {
-            FocusRow(static_cast<int>(row));
-            return;
-        }
+        if (ShownTasks[row].id == id)
+            return static_cast<int>(row);
+    return -1;
 }
 
 void TForm2::VDTHeaderClick(int column) {
