@@ -196,7 +196,9 @@ private slots:
     }
 
     void aFirstSyncOfAThousandToDosFillsTheList() {
-        SetUpAccount(WriteRadicaleTodos(*server_, "thousand", "Work", 1000));
+        const std::string list = WriteRadicaleTodos(*server_, "thousand", "Work", 1000);
+        QVERIFY(!list.empty());
+        SetUpAccount(list);
         Start();
         QVERIFY(WaitForSyncs(1));
         QTRY_COMPARE(form_->Form2->ShownTasks.size(), size_t(1000));
