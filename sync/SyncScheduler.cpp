@@ -220,7 +220,9 @@ QString SyncHint(const TSyncScheduler* scheduler) {
     const QDateTime since = scheduler->LastSuccess();
     const QString when =
         since.isValid() ? "not synced since " + since.toString("HH:mm") : QString("not synced yet");
-    // A hint is one line.
-    const QString reason = scheduler->Problem().section('\n', 0, 0).trimmed();
+    // A hint is one line, and the reason a part of its sentence.
+    QString reason = scheduler->Problem().section('\n', 0, 0).trimmed();
+    if (reason.endsWith('.'))
+        reason.chop(1);
     return name + " \u2014 " + when + " (" + reason + ")";
 }

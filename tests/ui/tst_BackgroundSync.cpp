@@ -181,7 +181,10 @@ private slots:
                                  synced.toString("HH:mm") + " ("),
                  qPrintable(hint));
         QVERIFY(!Sync().Problem().isEmpty());
-        QVERIFY2(hint.contains(Sync().Problem().section('\n', 0, 0).trimmed()), qPrintable(hint));
+        QString reason = Sync().Problem().section('\n', 0, 0).trimmed();
+        if (reason.endsWith('.'))
+            reason.chop(1);
+        QVERIFY2(hint.endsWith(" (" + reason + ")"), qPrintable(hint));
         // The next background sync fails as quietly.
         SyncNow1(*form_)->trigger();
         QVERIFY(WaitForSyncs(3));
