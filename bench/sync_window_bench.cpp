@@ -7,14 +7,12 @@
 // it the benchmark is skipped.
 //
 //     build/bench/sync_window_bench
-#include "app/Application.h"
 #include "app/ProgramWindows.h"
 #include "store/DmUnit.h"
 #include "store/sync/SyncAccount.h"
 #include "tasklist/Unit2.h"
 #include "tests/sync/RadicaleFiles.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTemporaryDir>
@@ -135,21 +133,3 @@ BENCHMARK(BM_WindowDuringFirstSync)
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never read or write a real user's settings or data.
-    QTemporaryDir home;
-    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
-        const QString folder = home.filePath(variable);
-        QDir().mkpath(folder);
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv(variable, folder.toUtf8());
-    }
-    TApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -18,18 +18,6 @@
 // other device: what the windows change goes up, what the device changes comes into the list,
 // a server that is gone never opens a box, and held deletions ask once.
 
-namespace {
-
-QStringList VisibleTexts(QMenu* menu) {
-    QStringList texts;
-    for (QAction* action : menu->actions())
-        if (action->isVisible())
-            texts << (action->isSeparator() ? "-" : action->text());
-    return texts;
-}
-
-} // namespace
-
 class TestBackgroundSync : public QObject {
     Q_OBJECT
 

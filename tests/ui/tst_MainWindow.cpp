@@ -24,14 +24,6 @@
 
 namespace {
 
-QStringList VisibleTexts(QMenu* menu) {
-    QStringList texts;
-    for (QAction* action : menu->actions())
-        if (action->isVisible())
-            texts << (action->isSeparator() ? "-" : action->text());
-    return texts;
-}
-
 // Throws from its event handler, as a failing database call would.
 class ThrowingObject : public QObject {
 public:
