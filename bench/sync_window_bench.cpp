@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
+#include <functional>
 
 namespace {
 
@@ -26,24 +27,19 @@ TCalDavTestServer& Server() {
     return server;
 }
 
-// A 10 ms timer that keeps the longest time it came after it was due.
+// A 10 ms timer that tells at each tick how late it came, in milliseconds.
 class TLateness {
 public:
-    TLateness() {
+    explicit TLateness(std::function<void(double lateMs)> tick) {
         timer_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
+        QObject::connect(&timer_, &QTimer::timeout, [this, tick] {
             const qint64 now = clock_.nsecsElapsed();
-            longest_ = std::max(longest_, now - last_ - IntervalMs * 1000000);
+            const qint64 late = now - last_ - IntervalMs * 1000000;
             last_ = now;
+            tick(static_cast<double>(std::max<qint64>(late, 0)) / 1e6);
         });
         clock_.start();
         timer_.start(IntervalMs);
-    }
-    // The longest lateness so far, in milliseconds, and a fresh start.
-    double Take() {
-        const double longest = static_cast<double>(longest_) / 1e6;
-        longest_ = 0;
-        return longest;
     }
 
 private:
@@ -51,7 +47,6 @@ private:
     QTimer timer_;
     QElapsedTimer clock_;
     qint64 last_ = 0;
-    qint64 longest_ = 0;
 };
 
 } // namespace
@@ -90,24 +85,31 @@ static void BM_WindowDuringFirstSync(benchmark::State& state) {
         main.ShowAtStartup();
         QEventLoop loop;
         TSyncResult result;
+        bool syncing = true;
+        bool listed = false;
         QObject::connect(main.Sync(), &TSyncScheduler::SyncFinished,
                          [&](const TSyncResult& finished) {
                              result = finished;
+                             syncing = false;
                              // Nothing to read again when nothing came.
-                             if (finished.counts.down == 0)
-                                 loop.quit();
+                             listed = finished.counts.down == 0;
                          });
-        QObject::connect(main.Form2, &TForm2::TasksLoaded, &loop, &QEventLoop::quit);
+        QObject::connect(main.Form2, &TForm2::TasksLoaded, [&] { listed = true; });
         state.ResumeTiming();
 
-        TLateness lateness;
+        double duringSync = 0;
+        double untilListed = 0;
+        // The tick after the list was read measures the reading too.
+        TLateness lateness([&](double lateMs) {
+            if (syncing)
+                duringSync = std::max(duringSync, lateMs);
+            untilListed = std::max(untilListed, lateMs);
+            if (listed)
+                loop.quit();
+        });
         QElapsedTimer synced;
         synced.start();
-        double duringSync = 0;
-        QObject::connect(main.Sync(), &TSyncScheduler::SyncFinished,
-                         [&] { duringSync = lateness.Take(); });
         loop.exec();
-        const double untilListed = std::max(duringSync, lateness.Take());
 
         state.PauseTiming();
         if (!result.errors.empty())
