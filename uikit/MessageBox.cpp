@@ -72,8 +72,11 @@ QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const 
     TCentredMessageBox box(icon, caption, text, buttons, owner);
     if (!yesText.isEmpty())
         box.button(QMessageBox::Yes)->setText(yesText);
-    if (!noText.isEmpty())
+    if (!noText.isEmpty()) {
         box.button(QMessageBox::No)->setText(noText);
+        // The answer that changes nothing is the one Enter gives.
+        box.setDefaultButton(QMessageBox::No);
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
