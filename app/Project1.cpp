@@ -40,6 +40,7 @@ int main(int argc, char* argv[]) {
     start.tokenActivation = TApplication::platformName().startsWith("wayland");
     start.activationToken = activationToken;
     start.desktopNotifications = true;
+    start.backgroundSync = true;
     TProgramWindows windows(dataModule, start);
     TForm1& mainWindow = windows.MainWindow();
     QObject::connect(&instanceServer, &TInstanceServer::lineReceived, &mainWindow,

@@ -57,9 +57,12 @@ TForm1::TForm1(TDM& dm, TTaskArrays& tasks, const TStartOptions& options,
     if (options_.desktopNotifications)
         Reminders->UseDesktopNotifications(MakeNotificationClient(Reminders));
     FormCreate();
+    if (options_.backgroundSync)
+        StartSync();
 }
 
 TForm1::~TForm1() {
+    dm_.ADOTable1.SetAfterWrite({});
     // A copy still being made is waited for; its outcome is not reported any more.
     if (backupThread_.joinable())
         backupThread_.join();
@@ -175,6 +178,9 @@ void TForm1::CreateCategoryMenu() {
     EditCategory1 = cpm->addAction("Edit Category...");
     EditCategory1->setObjectName("EditCategory1");
     ConnectReporting(EditCategory1, &QAction::triggered, this, &TForm1::EditCategory1Click);
+    Sync1 = cpm->addAction("Sync...");
+    Sync1->setObjectName("Sync1");
+    ConnectReporting(Sync1, &QAction::triggered, this, &TForm1::Sync1Click);
 }
 
 void TForm1::CreateTrayIcon() {
@@ -188,6 +194,10 @@ void TForm1::CreateTrayIcon() {
     QFont bold = ShowOrganizer1->font();
     bold.setBold(true);
     ShowOrganizer1->setFont(bold);
+    // Shown only while a sync account is set up; hidden, it takes no room in the menu.
+    SyncNow1 = TrayMenu->addAction("Sync Now");
+    SyncNow1->setObjectName("SyncNow1");
+    SyncNow1->setVisible(false);
     TrayMenu->addSeparator();
     Exit1 = TrayMenu->addAction("Exit");
     Exit1->setObjectName("Exit1");
@@ -213,6 +223,9 @@ void TForm1::ShowAtStartup() {
     } else if (!options_.trayAvailable) {
         HideIntoTray();
     }
+    // The first sync comes once the window is up and the event loop runs.
+    if (sync_)
+        sync_->Start();
 }
 
 void TForm1::LoadCategoryMenu() {
@@ -222,10 +235,12 @@ void TForm1::LoadCategoryMenu() {
     QStringList captions{"All"};
     for (size_t i = 0; i < shown; ++i)
         captions << QString::fromStdString(MenuCategories[i].strName);
-    captions << "Edit Category...";
+    captions << "Edit Category..."
+             << "Sync...";
     captions = WithAccelerators(captions);
     All1->setText(captions.front());
-    EditCategory1->setText(captions.back());
+    EditCategory1->setText(captions[captions.size() - 2]);
+    Sync1->setText(captions.back());
     for (size_t i = 0; i < CategoryItems.size(); ++i) {
         QAction* item = CategoryItems[i];
         item->setChecked(false);

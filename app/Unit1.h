@@ -2,7 +2,9 @@
 
 #pragma once
 
+#include "store/sync/SyncState.h"
 #include "store/varUnit.h"
+#include "sync/SyncScheduler.h"
 #include "uikit/MainWindowServices.h"
 
 #include <QWidget>
@@ -42,6 +44,10 @@ struct TStartOptions {
     // Off unless asked for, so that windows made without a desktop session of their own (the
     // tests) never reach the user's desktop.
     bool desktopNotifications = false;
+    // Syncs with the database's account in the background, when one is set up. Off unless
+    // asked for, for the same reason.
+    bool backgroundSync = false;
+    TSyncTimings syncTimings{};
 };
 
 // The windows the main window and its task list open, each made once before the main window.
@@ -80,6 +86,8 @@ public:
     void c1Click(QAction* Sender);
     void All1Click();
     void EditCategory1Click();
+    // "Sync..." in the category menu: the account and the state of the sync.
+    void Sync1Click();
     void HelpClick();
     void OptionsClick();
     void AboutClick();
@@ -102,6 +110,8 @@ public:
     int32_t CategoryShown() const override { return ShownCategory; }
     std::string CategoryName(int32_t id) const override;
     void ReloadTaskList() override;
+    // The background sync; none unless the start asked for it.
+    TSyncScheduler* Sync() const { return sync_; }
 
     bool ExitRequested = false;
     bool MainShown = false;
@@ -116,6 +126,8 @@ public:
 signals:
     // The daily copy was made, was not needed, or failed (and was reported).
     void DailyBackupFinished();
+    // "Sync..." was chosen.
+    void SyncWindowRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -146,10 +158,19 @@ private:
     void ActivateWithToken(QWidget* window, const QString& activationToken);
     void ShowAnewUnlessActive();
     void ReloadFromOutside();
+    void StartSync();
+    void SyncStateChanged();
+    void AskAboutHeldDeletions(const std::vector<TSyncHeldRow>& held);
+    void AskWhenNothingIsOpen();
 
     TDM& dm_;
     TTaskArrays& tasks_;
     bool reloadWaiting_ = false;
+    TSyncScheduler* sync_ = nullptr;
+    // The deletions to ask about; the box asks once for all that came while it waited or was
+    // open.
+    std::vector<TSyncHeldRow> heldToAsk_;
+    bool heldBoxOpen_ = false;
     // Whether this run has told of a database that failed its integrity check.
     bool damageTold_ = false;
     std::thread backupThread_;
@@ -162,6 +183,7 @@ private:
     QMenu* cpm = nullptr;
     QAction* All1 = nullptr;
     QAction* EditCategory1 = nullptr;
+    QAction* Sync1 = nullptr;
     TMyLabel* Label6 = nullptr;
     TMyLabel* LabelOptions = nullptr;
     TMyLabel* LabelHelp = nullptr;
@@ -170,5 +192,6 @@ private:
     QSystemTrayIcon* TrayIcon1 = nullptr;
     QMenu* TrayMenu = nullptr;
     QAction* ShowOrganizer1 = nullptr;
+    QAction* SyncNow1 = nullptr;
     QAction* Exit1 = nullptr;
 };

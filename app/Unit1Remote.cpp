@@ -81,7 +81,7 @@ void TForm1::ReloadFromOutside() {
         RunReportingErrors(this, [this] {
             LoadCategoryMenu();
             CheckLoadedCategoryItem();
-            Form2->LoadTasks(Form2->LoadedCategory);
+            Form2->ReloadKeepingFocus();
         });
     });
 }

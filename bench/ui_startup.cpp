@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "app/Application.h"
 #include "app/InstanceServer.h"
 #include "app/ProgramWindows.h"
 #include "bench/BenchData.h"
@@ -11,7 +10,6 @@
 #include "tasklist/Unit2.h"
 #include "tests/ui/WindowControls.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPaintEvent>
@@ -172,21 +170,3 @@ BENCHMARK(BM_IdleMinute)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never read or write a real user's settings or data.
-    QTemporaryDir home;
-    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"}) {
-        const QString folder = home.filePath(variable);
-        QDir().mkpath(folder);
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv(variable, folder.toUtf8());
-    }
-    TApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

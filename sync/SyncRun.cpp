@@ -164,6 +164,8 @@ TSyncResult TSyncRun::Run() {
                 WriteSyncValue(dm_, LastSyncTimeKey, FormatDateMinute(LocalDateTime(now_)));
                 WriteSyncValue(dm_, LastSyncResultKey,
                                result_.errors.empty() ? result_.Summary() : result_.errors.front());
+                if (result_.errors.empty())
+                    WriteSyncValue(dm_, LastSuccessKey, std::to_string(now_));
             });
         } catch (const StoreError& error) {
             Error(error.what());

@@ -123,6 +123,22 @@ void TForm2::LoadTasks(int32_t category) {
     emit TasksLoaded();
 }
 
+void TForm2::ReloadKeepingFocus() {
+    std::optional<int32_t> focusedId;
+    if (const TMyRec2* task = model_.Task(FocusedRow()))
+        focusedId = task->id;
+    LoadTasks(LoadedCategory);
+    if (focusedId && RowOfTask(*focusedId) >= 0)
+        FocusRow(RowOfTask(*focusedId));
+}
+
+int TForm2::RowOfTask(int32_t id) const {
+    for (size_t row = 0; row < ShownTasks.size(); ++row)
+        if (ShownTasks[row].id == id)
+            return static_cast<int>(row);
+    return -1;
+}
+
 void TForm2::VDTHeaderClick(int column) {
     // Clicking the sort column reverses it; any other column starts ascending. Captions
     // follow the sort column by themselves (the model left-aligns it and centres the rest).

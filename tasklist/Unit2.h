@@ -49,6 +49,9 @@ public:
     // database fails the arrays stay empty, the list has no rows, LoadedCategory keeps its
     // value and the error propagates.
     void LoadTasks(int32_t category);
+    // LoadTasks of the category shown, for a file that changed behind the list's back: the
+    // focused task keeps the focus wherever it is now, if it is still listed.
+    void ReloadKeepingFocus();
 
     // The handler of a click on a column header: sets the sort column and direction,
     // reorders the rows and keeps the focused task selected at its new row.
@@ -110,6 +113,9 @@ private:
     void VDTFocusChanged(const QModelIndex& current);
     void VDTResize();
     void FocusRow(int row);
+    // The row of a task, -1 when the list does not show it.
+    int RowOfTask(int32_t id) const;
+    bool ReloadedSince(uint64_t loads) const;
     void CreateKeys();
     int FocusedRow() const;
     void ShowTaskGone(const TaskGoneError& gone);

@@ -21,6 +21,14 @@ void TForm2::ShowTaskGone(const TaskGoneError& gone) {
     LoadTasks(LoadedCategory);
 }
 
+// A reload of the file (after a sync, or asked for by tolvek-tasks) waits until no modal
+// window is open, but it can run in the last round of a modal window's own event loop, just
+// before the command that opened it goes on: the rows that command read before are then
+// gone, and the records already hold what the window saved.
+bool TForm2::ReloadedSince(uint64_t loads) const {
+    return tasks_.LoadCount() != loads;
+}
+
 int TForm2::FocusedRow() const {
     const QModelIndex current = vdt_->currentIndex();
     return current.isValid() && model_.Task(current.row()) ? current.row() : -1;
@@ -28,9 +36,14 @@ int TForm2::FocusedRow() const {
 
 void TForm2::BitBtn1Click() {
     taskEditor_.TaskEditorMode = 1;
+    const uint64_t loads = tasks_.LoadCount();
     taskEditor_.exec();
     if (!taskEditor_.EditAccepted)
         return;
+    if (ReloadedSince(loads)) {
+        FocusRow(RowOfTask(taskEditor_.EditTaskId));
+        return;
+    }
     // Listed at the end whatever category is shown, until the next reload.
     tasks_.Add(taskEditor_.EditTaskId, taskEditor_.Results(), taskEditor_.SavedCategory);
     FocusRow(static_cast<int>(ShownTasks.size()) - 1);
@@ -42,7 +55,9 @@ void TForm2::BitBtn2Click() {
         ShowErrorBox(this, "You have not selected the task you want to edit!");
         return;
     }
+    const int32_t id = ShownTasks[static_cast<size_t>(row)].id;
     taskEditor_.PrepareEdit(ShownTasks[static_cast<size_t>(row)]);
+    const uint64_t loads = tasks_.LoadCount();
     taskEditor_.exec();
     if (taskEditor_.TaskGone) {
         LoadTasks(LoadedCategory);
@@ -50,6 +65,10 @@ void TForm2::BitBtn2Click() {
     }
     if (!taskEditor_.EditAccepted)
         return;
+    if (ReloadedSince(loads)) {
+        FocusRow(RowOfTask(id));
+        return;
+    }
     // The editor ran its own event loop; the row still holds the same task.
     tasks_.EditFromList(row, taskEditor_.Results(), taskEditor_.SavedCategory);
 }
@@ -87,12 +106,17 @@ bool TForm2::VDTKeyDown(const QKeyEvent& key) {
 }
 
 void TForm2::BitBtn3Click() {
-    const int row = FocusedRow();
+    int row = FocusedRow();
     if (row < 0) {
         ShowErrorBox(this, "You have not selected the task you want to delete!");
         return;
     }
+    const int32_t id = ShownTasks[static_cast<size_t>(row)].id;
+    const uint64_t loads = tasks_.LoadCount();
     if (!AskConfirm(this, "The selected task will be deleted, are you sure?"))
+        return;
+    // The task the user was asked about, wherever it is now; gone already, nothing to do.
+    if (ReloadedSince(loads) && (row = RowOfTask(id)) < 0)
         return;
     try {
         tasks_.Delete(row);

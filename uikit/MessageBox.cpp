@@ -5,6 +5,7 @@
 #include "uikit/Controls.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QQueue>
 #include <QScreen>
 #include <QShowEvent>
@@ -57,7 +58,8 @@ std::function<QMessageBox::StandardButton(const QString&)>& UnansweredHandler() 
 }
 
 QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
-                                 const QString& text, QMessageBox::StandardButtons buttons) {
+                                 const QString& text, QMessageBox::StandardButtons buttons,
+                                 const QString& yesText = {}, const QString& noText = {}) {
     if (!QueuedAnswers().isEmpty()) {
         ShownBoxes().append(caption + ": " + text);
         return QueuedAnswers().dequeue();
@@ -68,6 +70,13 @@ QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const 
     }
     QWidget* owner = parent ? parent->window() : QApplication::activeWindow();
     TCentredMessageBox box(icon, caption, text, buttons, owner);
+    if (!yesText.isEmpty())
+        box.button(QMessageBox::Yes)->setText(yesText);
+    if (!noText.isEmpty()) {
+        box.button(QMessageBox::No)->setText(noText);
+        // The answer that changes nothing is the one Enter gives.
+        box.setDefaultButton(QMessageBox::No);
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -80,6 +89,12 @@ void ShowErrorBox(QWidget* parent, const QString& text) {
 bool AskConfirm(QWidget* parent, const QString& text) {
     return Show(parent, QMessageBox::Information, "Confirm", text,
                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool AskChoice(QWidget* parent, const QString& text, const QString& yesText,
+               const QString& noText) {
+    return Show(parent, QMessageBox::Information, "Confirm", text,
+                QMessageBox::Yes | QMessageBox::No, yesText, noText) == QMessageBox::Yes;
 }
 
 void QueueMessageBoxAnswer(QMessageBox::StandardButton answer) {

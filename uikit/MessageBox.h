@@ -15,6 +15,9 @@ class QWidget;
 void ShowErrorBox(QWidget* parent, const QString& text);
 // "Confirm" box with the information icon and Yes and No buttons; true for Yes.
 bool AskConfirm(QWidget* parent, const QString& text);
+// The same box with buttons that say what each answer does; true for the first (answered
+// QMessageBox::Yes in tests). The second, which should change nothing, is the default.
+bool AskChoice(QWidget* parent, const QString& text, const QString& yesText, const QString& noText);
 
 // Test seam: while answers are queued, boxes are not shown; each takes the next answer
 // (QMessageBox::Yes, No or Ok) and is recorded as "caption: text" for the test to read.

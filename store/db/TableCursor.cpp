@@ -254,6 +254,7 @@ void TTableCursor::Commit() {
     sqlite3* db = std::exchange(transaction_, nullptr);
     if (!db)
         return;
+    const bool changed = sqlite3_total_changes64(db) > 0;
     if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         const std::string message = sqlite3_errmsg(db);
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -264,6 +265,13 @@ void TTableCursor::Commit() {
     // A copy runs, so that the hook may replace itself.
     if (const std::function<void()> hook = afterCommit_)
         hook();
+    if (changed)
+        Written();
+}
+
+void TTableCursor::Written() const {
+    if (afterWrite_)
+        afterWrite_();
 }
 
 void TTableCursor::Rollback() {
@@ -917,6 +925,8 @@ void TTableCursor::Post() {
     }
     mode_ = EditMode::Browse;
     pending_.clear();
+    if (!transaction_)
+        Written();
 }
 
 void TTableCursor::Delete() {
@@ -945,4 +955,6 @@ void TTableCursor::Delete() {
     } else {
         detachedDeleted_ = true;
     }
+    if (!transaction_)
+        Written();
 }

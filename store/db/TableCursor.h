@@ -117,6 +117,9 @@ public:
     // Test seam: runs right after every commit that took, as another program taking the file
     // at that moment would.
     void SetAfterCommit(std::function<void()> hook) { afterCommit_ = std::move(hook); }
+    // Runs after every write through this cursor that changed rows and is in the file: a Post
+    // or Delete of its own, or a commit of a transaction that changed anything.
+    void SetAfterWrite(std::function<void()> hook) { afterWrite_ = std::move(hook); }
 
 private:
     struct Row {
@@ -158,10 +161,12 @@ private:
     int CompareKeys(const TFieldValue* a, int64_t aRowid, const TFieldValue* b,
                     int64_t bRowid) const;
     void StoreRow(size_t row, Row&& values);
+    void Written() const;
     std::string OrderClause(bool reversed) const;
 
     std::string databasePath_;
     std::function<void()> afterCommit_;
+    std::function<void()> afterWrite_;
     std::string tableName_;
     sqlite3* db_ = nullptr;
     sqlite3* transaction_ = nullptr;

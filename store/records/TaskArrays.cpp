@@ -26,6 +26,7 @@ void TTaskArrays::Notify(const TRowChanges& changes) const {
 }
 
 void TTaskArrays::Load(int32_t category, int sortColumn, int32_t sortOrder) {
+    ++loads_;
     // The records of the last load go first, so that a reload never holds two sets of them.
     all_.Clear();
     try {

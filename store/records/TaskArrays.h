@@ -54,6 +54,9 @@ public:
     // descending). On failure both arrays are empty, the error propagates, and every write
     // is refused with it until a load succeeds.
     void Load(int32_t category, int sortColumn, int32_t sortOrder);
+    // How many loads there were: a command that ran a modal window in between sees whether
+    // the rows it read before were read again under it.
+    uint64_t LoadCount() const { return loads_; }
 
     // What follows a save of the editor reads nothing from the file: category is the task's
     // category row as the save read it, so that a file locked just after the save cannot
@@ -105,4 +108,5 @@ private:
     TRowListener* listener_ = nullptr;
     TIndexedTasks all_;
     std::vector<TMyRec2> shown_;
+    uint64_t loads_ = 0;
 };

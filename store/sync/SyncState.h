@@ -141,5 +141,7 @@ inline constexpr const char* FirstSyncDoneKey = "synced";
 // The local date-time of the last sync and its result, as a person reads it.
 inline constexpr const char* LastSyncTimeKey = "lastSync";
 inline constexpr const char* LastSyncResultKey = "lastResult";
+// The moment of the last sync that went through, in seconds since 1970.
+inline constexpr const char* LastSuccessKey = "lastSuccess";
 // The number of the last sync that wrote anything, counted up by each.
 inline constexpr const char* SyncGenerationKey = "generation";

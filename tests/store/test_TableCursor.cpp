@@ -3,6 +3,7 @@
 #include "tests/store/TestDb.h"
 
 #include "store/db/StoreError.h"
+#include "store/db/TableAccess.h"
 
 #include <vector>
 
@@ -297,3 +298,46 @@ TEST_F(TableCursorTest, ReadingPastTheEndIsAnError) {
 }
 
 } // namespace
+
+// The organizer syncs after what its windows write, and never after what they only read.
+TEST_F(TableCursorTest, TheWriteHookHearsEveryWriteThatTookAndNoRead) {
+    AddTask(1, "a", 1);
+    int writes = 0;
+    Table().SetAfterWrite([&] { ++writes; });
+    OpenTasks();
+    Table().Append();
+    Table().SetInteger("id", 2);
+    Table().Post();
+    EXPECT_EQ(writes, 1);
+    ASSERT_TRUE(Table().Locate("id", 1));
+    Table().Delete();
+    EXPECT_EQ(writes, 2);
+
+    // A transaction is heard once, at its commit, and only when it changed a row.
+    InTransaction(Dm(), [&](TTableCursor& table) {
+        OpenTable(table, "t_task");
+        table.First();
+        table.Edit();
+        table.SetString("strName", "renamed");
+        table.Post();
+        table.Append();
+        table.SetInteger("id", 3);
+        table.Post();
+        EXPECT_EQ(writes, 2);
+    });
+    EXPECT_EQ(writes, 3);
+    InTransaction(Dm(), [&](TTableCursor& table) {
+        OpenTable(table, "t_task");
+        EXPECT_EQ(WalkIds(), (std::vector<int>{2, 3}));
+    });
+    Table().StartTransaction();
+    OpenTasks();
+    Table().Append();
+    Table().SetInteger("id", 4);
+    Table().Post();
+    Table().Rollback();
+    OpenTasks();
+    EXPECT_EQ(WalkIds(), (std::vector<int>{2, 3}));
+    EXPECT_EQ(writes, 3);
+    Table().SetAfterWrite({});
+}

@@ -165,6 +165,14 @@ void WriteWave(const QString& path) {
     QCOMPARE(file.write(wave), wave.size());
 }
 
+QStringList VisibleTexts(const QMenu* menu) {
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        if (action->isVisible())
+            texts << (action->isSeparator() ? "-" : action->text());
+    return texts;
+}
+
 std::vector<int> Ids(const std::vector<TMyRec2>& tasks) {
     std::vector<int> ids;
     for (const TMyRec2& task : tasks)

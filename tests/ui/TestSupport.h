@@ -5,6 +5,7 @@
 #include "store/varUnit.h"
 
 #include <QList>
+#include <QMenu>
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
@@ -67,6 +68,9 @@ void FailOnUnansweredMessageBoxes();
 void VerifyCleanEnd();
 // For the test of the last net itself: what it caught so far was meant to reach it.
 void AcknowledgeLastNetCatches();
+
+// The texts of a menu's visible items, "-" for a separator.
+QStringList VisibleTexts(const QMenu* menu);
 
 // The ids of the tasks, in their order.
 std::vector<int> Ids(const std::vector<TMyRec2>& tasks);

@@ -99,6 +99,12 @@ inline QAction* ShowOrganizer1(const TForm1& window) {
 inline QAction* Exit1(const TForm1& window) {
     return WindowControl<QAction>(window, "Exit1");
 }
+inline QAction* SyncNow1(const TForm1& window) {
+    return WindowControl<QAction>(window, "SyncNow1");
+}
+inline QAction* Sync1(const TForm1& window) {
+    return WindowControl<QAction>(window, "Sync1");
+}
 
 // TForm3
 inline QLineEdit* Edit1(const TForm3& window) {

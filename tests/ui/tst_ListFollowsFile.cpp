@@ -101,6 +101,55 @@ private slots:
         QCOMPARE(list_->AllTasks[1].strName, std::string("two, renamed"));
     }
 
+    // A reload of the file (a sync, tolvek-tasks) can run in the last round of a modal window's
+    // event loop, after the window saved and before the command that opened it goes on.
+    void anAddReloadedAsTheEditorClosesIsListedOnce() {
+        rig_->dm.ADOTable1.SetAfterCommit([this] {
+            rig_->dm.ADOTable1.SetAfterCommit({});
+            list_->LoadTasks(0);
+        });
+        WhenEditorOpens([this] {
+            Edit1(*editor_)->setText("four");
+            ClickOk();
+        });
+        list_->BitBtn1Click();
+        QCOMPARE(Ids(list_->ShownTasks), (std::vector<int>{1, 2, 3, 4}));
+        QCOMPARE(Ids(list_->AllTasks), (std::vector<int>{1, 2, 3, 4}));
+        QCOMPARE(VDT(*list_)->currentIndex().row(), 3);
+    }
+
+    void anEditReloadedAsTheEditorClosesChangesOnlyItsTask() {
+        Focus(1);
+        rig_->dm.ADOTable1.SetAfterCommit([this] {
+            rig_->dm.ADOTable1.SetAfterCommit({});
+            Exec(Db(), "DELETE FROM t_task WHERE id = 1");
+            list_->LoadTasks(0);
+        });
+        WhenEditorOpens([this] {
+            Edit1(*editor_)->setText("two, renamed");
+            ClickOk();
+        });
+        list_->BitBtn2Click();
+        QCOMPARE(Ids(list_->ShownTasks), (std::vector<int>{2, 3}));
+        QCOMPARE(list_->ShownTasks[0].strName, std::string("two, renamed"));
+        QCOMPARE(list_->ShownTasks[1].strName, std::string("three"));
+        QCOMPARE(VDT(*list_)->currentIndex().row(), 0);
+    }
+
+    void aDeleteReloadedWhileItAsksDeletesTheTaskItAskedAbout() {
+        Focus(1);
+        SetUnansweredMessageBoxHandler([this](const QString&) {
+            Exec(Db(), "DELETE FROM t_task WHERE id = 1");
+            list_->LoadTasks(0);
+            return QMessageBox::Yes;
+        });
+        list_->BitBtn3Click();
+        FailOnUnansweredMessageBoxes();
+        QCOMPARE(Ids(list_->ShownTasks), (std::vector<int>{3}));
+        QCOMPARE(RowCount(Db(), "t_task"), 1);
+        ClearShownMessageBoxes();
+    }
+
     void theEditorStaysClosedWhenItCannotReadTheCategories() {
         Exec(Db(), "ALTER TABLE t_category RENAME TO t_elsewhere");
         QueueMessageBoxAnswer(QMessageBox::Ok);

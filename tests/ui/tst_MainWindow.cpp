@@ -24,14 +24,6 @@
 
 namespace {
 
-QStringList VisibleTexts(QMenu* menu) {
-    QStringList texts;
-    for (QAction* action : menu->actions())
-        if (action->isVisible())
-            texts << (action->isSeparator() ? "-" : action->text());
-    return texts;
-}
-
 // Throws from its event handler, as a failing database call would.
 class ThrowingObject : public QObject {
 public:
@@ -158,7 +150,8 @@ private slots:
     void categoryMenuWithoutCategories() {
         Exec(home_->DatabasePath(), "DELETE FROM t_category");
         auto form = Start(false);
-        QCOMPARE(VisibleTexts(cpm(*form)), (QStringList{"&All", "-", "-", "&Edit Category..."}));
+        QCOMPARE(VisibleTexts(cpm(*form)),
+                 (QStringList{"&All", "-", "-", "&Edit Category...", "&Sync..."}));
         QCOMPARE(form->MenuCategories.size(), size_t(0));
     }
 
@@ -171,7 +164,7 @@ private slots:
                                             .arg(11 - i));
         auto form = Start(false);
         const QStringList texts = VisibleTexts(cpm(*form));
-        QCOMPARE(texts.size(), 14);
+        QCOMPARE(texts.size(), 15);
         QCOMPARE(texts[2], QString("&Cat10 && co"));
         QCOMPARE(texts[3], QString("Ca&t9 && co"));
         QCOMPARE(texts[11], QString("Cat&1 && co"));

@@ -73,6 +73,21 @@ private slots:
                                 .arg(shownAt_.width())
                                 .arg(shownAt_.height())));
     }
+
+    void aChoiceNamesItsAnswersAndEnterChangesNothing() {
+        QStringList buttons;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            for (QAbstractButton* button : box->buttons())
+                buttons << button->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QVERIFY(
+            !AskChoice(nullptr, "The last sync would delete 7 tasks.", "Delete them", "Keep them"));
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"Delete them", "Keep them"}));
+    }
 };
 
 QTEST_MAIN(TestMessageBox)
