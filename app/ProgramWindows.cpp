@@ -4,10 +4,10 @@
 
 TProgramWindows::TProgramWindows(TDM& dm, const TStartOptions& start)
     : tasks_(dm), reminderPopup_(*this, tasks_), categoryManager_(dm, categoryEditor_),
-      taskEditor_(dm, *this), printSettings_(tasks_, printPreview_),
+      taskEditor_(dm, *this), printSettings_(tasks_, printPreview_), syncWindow_(dm),
       mainWindow_(dm, tasks_, start,
                   TOpenedWindows{reminderPopup_, about_, options_, categoryManager_, taskEditor_,
-                                 printSettings_}) {}
+                                 printSettings_, syncWindow_}) {}
 
 void TProgramWindows::PauseReminderCheck() {
     mainWindow_.PauseReminderCheck();

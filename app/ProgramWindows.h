@@ -12,6 +12,7 @@
 #include "printing/Unit19.h"
 #include "reminders/Unit3.h"
 #include "store/records/TaskArrays.h"
+#include "syncing/FormSync.h"
 #include "uikit/MainWindowServices.h"
 
 class TDM;
@@ -39,6 +40,7 @@ public:
     TForm16& CategoryEditor() { return categoryEditor_; }
     TForm17& TaskEditor() { return taskEditor_; }
     TForm18& PrintSettings() { return printSettings_; }
+    TFormSync& SyncWindow() { return syncWindow_; }
 
 private:
     void PauseReminderCheck() override;
@@ -56,5 +58,6 @@ private:
     TForm17 taskEditor_;
     TForm19 printPreview_;
     TForm18 printSettings_;
+    TFormSync syncWindow_;
     TForm1 mainWindow_;
 };

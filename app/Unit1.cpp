@@ -57,6 +57,7 @@ TForm1::TForm1(TDM& dm, TTaskArrays& tasks, const TStartOptions& options,
     if (options_.desktopNotifications)
         Reminders->UseDesktopNotifications(MakeNotificationClient(Reminders));
     FormCreate();
+    ConnectSyncWindow();
     if (options_.backgroundSync)
         StartSync();
 }

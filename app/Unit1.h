@@ -23,6 +23,7 @@ class TForm14;
 class TForm15;
 class TForm17;
 class TForm18;
+class TFormSync;
 class TFrameController;
 class TMyLabel;
 class TReminderCheck;
@@ -58,6 +59,7 @@ struct TOpenedWindows {
     TForm15& categoryManager;
     TForm17& taskEditor;
     TForm18& printSettings;
+    TFormSync& syncWindow;
 };
 
 // The main window: the frame around the docked task list, the menu labels, the category
@@ -126,8 +128,6 @@ public:
 signals:
     // The daily copy was made, was not needed, or failed (and was reported).
     void DailyBackupFinished();
-    // "Sync..." was chosen.
-    void SyncWindowRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -159,6 +159,7 @@ private:
     void ShowAnewUnlessActive();
     void ReloadFromOutside();
     void StartSync();
+    void ConnectSyncWindow();
     void SyncStateChanged();
     void AskAboutHeldDeletions(const std::vector<TSyncHeldRow>& held);
     void AskWhenNothingIsOpen();

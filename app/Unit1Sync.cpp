@@ -3,6 +3,7 @@
 #include "app/Unit1.h"
 
 #include "store/DmUnit.h"
+#include "syncing/FormSync.h"
 #include "uikit/MessageBox.h"
 #include "uikit/Reporting.h"
 
@@ -42,13 +43,31 @@ void TForm1::StartSync() {
     connect(sync_, &TSyncScheduler::TasksChanged, this, &TForm1::ReloadFromOutside);
     connect(sync_, &TSyncScheduler::DeletionsHeld, this, &TForm1::AskAboutHeldDeletions);
     connect(SyncNow1, &QAction::triggered, sync_, &TSyncScheduler::SyncNow);
+    TFormSync& window = windows_.syncWindow;
+    connect(&window, &TFormSync::AccountChanged, sync_, &TSyncScheduler::AccountChanged);
+    connect(&window, &TFormSync::SyncRequested, sync_, &TSyncScheduler::SyncNow);
+    connect(&window, &TFormSync::PasswordForThisRun, sync_, &TSyncScheduler::SetPasswordForThisRun);
+    connect(sync_, &TSyncScheduler::ProblemChanged, &window, &TFormSync::SetSyncProblem);
+    // The window reads the account and the state as it opens; while it is open it follows
+    // each sync.
+    connect(sync_, &TSyncScheduler::StateChanged, &window, [&window] {
+        if (window.isVisible())
+            RunReportingErrors(&window, [&window] { window.Refresh(); });
+    });
     // Every change the windows write passes through the data module's cursor.
     dm_.ADOTable1.SetAfterWrite([this] { sync_->LocalChange(); });
     SyncStateChanged();
 }
 
+void TForm1::ConnectSyncWindow() {
+    // A value taken back from the sync log is written behind the list's back.
+    connect(&windows_.syncWindow, &TFormSync::TasksChanged, this, &TForm1::ReloadFromOutside);
+}
+
 void TForm1::Sync1Click() {
-    emit SyncWindowRequested();
+    windows_.syncWindow.exec();
+    LoadCategoryMenu();
+    CheckLoadedCategoryItem();
 }
 
 void TForm1::SyncStateChanged() {

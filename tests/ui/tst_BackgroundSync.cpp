@@ -56,6 +56,16 @@ class TestBackgroundSync : public QObject {
         form_->ShowAtStartup();
     }
     TSyncScheduler& Sync() { return *form_->Sync(); }
+    TFormSync& SyncWindow() { return form_.Windows().SyncWindow(); }
+    // Runs check on the modal window the next action opens, then closes it.
+    static void WhenModalOpens(const std::function<void(QWidget&)>& check) {
+        QTimer::singleShot(0, [check] {
+            QWidget* modal = QApplication::activeModalWidget();
+            QVERIFY(modal);
+            check(*modal);
+            modal->close();
+        });
+    }
     // Waits until that many syncs finished: false when it took too long, or more did.
     bool WaitForSyncs(int finished) {
         return QTest::qWaitFor([&] { return finished_ >= finished; }, 120000) &&
@@ -285,9 +295,35 @@ private slots:
         QVERIFY(!form_->Sync());
         QCOMPARE(VisibleTexts(TrayMenu(*form_)), (QStringList{"Show Organizer", "-", "Exit"}));
         QCOMPARE(VisibleTexts(cpm(*form_)).back().remove('&'), QString("Sync..."));
-        QSignalSpy asked(form_.get(), &TForm1::SyncWindowRequested);
+        bool opened = false;
+        WhenModalOpens([&](QWidget& window) { opened = &window == &SyncWindow(); });
         Sync1(*form_)->trigger();
-        QCOMPARE(asked.size(), 1);
+        QVERIFY(opened);
+        QCOMPARE(finished_, 0);
+    }
+
+    void theSyncWindowOpensFromTheMenuAndAsksTheSchedulerForSyncs() {
+        SetUpAccount();
+        Start();
+        QVERIFY(WaitForSyncs(1));
+        WhenModalOpens([&](QWidget&) {
+            QVERIFY(BitBtnSyncNow(SyncWindow())->isEnabled());
+            QTest::mouseClick(BitBtnSyncNow(SyncWindow()), Qt::LeftButton);
+            QVERIFY(QTest::qWaitFor([&] { return finished_ == 2; }, 120000));
+            QVERIFY(LabelLastSync(SyncWindow())->text().contains("0 held"));
+        });
+        Sync1(*form_)->trigger();
+        QCOMPARE(finished_, 2);
+
+        // A failure while the window is open shows in it, without a box.
+        QVERIFY(server_->Stop());
+        WhenModalOpens([&](QWidget&) {
+            QTest::mouseClick(BitBtnSyncNow(SyncWindow()), Qt::LeftButton);
+            QVERIFY(QTest::qWaitFor([&] { return finished_ == 3; }, 120000));
+            QVERIFY(LabelProblem(SyncWindow())->text().startsWith("Not in sync: "));
+        });
+        Sync1(*form_)->trigger();
+        QVERIFY(server_->Start());
     }
 };
 
