@@ -160,6 +160,50 @@ private slots:
         QCOMPARE(ShownMessageBoxes(), QStringList());
     }
 
+    void anAccountSetUpInTheSyncWindowSyncsBothWaysWithoutARestart() {
+        // A category of its own, so that no list of the other cases has its name.
+        const QString work = QString("Work %1").arg(++lists_);
+        Exec(QString::fromStdString(dm_->DatabasePath()),
+             "UPDATE t_category SET strName = '" + work + "' WHERE id = 2");
+        Start();
+        QVERIFY(!SyncNow1(*form_)->isVisible());
+        WhenModalOpens([&](QWidget&) {
+            TFormSync& window = SyncWindow();
+            QTest::keyClicks(EditServer(window), QString::fromStdString(server_->Url()));
+            QTest::keyClicks(EditUser(window), QString::fromStdString(server_->User()));
+            QTest::keyClicks(EditCommand(window),
+                             QString::fromStdString("printf %s '" + server_->Password() + "'"));
+            QTest::mouseClick(BitBtnTest(window), Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(BitBtnTest(window)->isEnabled(), 30000);
+            const QList<QTreeWidgetItem*> rows =
+                ListLists(window)->findItems(work, Qt::MatchExactly, 0);
+            QCOMPARE(rows.size(), 1);
+            // The lists of the other cases stay out of it.
+            for (int row = 0; row < ListLists(window)->topLevelItemCount(); ++row)
+                ListLists(window)->topLevelItem(row)->setCheckState(0, Qt::Unchecked);
+            rows.front()->setCheckState(0, Qt::Checked);
+            QTest::mouseClick(BitBtn1(window), Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 30000);
+        });
+        Sync1(*form_)->trigger();
+        const std::optional<TSyncAccount> account =
+            ReadSyncAccount(SyncSettingsPath(), dm_->DatabasePath());
+        QVERIFY(account && account->lists.size() == 1);
+        list_ = account->lists.front();
+        QVERIFY(WaitForSyncs(1));
+        QVERIFY(SyncNow1(*form_)->isVisible());
+
+        CategoryItems(*form_)[1]->trigger();
+        AddInEditor("Set up in the window");
+        QVERIFY(WaitForSyncs(2));
+        QVERIFY(OnServer().contains("SUMMARY:Set up in the window"));
+        server_->Device({"add", list_, "--summary", "Bread from the phone"});
+        SyncNow1(*form_)->trigger();
+        QVERIFY(WaitForSyncs(3));
+        QTRY_VERIFY(Shows("Bread from the phone"));
+        QCOMPARE(ShownMessageBoxes(), QStringList());
+    }
+
     void aServerThatIsGoneOpensNoBoxAndTheHintSaysSinceWhen() {
         SetUpAccount();
         Start();
