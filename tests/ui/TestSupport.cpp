@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <sqlite3.h>
 #include <utility>
@@ -178,4 +179,18 @@ std::vector<int> Ids(const std::vector<TMyRec2>& tasks) {
     for (const TMyRec2& task : tasks)
         ids.push_back(task.id);
     return ids;
+}
+
+void WhenModalOpens(const std::function<void(QWidget&)>& check) {
+    auto* poll = new QTimer(QCoreApplication::instance());
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, check] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        check(*modal);
+        modal->close();
+    });
+    poll->start(10);
 }

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QVariant>
+#include <QWidget>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +73,10 @@ void AcknowledgeLastNetCatches();
 
 // The texts of a menu's visible items, "-" for a separator.
 QStringList VisibleTexts(const QMenu* menu);
+
+// Runs check on the modal window as soon as one is open, then closes it. The check runs
+// within the event loop that opened the window.
+void WhenModalOpens(const std::function<void(QWidget&)>& check);
 
 // The ids of the tasks, in their order.
 std::vector<int> Ids(const std::vector<TMyRec2>& tasks);

@@ -117,22 +117,6 @@ class TestAccessibility : public QObject {
         return cell ? cell->text(QAccessible::Name) : QString("(no cell)");
     }
 
-    // Runs check on the modal window as soon as one is open, then closes it. The check runs
-    // within the event loop that opened the window.
-    void WhenModalOpens(const std::function<void(QWidget&)>& check) {
-        auto* poll = new QTimer(this);
-        connect(poll, &QTimer::timeout, this, [poll, check] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal)
-                return;
-            poll->deleteLater();
-            poll->stop();
-            check(*modal);
-            modal->close();
-        });
-        poll->start(10);
-    }
-
 private slots:
     void init() {
         home_ = std::make_unique<TTestHome>();

@@ -57,15 +57,6 @@ class TestBackgroundSync : public QObject {
     }
     TSyncScheduler& Sync() { return *form_->Sync(); }
     TFormSync& SyncWindow() { return form_.Windows().SyncWindow(); }
-    // Runs check on the modal window the next action opens, then closes it.
-    static void WhenModalOpens(const std::function<void(QWidget&)>& check) {
-        QTimer::singleShot(0, [check] {
-            QWidget* modal = QApplication::activeModalWidget();
-            QVERIFY(modal);
-            check(*modal);
-            modal->close();
-        });
-    }
     // Waits until that many syncs finished: false when it took too long, or more did.
     bool WaitForSyncs(int finished) {
         return QTest::qWaitFor([&] { return finished_ >= finished; }, 120000) &&

@@ -41,16 +41,6 @@ class TestKeyboard : public QObject {
         QTest::keyClick(View(), static_cast<Qt::Key>(key), modifiers);
     }
 
-    // Runs check on the modal window the next key opens, then closes it.
-    static void WhenModalOpens(const std::function<void(QWidget&)>& check) {
-        QTimer::singleShot(0, [check] {
-            QWidget* modal = QApplication::activeModalWidget();
-            QVERIFY(modal);
-            check(*modal);
-            modal->close();
-        });
-    }
-
 private slots:
     void init() {
         home_ = std::make_unique<TTestHome>();
