@@ -14,6 +14,7 @@
 #include "store/records/TaskTable.h"
 #include "store/settings/Settings.h"
 #include "tasklist/Unit2.h"
+#include "uikit/Activation.h"
 #include "uikit/Controls.h"
 #include "uikit/FrameController.h"
 #include "uikit/Reporting.h"

@@ -155,7 +155,6 @@ private:
     void DailyBackupDone(const QString& failure, bool damaged);
     void ReportBackupFailure(const QString& failure, bool damaged);
     void ShowFromAnotherStart(const QString& activationToken);
-    void ActivateWithToken(QWidget* window, const QString& activationToken);
     void ShowAnewUnlessActive();
     void ReloadFromOutside();
     void StartSync();

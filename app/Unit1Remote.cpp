@@ -4,11 +4,11 @@
 
 #include "app/InstanceServer.h"
 #include "tasklist/Unit2.h"
+#include "uikit/Activation.h"
 #include "uikit/Reporting.h"
 
 #include <QApplication>
 #include <QTimer>
-#include <QWindow>
 
 // What other programs ask of the running one through its socket: a second start asks to see
 // the window, the command-line tools to read the file again after they changed it.
@@ -44,17 +44,6 @@ void TForm1::ShowFromAnotherStart(const QString& activationToken) {
     // ask to be restored: a window still not active after a moment is shown anew, as a new
     // window comes up in front.
     QTimer::singleShot(ActivationWaitMs, this, &TForm1::ShowAnewUnlessActive);
-}
-
-void TForm1::ActivateWithToken(QWidget* window, const QString& activationToken) {
-    // Qt's Wayland shell hands the token in the environment to the compositor as the window
-    // asks to be activated, and uses it once; a compositor without activation leaves it, and
-    // it must not be handed on to programs started later.
-    if (!activationToken.isEmpty())
-        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
-    if (QWindow* handle = window->windowHandle())
-        handle->requestActivate();
-    qunsetenv("XDG_ACTIVATION_TOKEN");
 }
 
 void TForm1::ShowAnewUnlessActive() {

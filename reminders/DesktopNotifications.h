@@ -31,8 +31,9 @@ public:
     virtual QList<int32_t> Shown() const = 0;
 
 signals:
-    // The notification of the task was clicked.
-    void Clicked(int32_t taskId);
+    // The notification of the task was clicked. The server may hand over an activation token
+    // with the click, with which the window it opens may come to the front; empty without.
+    void Clicked(int32_t taskId, const QString& activationToken);
     // Its "Snooze 5 minutes" or its "Done" was chosen.
     void SnoozeChosen(int32_t taskId);
     void DoneChosen(int32_t taskId);

@@ -72,6 +72,10 @@ TNotificationClient::TNotificationClient(const QDBusConnection& bus, QObject* pa
             &TNotificationClient::ActionInvoked);
     connect(server_, &TNotificationsProxy::NotificationClosed, this,
             [this](uint id, uint) { NotificationClosed(id); });
+    connect(server_, &TNotificationsProxy::ActivationToken, this,
+            [this](uint id, const QString& token) {
+                activationToken_ = {id, token};
+            });
     AskCapabilities();
 }
 
@@ -233,8 +237,11 @@ void TNotificationClient::ActionInvoked(uint id, const QString& actionKey) {
 }
 
 void TNotificationClient::Dispatch(int32_t taskId, const QString& actionKey) {
+    // A token is for the action that follows it, and for no later one.
+    const auto [tokenId, token] = std::exchange(activationToken_, {});
     if (actionKey == DefaultAction)
-        emit Clicked(taskId);
+        emit Clicked(taskId,
+                     tokenId != 0 && tokenId == shown_.value(taskId).id ? token : QString());
     else if (actionKey == SnoozeAction)
         emit SnoozeChosen(taskId);
     else if (actionKey == DoneAction)

@@ -26,6 +26,8 @@ public:
 signals:
     void ActionInvoked(uint id, const QString& actionKey);
     void NotificationClosed(uint id, uint reason);
+    // Sent just before the action it goes with.
+    void ActivationToken(uint id, const QString& activationToken);
 };
 
 // Notifications through the session bus's notification server.
@@ -82,4 +84,6 @@ private:
         QString actionKey;
     };
     std::deque<TEarlyEvent> earlyEvents_;
+    // The activation token the server sent last, with the id of its notification.
+    std::pair<uint, QString> activationToken_;
 };

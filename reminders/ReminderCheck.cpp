@@ -10,6 +10,7 @@
 #include "store/funUnit.h"
 #include "store/records/Reminders.h"
 #include "store/records/TaskArrays.h"
+#include "uikit/Activation.h"
 #include "uikit/BalloonWindow.h"
 #include "uikit/MainWindowServices.h"
 #include "uikit/Reporting.h"
@@ -50,7 +51,9 @@ void TReminderCheck::UseDesktopNotifications(TDesktopNotifications* notification
     Notifications = notifications;
     Notifications->setParent(this);
     ConnectReporting(Notifications, &TDesktopNotifications::Clicked, window_,
-                     [this](int32_t taskId) { OpenReminder(taskId); });
+                     [this](int32_t taskId, const QString& activationToken) {
+                         OpenReminder(taskId, activationToken);
+                     });
     ConnectReporting(
         Notifications, &TDesktopNotifications::SnoozeChosen, window_,
         [this](int32_t taskId) { AnswerFromNotification(taskId, TReminderChoice::Postpone); });
@@ -100,16 +103,16 @@ void TReminderCheck::TrayIcon1BalloonHintClick() {
     OpenReminder(ReminderTaskId);
 }
 
-void TReminderCheck::OpenReminder(int32_t taskId) {
+void TReminderCheck::OpenReminder(int32_t taskId, const QString& activationToken) {
     // A notification stays on the desktop and can be clicked while the popup or the editor is
     // open; neither can be opened a second time.
     if (reminderPopup_.isVisible() || taskEditor_.isVisible())
         return;
-    OpenReminderPopup(taskId);
+    OpenReminderPopup(taskId, activationToken);
     CloseHandledNotifications();
 }
 
-void TReminderCheck::OpenReminderPopup(int32_t taskId) {
+void TReminderCheck::OpenReminderPopup(int32_t taskId, const QString& activationToken) {
     const std::vector<TMyRec2>& all = tasks_.AllTasks();
     // A task deleted while its balloon was up: the click has nothing to work on.
     const int found = FindTask(all, taskId);
@@ -118,6 +121,11 @@ void TReminderCheck::OpenReminderPopup(int32_t taskId) {
     const TMyRec2 announced = all[static_cast<size_t>(found)];
     mainWindow_.ShowOrganizer();
     reminderPopup_.Announce(announced);
+    // The popup asks to come forward once it is shown, within its own event loop.
+    if (!activationToken.isEmpty())
+        QTimer::singleShot(0, &reminderPopup_, [this, activationToken] {
+            ActivateWithToken(&reminderPopup_, activationToken);
+        });
     reminderPopup_.exec();
     if (!reminderPopup_.EditRequested)
         return;

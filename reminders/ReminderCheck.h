@@ -58,8 +58,9 @@ public:
     void Timer4Timer();
     void TrayIcon1BalloonHintClick();
     // What a click on a reminder does, for the task it announced: the main window back, the
-    // popup, and the editor when the user chose to edit.
-    void OpenReminder(int32_t taskId);
+    // popup, and the editor when the user chose to edit. The popup comes to the front with the
+    // activation token a notification's click handed over, if any.
+    void OpenReminder(int32_t taskId, const QString& activationToken = QString());
     // Whether reminders show as the desktop's notifications, else on the tray icon, else in a
     // balloon window of our own.
     bool UsesDesktopNotifications() const;
@@ -86,7 +87,7 @@ private:
     void ShowReminder(const TMyRec2& task);
     void ShowBalloon(const TMyRec2& task);
     void HideBalloon();
-    void OpenReminderPopup(int32_t taskId);
+    void OpenReminderPopup(int32_t taskId, const QString& activationToken);
     void AnswerFromNotification(int32_t taskId, TReminderChoice choice);
     void NotificationFailed(int32_t taskId);
     // Takes down the notifications of tasks that are no longer due.

@@ -78,6 +78,7 @@ public slots:
 signals:
     void ActionInvoked(uint id, const QString& actionKey);
     void NotificationClosed(uint id, uint reason);
+    void ActivationToken(uint id, const QString& activationToken);
 
 private:
     uint lastId_ = 0;
@@ -201,17 +202,24 @@ private slots:
         AwaitNotified(2);
         QTest::qWait(50);
 
+        // A server that hands over activation tokens sends each just before its action.
+        emit server_->ActivationToken(2, "token of the snooze");
         emit server_->ActionInvoked(2, "snooze");
+        emit server_->ActivationToken(1, "token of the click");
         emit server_->ActionInvoked(1, "default");
         emit server_->ActionInvoked(2, "done");
         // Another program's notification, and a key of no button.
         emit server_->ActionInvoked(99, "done");
         emit server_->ActionInvoked(1, "reply");
-        QTRY_COMPARE(done.size(), 1);
+        // A click without a token gets none of an earlier action.
+        emit server_->ActionInvoked(1, "default");
+        QTRY_COMPARE(clicked.size(), 2);
+        QCOMPARE(done.size(), 1);
         QCOMPARE(snoozed.size(), 1);
         QCOMPARE(snoozed[0][0].toInt(), 12);
-        QCOMPARE(clicked.size(), 1);
         QCOMPARE(clicked[0][0].toInt(), 11);
+        QCOMPARE(clicked[0][1].toString(), QString("token of the click"));
+        QCOMPARE(clicked[1][1].toString(), QString());
         QCOMPARE(done[0][0].toInt(), 12);
 
         // Dismissed on the desktop: the next announcement is a new notification.

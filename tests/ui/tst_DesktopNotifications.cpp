@@ -213,7 +213,9 @@ private slots:
             RadioButton3(*popup_)->setChecked(true);
             QTest::mouseClick(BitBtn1(*popup_), Qt::LeftButton);
         });
-        emit server_->Clicked(1);
+        // The server's activation token brings the popup forward, and goes no further.
+        emit server_->Clicked(1, "token of the click");
+        QVERIFY(qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN"));
         QCOMPARE(name, QString("one"));
         QCOMPARE(note, QString("first note"));
         QVERIFY(main.MainShown);
@@ -230,11 +232,11 @@ private slots:
         QTest::failOnWarning(QRegularExpression("Recursive call"));
         QString nameAfter;
         QTimer::singleShot(0, popup_, [&] {
-            emit server_->Clicked(2);
+            emit server_->Clicked(2, QString());
             nameAfter = Edit1(*popup_)->text();
             QTest::mouseClick(BitBtn1(*popup_), Qt::LeftButton);
         });
-        emit server_->Clicked(1);
+        emit server_->Clicked(1, QString());
         QCOMPARE(nameAfter, QString("one"));
         QVERIFY(!popup_->isVisible());
         // The popup postponed its own task only; the other keeps its notification.
