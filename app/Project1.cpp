@@ -5,6 +5,7 @@
 #include "app/InstanceServer.h"
 #include "app/ProgramWindows.h"
 #include "store/DmUnit.h"
+#include "uikit/Activation.h"
 #include "uikit/MessageBox.h"
 #include "uikit/Reporting.h"
 
@@ -37,7 +38,7 @@ int main(int argc, char* argv[]) {
     TStartOptions start;
     start.startedWithArgument = argc > 1;
     start.trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
-    start.tokenActivation = TApplication::platformName().startsWith("wayland");
+    start.tokenActivation = PlacedByCompositor();
     start.activationToken = activationToken;
     start.desktopNotifications = true;
     start.backgroundSync = true;

@@ -9,6 +9,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -157,11 +158,13 @@ private:
     void ShowFromAnotherStart(const QString& activationToken);
     void ShowAnewUnlessActive();
     void ReloadFromOutside();
+    // Runs work once no modal window (the editor, the popup, a message box) and no menu is
+    // open, looking every delayMs, the first time after delayMs.
+    void WhenNothingIsOpen(int delayMs, std::function<void()> work);
     void StartSync();
     void ConnectSyncWindow();
     void SyncStateChanged();
     void AskAboutHeldDeletions(const std::vector<TSyncHeldRow>& held);
-    void AskWhenNothingIsOpen();
 
     TDM& dm_;
     TTaskArrays& tasks_;

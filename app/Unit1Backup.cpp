@@ -125,8 +125,7 @@ void TForm1::DailyBackupDone(const QString& failure, bool damaged) {
 void TForm1::ReportBackupFailure(const QString& failure, bool damaged) {
     // Never over a window that works on the records or an open menu: the box waits.
     if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
-        QTimer::singleShot(200, this,
-                           [this, failure, damaged] { ReportBackupFailure(failure, damaged); });
+        WhenNothingIsOpen(200, [this, failure, damaged] { ReportBackupFailure(failure, damaged); });
         return;
     }
     RunReportingErrors(this, [&] {

@@ -61,16 +61,21 @@ void TForm1::ReloadFromOutside() {
     if (reloadWaiting_)
         return;
     reloadWaiting_ = true;
-    QTimer::singleShot(100, this, [this] {
+    WhenNothingIsOpen(100, [this] {
         reloadWaiting_ = false;
-        if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
-            ReloadFromOutside();
-            return;
-        }
         RunReportingErrors(this, [this] {
             LoadCategoryMenu();
             CheckLoadedCategoryItem();
             Form2->ReloadKeepingFocus();
         });
+    });
+}
+
+void TForm1::WhenNothingIsOpen(int delayMs, std::function<void()> work) {
+    QTimer::singleShot(delayMs, this, [this, delayMs, work = std::move(work)]() mutable {
+        if (QApplication::activeModalWidget() || QApplication::activePopupWidget())
+            WhenNothingIsOpen(delayMs, std::move(work));
+        else
+            work();
     });
 }

@@ -80,17 +80,8 @@ void TForm1::AskAboutHeldDeletions(const std::vector<TSyncHeldRow>& held) {
     if (heldBoxOpen_)
         return;
     heldBoxOpen_ = true;
-    AskWhenNothingIsOpen();
-}
-
-void TForm1::AskWhenNothingIsOpen() {
-    // Asked from the event loop, never from within the sync's report, and never over a
-    // window or menu the user is working in.
-    QTimer::singleShot(100, this, [this] {
-        if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
-            AskWhenNothingIsOpen();
-            return;
-        }
+    // Asked from the event loop, never from within the sync's report.
+    WhenNothingIsOpen(100, [this] {
         const std::vector<TSyncHeldRow> held = std::exchange(heldToAsk_, {});
         const bool remove = AskChoice(this, HeldQuestion(held), "Delete them", "Keep them");
         heldBoxOpen_ = false;

@@ -193,8 +193,8 @@ std::string HoldReason(TDeletionHold reason) {
     return "asked before";
 }
 
-std::string ListName(TDM& dm, const std::string& href) {
-    for (const TSyncListRow& row : ReadSyncLists(dm))
+std::string ListName(const std::vector<TSyncListRow>& lists, const std::string& href) {
+    for (const TSyncListRow& row : lists)
         if (row.href == href && !row.name.empty())
             return row.name;
     return href;
@@ -203,12 +203,13 @@ std::string ListName(TDM& dm, const std::string& href) {
 void WriteHeld(TDM& dm, const std::vector<TSyncHeldRow>& held, std::ostream& out) {
     if (held.empty())
         return;
+    const std::vector<TSyncListRow> lists = ReadSyncLists(dm);
     out << "Deletions that wait (tolvek-tasks sync --confirm-deletions carries them out, "
            "--keep keeps the tasks):\n";
     for (const TSyncHeldRow& row : held)
         out << "  \"" << AsOneLine(row.task) << "\" deleted "
             << (row.side == "here" ? "here" : "on the server") << ", in \""
-            << ListName(dm, row.list) << "\": " << HoldReason(row.reason) << "\n";
+            << ListName(lists, row.list) << "\": " << HoldReason(row.reason) << "\n";
 }
 
 int Status(TDM& dm, std::ostream& out) {
@@ -227,7 +228,6 @@ int Status(TDM& dm, std::ostream& out) {
     out << "Last sync: "
         << (last.empty() ? "never" : last + ": " + ReadSyncValue(dm, LastSyncResultKey)) << "\n";
     const std::vector<TSyncListRow> rows = ReadSyncLists(dm);
-    const std::vector<TMyRec1> categories = LoadCategories(dm);
     out << "Lists:\n";
     for (const std::string& href : account->lists) {
         const auto row = std::find_if(rows.begin(), rows.end(),

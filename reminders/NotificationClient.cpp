@@ -84,11 +84,8 @@ TNotificationClient::~TNotificationClient() {
     // a server that does not answer holds the end up once only.
     std::vector<QDBusPendingCall> closing;
     for (const TShown& shown : std::as_const(shown_))
-        if (shown.id != 0) {
-            QDBusMessage call = ServerCall("CloseNotification");
-            call << shown.id;
-            closing.push_back(bus_.asyncCall(call, ClosingTimeout));
-        }
+        if (shown.id != 0)
+            closing.push_back(CloseNotification(shown.id, ClosingTimeout));
     for (QDBusPendingCall& call : closing)
         call.waitForFinished();
 }
@@ -206,10 +203,10 @@ void TNotificationClient::Close(int32_t taskId) {
     CloseNotification(id);
 }
 
-void TNotificationClient::CloseNotification(uint id) {
+QDBusPendingCall TNotificationClient::CloseNotification(uint id, int timeout) {
     QDBusMessage call = ServerCall("CloseNotification");
     call << id;
-    bus_.asyncCall(call);
+    return bus_.asyncCall(call, timeout);
 }
 
 QList<int32_t> TNotificationClient::Shown() const {

@@ -6,6 +6,7 @@
 
 #include <QDBusAbstractInterface>
 #include <QDBusConnection>
+#include <QDBusPendingCall>
 #include <QHash>
 #include <QStringList>
 
@@ -68,7 +69,8 @@ private:
     void Dispatch(int32_t taskId, const QString& actionKey);
     void KeepEarlyEvent(uint id, const QString& actionKey);
     std::vector<QString> TakeEarlyEvents(uint id);
-    void CloseNotification(uint id);
+    // Asks the server to take the notification down; timeout -1 is the bus's default.
+    QDBusPendingCall CloseNotification(uint id, int timeout = -1);
     int32_t TaskOf(uint id) const;
 
     QDBusConnection bus_;

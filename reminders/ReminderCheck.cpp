@@ -19,6 +19,15 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+namespace {
+
+// What a reminder says of its task, the same in a balloon and in a notification.
+QString ReminderBody(const TMyRec2& task) {
+    return BalloonPart(QString::fromStdString(BalloonText(task.strNote)), BalloonTextLength);
+}
+
+} // namespace
+
 TReminderCheck::TReminderCheck(TDM& dm, TTaskArrays& tasks, TForm3& reminderPopup,
                                TForm17& taskEditor, QSystemTrayIcon& trayIcon, bool trayAvailable,
                                TMainWindowServices& mainWindow, QWidget* window)
@@ -115,7 +124,7 @@ void TReminderCheck::OpenReminder(int32_t taskId, const QString& activationToken
 void TReminderCheck::OpenReminderPopup(int32_t taskId, const QString& activationToken) {
     const std::vector<TMyRec2>& all = tasks_.AllTasks();
     // A task deleted while its balloon was up: the click has nothing to work on.
-    const int found = FindTask(all, taskId);
+    const int found = tasks_.PositionOfTask(taskId);
     if (found < 0)
         return;
     const TMyRec2 announced = all[static_cast<size_t>(found)];
@@ -152,7 +161,7 @@ void TReminderCheck::NotificationFailed(int32_t taskId) {
     // The announcement still up falls back on the balloon.
     if (!Timer4->isActive() || taskId != ReminderTaskId)
         return;
-    if (const int found = FindTask(tasks_.AllTasks(), taskId); found >= 0)
+    if (const int found = tasks_.PositionOfTask(taskId); found >= 0)
         ShowBalloon(tasks_.AllTasks()[static_cast<size_t>(found)]);
 }
 
@@ -162,7 +171,7 @@ void TReminderCheck::CloseHandledNotifications() {
     const std::vector<TMyRec2>& all = tasks_.AllTasks();
     const double now = Now();
     for (const int32_t taskId : Notifications->Shown()) {
-        const int found = FindTask(all, taskId);
+        const int found = tasks_.PositionOfTask(taskId);
         if (found < 0 || !ReminderDue(all[static_cast<size_t>(found)], now))
             Notifications->Close(taskId);
     }
@@ -181,15 +190,12 @@ void TReminderCheck::ShowReminder(const TMyRec2& task) {
         ShowBalloon(task);
         return;
     }
-    Notifications->Notify(
-        task.id, QString::fromStdString(task.strName),
-        BalloonPart(QString::fromStdString(BalloonText(task.strNote)), BalloonTextLength));
+    Notifications->Notify(task.id, QString::fromStdString(task.strName), ReminderBody(task));
 }
 
 void TReminderCheck::ShowBalloon(const TMyRec2& task) {
     const QString title = BalloonPart(QString::fromStdString(task.strName), BalloonTitleLength);
-    const QString text =
-        BalloonPart(QString::fromStdString(BalloonText(task.strNote)), BalloonTextLength);
+    const QString text = ReminderBody(task);
     if (UsesTrayBalloons()) {
         trayIcon_.showMessage(title, text, QSystemTrayIcon::Information, 10000);
         trayBalloonUp_ = true;

@@ -22,8 +22,6 @@ public:
     TDavResult<TCollection> MakeCalendar(const QUrl& collection, const QString& displayName);
     TDavResult<TNothing> Rename(const QUrl& collection, const QString& displayName);
 
-    TCalDavClient& Client() { return client_; }
-
 private:
     TCalDavClient client_;
 };

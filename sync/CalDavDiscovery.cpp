@@ -4,8 +4,6 @@
 #include "sync/CalDavParts.h"
 #include "sync/DavHref.h"
 
-#include <QPointer>
-
 namespace {
 
 // From the address a user gave to the calendars: the address itself and the server's

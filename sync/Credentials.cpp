@@ -6,7 +6,6 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QPointer>
 #include <QProcess>
 #include <QTimer>
 #include <qt6keychain/keychain.h>

@@ -8,7 +8,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
-#include <QPointer>
 #include <QSslError>
 #include <QTimer>
 #include <algorithm>

@@ -69,8 +69,6 @@ public:
     // Stops every request; their callbacks are not called.
     void AbortAll();
 
-    const TDavOptions& Options() const { return options_; }
-
 private:
     TDavOptions options_;
     QNetworkAccessManager* manager_;

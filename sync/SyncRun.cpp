@@ -56,8 +56,6 @@ private:
 #endif
 };
 
-// Resources fetched in one calendar-multiget.
-constexpr qsizetype FetchBatch = 100;
 // Pages of one sync-collection report, at most: a server that never ends its report fails.
 constexpr int MaxReportPages = 10000;
 
@@ -101,9 +99,7 @@ TSyncResult RunSync(TDM& dm, const TSyncAccount& account, const TDavOptions& opt
 TSyncRun::TSyncRun(TDM& dm, const TSyncAccount& account, const TDavOptions& options,
                    const TSyncRequest& request)
     : dm_(dm), account_(account), request_(request), client_(options),
-      base_(UserAddress(ToQ(account.server))), now_(std::time(nullptr)) {
-    result_.dryRun = request.dryRun;
-}
+      base_(UserAddress(ToQ(account.server))), now_(std::time(nullptr)) {}
 
 void TSyncRun::Error(const std::string& message) {
     if (std::find(result_.errors.begin(), result_.errors.end(), message) == result_.errors.end())
@@ -297,7 +293,8 @@ void TSyncRun::ReadKnown() {
             if (row.sentIn)
                 sentAfterToken_[row.list].push_back(row.href);
         }
-    for (const TSyncGoneRow& row : ReadGoneResources(dm_))
+    goneRows_ = ReadGoneResources(dm_);
+    for (const TSyncGoneRow& row : goneRows_)
         gone_.insert(row.href);
 }
 
@@ -422,7 +419,7 @@ void TSyncRun::Merge() {
     input.tasks = ReadAllTasks(dm_);
     input.uids = ReadTaskUids(dm_);
     input.held = ReadHeldDeletions(dm_);
-    input.gone = ReadGoneResources(dm_);
+    input.gone = std::move(goneRows_);
     for (const auto& [list, category] : categoryOfList_)
         if (!failed_.contains(list))
             input.categoryOfList[list] = category;

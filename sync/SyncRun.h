@@ -36,7 +36,6 @@ struct TSyncResult {
     // What a person should know though the sync went through: lists not synced, to-dos left
     // alone.
     std::vector<std::string> warnings;
-    bool dryRun = false;
 
     // 0 when everything went through, 1 after an error, 3 when deletions wait for the user.
     int ExitCode() const;

@@ -82,12 +82,17 @@ private:
     // By list, the hrefs sent after the list's token was read.
     std::map<std::string, std::vector<std::string>> sentAfterToken_;
     int64_t generation_ = 0;
+    // The resources a move left behind, as read with the state, and their hrefs.
+    std::vector<TSyncGoneRow> goneRows_;
     std::set<std::string> gone_;
     // The lists this sync changed on the server, and whether the last request changed one.
     std::set<std::string> sentTo_;
     bool changedServer_ = false;
     std::unique_ptr<TSyncApplier> applier_;
 };
+
+// Resources fetched in one calendar-multiget.
+inline constexpr qsizetype FetchBatch = 100;
 
 // The text of a Qt string, and back.
 inline std::string ToStd(const QString& text) {

@@ -3,6 +3,7 @@
 
 #include "store/db/StoreError.h"
 #include "sync/Credentials.h"
+#include "sync/SyncSetup.h"
 
 #include <QThread>
 #include <atomic>
@@ -172,10 +173,7 @@ void TSyncScheduler::Run(const TSyncRequest& answer) {
 
 void TSyncScheduler::RunWithPassword(const TSyncAccount& account, const QString& password,
                                      const TSyncRequest& answer) {
-    TDavOptions options;
-    options.user = Q(account.user);
-    options.password = password;
-    options.allowInsecureHttp = account.allowInsecureHttp;
+    const TDavOptions options = AccountOptions(account, password);
     job_ = std::make_shared<TSyncJob>();
     worker_ = QThread::create([job = job_, folders = folders_, account, options, answer] {
         TDM dm(folders);

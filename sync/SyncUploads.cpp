@@ -202,8 +202,8 @@ TSyncRun::TSendOutcome TSyncRun::FindByUid(const TUploadJob& job) {
     for (const TResource& resource : listed.value)
         if (!knownEtags_.contains(ToStd(resource.href)))
             unknown.append(resource.href);
-    for (qsizetype first = 0; first < unknown.size(); first += 100) {
-        const TDavResult<TMultiget> got = client_.Multiget(list, unknown.mid(first, 100));
+    for (qsizetype first = 0; first < unknown.size(); first += FetchBatch) {
+        const TDavResult<TMultiget> got = client_.Multiget(list, unknown.mid(first, FetchBatch));
         if (!got.Ok()) {
             Fail({}, got.error);
             return TSendOutcome::Failed;

@@ -265,8 +265,8 @@ void TFormSync::ShowLists() {
     const QSignalBlocker quiet(ListLists);
     ListLists->clear();
     const QList<TCollection> lists = TaskLists(*found_);
-    const std::vector<TMyRec1> categories = LoadCategories(dm_);
-    const std::vector<TListMapping> mappings = MapLists(lists, categories);
+    categories_ = LoadCategories(dm_);
+    const std::vector<TListMapping> mappings = MapLists(lists, categories_);
     // The lists chosen before stay chosen; a new account starts with every list that fits.
     const bool chosenBefore = SameAsSaved(foundFor_) && !saved_->lists.empty();
     for (qsizetype i = 0; i < lists.size(); ++i) {
@@ -278,7 +278,7 @@ void TFormSync::ShowLists() {
                          : mappings[static_cast<size_t>(i)].kind != TListMapping::Kind::NoRoom;
         item->setCheckState(0, chosen ? Qt::Checked : Qt::Unchecked);
     }
-    for (const TMyRec1& category : CategoriesWithoutList(lists, categories)) {
+    for (const TMyRec1& category : CategoriesWithoutList(lists, categories_)) {
         auto* item = new QTreeWidgetItem(ListLists, {Q(category.strName)});
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setData(0, CategoryRole, Q(category.strName));
@@ -298,7 +298,7 @@ void TFormSync::ShowMappings() {
     for (int row = 0; row < lists.size(); ++row)
         if (ListLists->topLevelItem(row)->checkState(0) == Qt::Checked)
             checked.append(lists[row]);
-    const std::vector<TListMapping> mappings = MapLists(checked, LoadCategories(dm_));
+    const std::vector<TListMapping> mappings = MapLists(checked, categories_);
     size_t next = 0;
     for (int row = 0; row < ListLists->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = ListLists->topLevelItem(row);
@@ -385,8 +385,7 @@ std::vector<std::string> TFormSync::ChosenLists() {
         LabelTest->repaint();
         TBlockingCalDav client(AccountOptions(foundFor_, foundWith_));
         std::vector<std::string> made;
-        for (const std::string& href :
-             ChooseLists(client, *found_, LoadCategories(dm_), names, made))
+        for (const std::string& href : ChooseLists(client, *found_, categories_, names, made))
             hrefs.push_back(href);
     }
     return hrefs;

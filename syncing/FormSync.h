@@ -101,6 +101,8 @@ private:
     // The last discovery that went through, the account it was made for and the password it
     // took.
     std::optional<TDiscovery> found_;
+    // The categories as the lists shown were mapped to them.
+    std::vector<TMyRec1> categories_;
     TSyncAccount foundFor_;
     QString foundWith_;
     bool saveAfterTest_ = false;

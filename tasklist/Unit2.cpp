@@ -128,15 +128,10 @@ void TForm2::ReloadKeepingFocus() {
     if (const TMyRec2* task = model_.Task(FocusedRow()))
         focusedId = task->id;
     LoadTasks(LoadedCategory);
-    if (focusedId && RowOfTask(*focusedId) >= 0)
-        FocusRow(RowOfTask(*focusedId));
-}
-
-int TForm2::RowOfTask(int32_t id) const {
-    for (size_t row = 0; row < ShownTasks.size(); ++row)
-        if (ShownTasks[row].id == id)
-            return static_cast<int>(row);
-    return -1;
+    if (!focusedId)
+        return;
+    if (const int row = FindTask(ShownTasks, *focusedId); row >= 0)
+        FocusRow(row);
 }
 
 void TForm2::VDTHeaderClick(int column) {

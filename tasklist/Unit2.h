@@ -113,8 +113,6 @@ private:
     void VDTFocusChanged(const QModelIndex& current);
     void VDTResize();
     void FocusRow(int row);
-    // The row of a task, -1 when the list does not show it.
-    int RowOfTask(int32_t id) const;
     bool ReloadedSince(uint64_t loads) const;
     void CreateKeys();
     int FocusedRow() const;

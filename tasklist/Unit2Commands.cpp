@@ -5,6 +5,7 @@
 #include "editor/Unit17.h"
 #include "printing/Unit18.h"
 #include "store/db/StoreError.h"
+#include "store/funUnit.h"
 #include "uikit/MainWindowServices.h"
 #include "uikit/MessageBox.h"
 
@@ -41,7 +42,7 @@ void TForm2::BitBtn1Click() {
     if (!taskEditor_.EditAccepted)
         return;
     if (ReloadedSince(loads)) {
-        FocusRow(RowOfTask(taskEditor_.EditTaskId));
+        FocusRow(FindTask(ShownTasks, taskEditor_.EditTaskId));
         return;
     }
     // Listed at the end whatever category is shown, until the next reload.
@@ -66,7 +67,7 @@ void TForm2::BitBtn2Click() {
     if (!taskEditor_.EditAccepted)
         return;
     if (ReloadedSince(loads)) {
-        FocusRow(RowOfTask(id));
+        FocusRow(FindTask(ShownTasks, id));
         return;
     }
     // The editor ran its own event loop; the row still holds the same task.
@@ -116,7 +117,7 @@ void TForm2::BitBtn3Click() {
     if (!AskConfirm(this, "The selected task will be deleted, are you sure?"))
         return;
     // The task the user was asked about, wherever it is now; gone already, nothing to do.
-    if (ReloadedSince(loads) && (row = RowOfTask(id)) < 0)
+    if (ReloadedSince(loads) && (row = FindTask(ShownTasks, id)) < 0)
         return;
     try {
         tasks_.Delete(row);

@@ -2,8 +2,13 @@
 
 #include "uikit/Activation.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
+
+bool PlacedByCompositor() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 void ActivateWithToken(QWidget* window, const QString& activationToken) {
     // Qt's Wayland shell hands the token in the environment to the compositor as the window

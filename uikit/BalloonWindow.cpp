@@ -2,6 +2,8 @@
 
 #include "uikit/BalloonWindow.h"
 
+#include "uikit/Activation.h"
+
 #include "uikit/Controls.h"
 
 #include <QApplication>
@@ -23,14 +25,10 @@ QString BalloonPart(const QString& text, int length) {
 
 namespace {
 
-// Wayland lets no program place its windows. A tooltip there is a popup placed against its
-// parent window, by the offset meant for the screen's corner, which puts it off the screen; a
-// window of its own is placed by the compositor.
-bool PlacedByCompositor() {
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
 Qt::WindowFlags BalloonFlags() {
+    // A tooltip where windows are placed by the compositor is a popup placed against its
+    // parent window, by the offset meant for the screen's corner, which puts it off the
+    // screen; a window of its own is placed by the compositor.
     const Qt::WindowFlags kind = PlacedByCompositor() ? Qt::Window : Qt::ToolTip;
     return kind | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
 }

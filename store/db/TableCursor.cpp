@@ -336,7 +336,7 @@ void TTableCursor::Execute(const std::string& sql) {
 void TTableCursor::Query(const std::string& sql, const std::vector<TFieldValue>& parameters,
                          const std::function<void(const std::vector<TFieldValue>&)>& onRow) {
     OnConnection([&](sqlite3* db) {
-        Statement statement(db, sql, Cache());
+        Statement statement(db, sql, transaction_ ? &statements_ : nullptr);
         int rc = statement.Prepared() ? SQLITE_OK : SQLITE_ERROR;
         for (size_t i = 0; rc == SQLITE_OK && i < parameters.size(); ++i)
             rc = Bind(statement.get(), static_cast<int>(i) + 1, parameters[i]);

@@ -2,8 +2,10 @@
 
 #include "store/records/IndexedTasks.h"
 
+#include "store/funUnit.h"
+#include "store/records/Reminders.h"
+
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 namespace {
@@ -11,12 +13,11 @@ namespace {
 constexpr size_t BlockSize = 128;
 constexpr double Never = std::numeric_limits<double>::infinity();
 
-// When the task falls due: the scan announces it once now is later than this. A time that is
-// not a number is never earlier than now, so it never falls due.
+// When the task falls due: the scan announces it once now is later than this. A task that
+// would not be due even at the end of time (done, reminder off, a time that is not a number)
+// never falls due.
 double DueTime(const TMyRec2& task) {
-    if (task.intDone != 0 || task.intReminder != 1 || std::isnan(task.datetimeReminder))
-        return Never;
-    return task.datetimeReminder;
+    return ReminderDue(task, Never) ? task.datetimeReminder : Never;
 }
 
 } // namespace
@@ -35,6 +36,16 @@ void TIndexedTasks::Assign(std::vector<TMyRec2> tasks) {
     due_.resize(tasks_.size());
     std::transform(tasks_.begin(), tasks_.end(), due_.begin(), DueTime);
     IndexBlocksFrom(0);
+}
+
+int TIndexedTasks::Find(int32_t id) const {
+    const auto found =
+        std::lower_bound(tasks_.begin(), tasks_.end(), id,
+                         [](const TMyRec2& task, int32_t id) { return task.id < id; });
+    if (found != tasks_.end() && found->id == id)
+        return static_cast<int>(found - tasks_.begin());
+    // Records appended out of id order would hide a task from the search by halves.
+    return FindTask(tasks_, id);
 }
 
 void TIndexedTasks::Append(TMyRec2 task) {

@@ -33,6 +33,9 @@ public:
     // after from that is not done, has its reminder on (exactly 1) and a reminder time strictly
     // earlier than now; -1 when there is none.
     int FindDue(int from, double now) const;
+    // The position of the task with that id, -1 when there is none; a search by halves, as
+    // the records keep id order.
+    int Find(int32_t id) const;
 
 private:
     void Reindex(size_t position);

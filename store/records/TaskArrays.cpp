@@ -74,7 +74,7 @@ void TTaskArrays::EditFromList(int row, const TTaskEdit& saved,
 
 void TTaskArrays::EditFromReminder(int32_t id, const TTaskEdit& saved,
                                    const std::optional<TMyRec1>& category) {
-    const int position = FindTask(all_.Records(), id);
+    const int position = all_.Find(id);
     if (position < 0)
         return;
     TMyRec2 edited = all_[static_cast<size_t>(position)];
@@ -93,7 +93,7 @@ void TTaskArrays::EditFromReminder(int32_t id, const TTaskEdit& saved,
 void TTaskArrays::Delete(int row) {
     const int32_t id = shown_.at(static_cast<size_t>(row)).id;
     DeleteTask(dm_, id);
-    if (const int all = FindTask(all_.Records(), id); all >= 0)
+    if (const int all = all_.Find(id); all >= 0)
         all_.Erase(static_cast<size_t>(all));
     shown_.erase(shown_.begin() + row);
     Notify({{TRowChange::Removed, row}});
@@ -109,13 +109,13 @@ void TTaskArrays::SetDone(int row, int32_t done) {
     TMyRec2& task = shown_.at(static_cast<size_t>(row));
     WriteDoneMark(dm_, task.id, done);
     task.intDone = done;
-    if (const int all = FindTask(all_.Records(), task.id); all >= 0)
+    if (const int all = all_.Find(task.id); all >= 0)
         all_.Change(static_cast<size_t>(all), [done](TMyRec2& record) { record.intDone = done; });
     Notify({{TRowChange::Changed, row}});
 }
 
 template <typename Change> void TTaskArrays::ChangeTask(int32_t id, Change change) {
-    const int all = FindTask(all_.Records(), id);
+    const int all = all_.Find(id);
     if (all < 0)
         return;
     all_.Change(static_cast<size_t>(all), change);
@@ -127,21 +127,21 @@ template <typename Change> void TTaskArrays::ChangeTask(int32_t id, Change chang
 }
 
 void TTaskArrays::PostponeReminder(int32_t id, double when) {
-    if (FindTask(all_.Records(), id) < 0)
+    if (all_.Find(id) < 0)
         return;
     WriteReminderTime(dm_, id, when);
     ChangeTask(id, [when](TMyRec2& task) { task.datetimeReminder = when; });
 }
 
 void TTaskArrays::CancelReminder(int32_t id) {
-    if (FindTask(all_.Records(), id) < 0)
+    if (all_.Find(id) < 0)
         return;
     WriteReminderOff(dm_, id);
     ChangeTask(id, [](TMyRec2& task) { task.intReminder = 0; });
 }
 
 void TTaskArrays::MarkDone(int32_t id) {
-    if (FindTask(all_.Records(), id) < 0)
+    if (all_.Find(id) < 0)
         return;
     WriteDoneMark(dm_, id, 1);
     ChangeTask(id, [](TMyRec2& task) { task.intDone = 1; });

@@ -95,6 +95,8 @@ public:
     // The reminder scan: the position in AllTasks of the first task at or after from whose
     // reminder is due at now, as FindDueTask finds it walking AllTasks; -1 when there is none.
     int NextDueTask(int from, double now) const { return all_.FindDue(from, now); }
+    // The position in AllTasks of the task with that id, -1 when there is none.
+    int PositionOfTask(int32_t id) const { return all_.Find(id); }
 
     // Copies of the rows, in row order, for printing: all fields but the category's name,
     // leaving out done tasks when asked.

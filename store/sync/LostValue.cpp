@@ -7,7 +7,6 @@
 #include "store/records/CategoryTable.h"
 #include "store/records/TaskTable.h"
 #include "store/records/TaskUid.h"
-#include "store/records/TaskWrite.h"
 #include "store/sync/SyncLocal.h"
 #include "store/sync/SyncMerge.h"
 
@@ -81,9 +80,6 @@ void UseLostValue(TDM& dm, const TSyncLogEntry& entry) {
             throw StoreError("The task \"" + entry.task + "\" is no longer here.");
         TSyncTask fields = SyncTaskOf(local->record);
         ReadLostInto(dm, entry, fields);
-        TTaskEdit edit = TaskEditOf(local->record);
-        int32_t done = local->record.intDone;
-        ApplySyncTask(AsKeptHere(dm, fields), edit, done);
-        RewriteTaskRows(dm, *id, edit, done);
+        RewriteTaskFromServer(dm, local->record, fields);
     });
 }

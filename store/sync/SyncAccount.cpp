@@ -108,14 +108,6 @@ void WriteSyncAccount(const std::string& settingsPath, const std::string& databa
             throw StoreError("The sync account's server, user and password command are one line "
                              "each.");
 
-    const fs::path folder = fs::path(settingsPath).parent_path();
-    std::error_code ec;
-    if (!folder.empty() && !fs::exists(folder, ec)) {
-        fs::create_directories(folder, ec);
-        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ec);
-        if (ec)
-            throw StoreError("Unable to write to " + settingsPath);
-    }
     const std::string canonical = CanonicalDatabasePath(databasePath);
     WriteProfileSection(settingsPath, SectionOf(canonical),
                         {{"database", canonical},

@@ -18,6 +18,14 @@ void Savepoint(TDM& dm, const char* command) {
     dm.ADOTable1.Query(std::string(command) + " sync_step");
 }
 
+// The name of the category, as the log shows it; its number when it is gone.
+std::string CategoryName(const std::vector<TMyRec1>& categories, int32_t id) {
+    for (const TMyRec1& category : categories)
+        if (category.id == id)
+            return category.strName;
+    return std::to_string(id);
+}
+
 } // namespace
 
 struct TSyncApplier::TTake {
@@ -49,13 +57,6 @@ int32_t TSyncApplier::CategoryOf(const std::string& list) const {
     return found == categoryOfList_.end() ? 0 : found->second;
 }
 
-std::string TSyncApplier::CategoryName(int32_t id) const {
-    for (const TMyRec1& category : LoadCategories(dm_))
-        if (category.id == id)
-            return category.strName;
-    return std::to_string(id);
-}
-
 std::optional<TLocalTask> TSyncApplier::LocalOf(const TSyncTaskRow& row) {
     if (!row.taskId)
         return std::nullopt;
@@ -75,8 +76,9 @@ void TSyncApplier::Log(const std::string& uid, const std::string& task,
                         conflict.lost,
                         conflict.winner == TSyncSide::Local ? "here" : "server"};
     if (conflict.field == TSyncField::Category) {
-        entry.kept = CategoryName(std::stoi(conflict.kept));
-        entry.lost = CategoryName(std::stoi(conflict.lost));
+        const std::vector<TMyRec1> categories = LoadCategories(dm_);
+        entry.kept = CategoryName(categories, std::stoi(conflict.kept));
+        entry.lost = CategoryName(categories, std::stoi(conflict.lost));
     }
     AddSyncLog(dm_, entry);
     ++counts_.conflicts;

@@ -108,7 +108,6 @@ private:
     void ApplyStep(const TSyncStep& step, std::set<std::string>& unfinished);
     std::optional<std::string> ListOf(int32_t category) const;
     int32_t CategoryOf(const std::string& list) const;
-    std::string CategoryName(int32_t id) const;
     void Log(const std::string& uid, const std::string& task, const TSyncConflict& conflict);
     std::optional<TLocalTask> LocalOf(const TSyncTaskRow& row);
 
@@ -116,7 +115,6 @@ private:
     std::map<std::string, int32_t> categoryOfList_;
     std::map<int32_t, std::string> listOfCategory_;
     std::set<std::string> failedLists_;
-    std::map<int32_t, std::string> categoryNames_;
     std::time_t now_;
     double nowHere_;
     int64_t generation_;
