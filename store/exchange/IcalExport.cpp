@@ -12,12 +12,22 @@
 
 #include <cstdio>
 
+icaltimetype IcalDate(double day) {
+    const TCalendarDate date = DecodeDate(day);
+    icaltimetype value = icaltime_null_date();
+    value.year = date.year;
+    value.month = date.month;
+    value.day = date.day;
+    return value;
+}
+
+namespace {
+
+// A local date-time as a UTC time.
 icaltimetype UtcTime(double localDateTime) {
     return icaltime_from_timet_with_zone(MomentOf(localDateTime), 0,
                                          icaltimezone_get_utc_timezone());
 }
-
-namespace {
 
 // The file name as a relative URI reference: everything but letters, digits and -._~ is
 // percent-encoded, so that spaces and non-Latin names survive any reader.
@@ -83,14 +93,8 @@ icalcomponent* MakeTodo(const TMyRec2& task, const std::string& uid, icaltimetyp
     icalcomponent_add_property(todo, icalproperty_new_status(task.intDone == 1
                                                                  ? ICAL_STATUS_COMPLETED
                                                                  : ICAL_STATUS_NEEDSACTION));
-    if (task.intDue == 1) {
-        const TCalendarDate day = DecodeDate(task.dateDue);
-        icaltimetype due = icaltime_null_date();
-        due.year = day.year;
-        due.month = day.month;
-        due.day = day.day;
-        icalcomponent_add_property(todo, icalproperty_new_due(due));
-    }
+    if (task.intDue == 1)
+        icalcomponent_add_property(todo, icalproperty_new_due(IcalDate(task.dateDue)));
     if (task.intReminder == 1)
         icalcomponent_add_component(todo, MakeReminderAlarm(task));
     return todo;

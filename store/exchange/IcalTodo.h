@@ -38,8 +38,8 @@ void ReadAlarmSound(icalcomponent* alarm, TTaskEdit& task);
 
 // The task as a new VTODO with that UID and DTSTAMP; the caller frees it.
 icalcomponent* MakeTodo(const TMyRec2& task, const std::string& uid, icaltimetype stamp);
-// A local date-time as a UTC time.
-icaltimetype UtcTime(double localDateTime);
+// A day count as a date without a time.
+icaltimetype IcalDate(double day);
 // A note with every line break as a line feed: libical writes a carriage return as nothing.
 std::string WithLineFeeds(const std::string& text);
 // The task's reminder as an alarm at an absolute time: an audio alarm naming the sound file, or

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/sync/SyncLocal.h"
 
+#include "store/db/FieldValues.h"
 #include "store/exchange/IcalExchange.h"
 #include "store/records/CategoryTable.h"
 #include "store/records/TaskTable.h"
@@ -14,19 +15,8 @@ namespace {
 
 constexpr size_t MaxCategories = 10;
 
-TFieldValue Integer(int64_t number) {
-    TFieldValue value;
-    value.kind = TFieldValue::Integer;
-    value.i = number;
-    return value;
-}
-
 int32_t Int(const TFieldValue& value) {
-    return static_cast<int32_t>(value.kind == TFieldValue::Real ? value.d : value.i);
-}
-
-double Real(const TFieldValue& value) {
-    return value.kind == TFieldValue::Integer ? static_cast<double>(value.i) : value.d;
+    return static_cast<int32_t>(AsInteger(value));
 }
 
 TTaskEdit EditOf(const TDM& dm, const TSyncTask& fields, TTaskEdit task, int32_t& done) {
@@ -73,9 +63,9 @@ std::optional<TLocalTask> ReadLocalTask(TDM& dm, int32_t id) {
             task.intPriority = Int(values[2]);
             task.intDone = Int(values[3]);
             task.intDue = Int(values[4]);
-            task.dateDue = Real(values[5]);
+            task.dateDue = AsReal(values[5]);
             task.intReminder = Int(values[6]);
-            task.datetimeReminder = Real(values[7]);
+            task.datetimeReminder = AsReal(values[7]);
             task.intSound = Int(values[8]);
             task.strSoundFile = values[9].s;
             task.intMemo = Int(values[10]);

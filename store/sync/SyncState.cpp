@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/sync/SyncState.h"
 
+#include "store/db/FieldValues.h"
 #include "store/db/TableAccess.h"
 
 namespace {
@@ -86,45 +87,6 @@ std::string WithNow(std::string sql) {
     for (size_t at = sql.find("@NOW@"); at != std::string::npos; at = sql.find("@NOW@", at))
         sql.replace(at, 5, now);
     return sql;
-}
-
-TFieldValue Text(const std::string& text) {
-    TFieldValue value;
-    value.kind = TFieldValue::Text;
-    value.s = text;
-    return value;
-}
-
-TFieldValue Integer(int64_t number) {
-    TFieldValue value;
-    value.kind = TFieldValue::Integer;
-    value.i = number;
-    return value;
-}
-
-TFieldValue Real(double number) {
-    TFieldValue value;
-    value.kind = TFieldValue::Real;
-    value.d = number;
-    return value;
-}
-
-TFieldValue Optional(const std::optional<int32_t>& number) {
-    return number ? Integer(*number) : TFieldValue();
-}
-
-int64_t AsInteger(const TFieldValue& value) {
-    return value.kind == TFieldValue::Real ? static_cast<int64_t>(value.d) : value.i;
-}
-
-double AsReal(const TFieldValue& value) {
-    return value.kind == TFieldValue::Integer ? static_cast<double>(value.i) : value.d;
-}
-
-std::optional<int32_t> AsOptional(const TFieldValue& value) {
-    if (value.kind == TFieldValue::Null)
-        return std::nullopt;
-    return static_cast<int32_t>(AsInteger(value));
 }
 
 constexpr const char* TaskColumns =

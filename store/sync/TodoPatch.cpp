@@ -244,15 +244,6 @@ icaltimetype UtcMoment(std::time_t moment) {
     return icaltime_from_timet_with_zone(moment, 0, icaltimezone_get_utc_timezone());
 }
 
-icaltimetype DateOf(double day) {
-    const TCalendarDate date = DecodeDate(day);
-    icaltimetype due = icaltime_null_date();
-    due.year = date.year;
-    due.month = date.month;
-    due.day = date.day;
-    return due;
-}
-
 // Rewrites lines of one component of the to-do.
 class TEditor {
 public:
@@ -356,7 +347,7 @@ void WriteDue(const TEditor& editor, TParsedTodo& parsed, const std::optional<do
     icalproperty* property = icalcomponent_get_first_property(parsed.todo, ICAL_DUE_PROPERTY);
     const std::optional<icaltimetype> old = TimeOf(parsed.todo, ICAL_DUE_PROPERTY);
     if (!property || !old || old->is_date) {
-        editor.Set(*parsed.lines, icalproperty_new_due(DateOf(*due)));
+        editor.Set(*parsed.lines, icalproperty_new_due(IcalDate(*due)));
         return;
     }
     // A due time moves to the new day and keeps its time and its zone.
