@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr int MaxCategories = 10;
-
 // The picture of "Move up" (pointing up) or "Move down": a green arrow, 16 by 16.
 QPixmap ArrowPicture(bool up) {
     QPixmap picture(16, 16);

@@ -252,13 +252,8 @@ void TSyncRun::MapLists() {
         TSyncListRow made{href, std::nullopt, TSyncListState::NoRoom, name, {}, {}};
         if (request_.dryRun) {
             // The category the list would map to; one that would be made has no id yet.
-            std::vector<TMyRec1> free;
-            for (const TMyRec1& category : categories)
-                if (std::find(taken.begin(), taken.end(), category.id) == taken.end())
-                    free.push_back(category);
-            if (const TMyRec1* found = FindCategoryByName(free, name))
-                made.category = found->id;
-            else if (categories.size() + ++wouldMake <= 10)
+            made.category = FreeCategoryByName(categories, name, taken);
+            if (!made.category && categories.size() + ++wouldMake <= MaxCategories)
                 made.category = -wouldMake;
         } else {
             InTransaction(dm_, [&](TTableCursor&) {

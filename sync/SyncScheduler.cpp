@@ -165,10 +165,7 @@ void TSyncScheduler::Run(const TSyncRequest& answer) {
         else
             Finished(Failure(got.message), lastSuccess_);
     };
-    if (!account.passwordCommand.empty())
-        RunPasswordCommand(Q(account.passwordCommand), this, done);
-    else
-        ReadSecret(SecretKey(Q(account.server), Q(account.user)), this, done);
+    ReadAccountPassword(account, this, done);
 }
 
 void TSyncScheduler::RunWithPassword(const TSyncAccount& account, const QString& password,

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr size_t MaxCategories = 10;
-
 const TCollection* ListNamed(const QList<TCollection>& lists, const std::string& name) {
     const QString wanted = QString::fromStdString(name);
     for (const TCollection& list : lists)
@@ -58,6 +56,16 @@ TDavOptions AccountOptions(const TSyncAccount& account, const QString& password)
     options.password = password;
     options.allowInsecureHttp = account.allowInsecureHttp;
     return options;
+}
+
+void ReadAccountPassword(const TSyncAccount& account, QObject* context, TPasswordDone done) {
+    if (!account.passwordCommand.empty())
+        RunPasswordCommand(QString::fromStdString(account.passwordCommand), context,
+                           std::move(done));
+    else
+        ReadSecret(
+            SecretKey(QString::fromStdString(account.server), QString::fromStdString(account.user)),
+            context, std::move(done));
 }
 
 QList<TCollection> TaskLists(const TDiscovery& found) {

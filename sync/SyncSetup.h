@@ -5,6 +5,7 @@
 #include "store/sync/SyncAccount.h"
 #include "store/varUnit.h"
 #include "sync/BlockingCalDav.h"
+#include "sync/Credentials.h"
 
 #include <string>
 #include <vector>
@@ -14,6 +15,9 @@
 
 // How a client talks to the account's server with that password.
 TDavOptions AccountOptions(const TSyncAccount& account, const QString& password);
+// The account's password, from its command, else from the desktop's secret store; done is
+// called from the event loop, unless context is gone by then.
+void ReadAccountPassword(const TSyncAccount& account, QObject* context, TPasswordDone done);
 
 // The calendars of the discovery that hold to-dos, in the server's order.
 QList<TCollection> TaskLists(const TDiscovery& found);

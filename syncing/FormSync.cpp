@@ -201,10 +201,8 @@ void TFormSync::WithPassword(const TPasswordUse& use) {
     };
     if (!EditPassword->text().isEmpty())
         use(EditPassword->text());
-    else if (!account.passwordCommand.empty())
-        RunPasswordCommand(Q(account.passwordCommand), this, answered);
-    else if (SameAsSaved(account) && !account.user.empty())
-        ReadSecret(SecretKey(Q(account.server), Q(account.user)), this, answered);
+    else if (!account.passwordCommand.empty() || (SameAsSaved(account) && !account.user.empty()))
+        ReadAccountPassword(account, this, answered);
     else
         use(QString());
 }

@@ -5,6 +5,7 @@
 #include "store/DmUnit.h"
 #include "store/varUnit.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@
 // (in row order) and on t_category together: the table is written first, in one
 // transaction, and the records change only when it succeeded, so a StoreError leaves both
 // as they were and the stored positions never get holes or repeats.
+
+// A file holds ten categories at most.
+inline constexpr size_t MaxCategories = 10;
 
 // The id for a new category: the largest id of the records plus 1, at least 1.
 int32_t NewCategoryId(const std::vector<TMyRec1>& categories);

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr size_t MaxCategories = 10;
-
 int32_t Int(const TFieldValue& value) {
     return static_cast<int32_t>(AsInteger(value));
 }
@@ -90,16 +88,23 @@ void RewriteTaskFromServer(TDM& dm, const TMyRec2& task, const TSyncTask& fields
     RewriteTaskRows(dm, task.id, edit, done);
 }
 
-std::optional<int32_t> CategoryForList(TDM& dm, const std::string& name,
-                                       const std::vector<int32_t>& taken) {
-    const std::vector<TMyRec1> categories = LoadCategories(dm);
+std::optional<int32_t> FreeCategoryByName(const std::vector<TMyRec1>& categories,
+                                          const std::string& name,
+                                          const std::vector<int32_t>& taken) {
     std::vector<TMyRec1> free;
     std::copy_if(categories.begin(), categories.end(), std::back_inserter(free),
                  [&](const TMyRec1& category) {
                      return std::find(taken.begin(), taken.end(), category.id) == taken.end();
                  });
-    if (const TMyRec1* found = FindCategoryByName(free, name))
-        return found->id;
+    const TMyRec1* found = FindCategoryByName(free, name);
+    return found ? std::optional<int32_t>(found->id) : std::nullopt;
+}
+
+std::optional<int32_t> CategoryForList(TDM& dm, const std::string& name,
+                                       const std::vector<int32_t>& taken) {
+    const std::vector<TMyRec1> categories = LoadCategories(dm);
+    if (const std::optional<int32_t> found = FreeCategoryByName(categories, name, taken))
+        return found;
     if (categories.size() >= MaxCategories)
         return std::nullopt;
     TMyRec1 category;

@@ -42,3 +42,8 @@ void RewriteTaskFromServer(TDM& dm, const TMyRec2& task, const TSyncTask& fields
 // when there is no room. taken: the categories other lists have.
 std::optional<int32_t> CategoryForList(TDM& dm, const std::string& name,
                                        const std::vector<int32_t>& taken);
+// The category of that name (whatever the case of its letters) that no list has yet; none
+// when there is none. taken: the categories other lists have.
+std::optional<int32_t> FreeCategoryByName(const std::vector<TMyRec1>& categories,
+                                          const std::string& name,
+                                          const std::vector<int32_t>& taken);
