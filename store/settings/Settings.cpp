@@ -119,8 +119,8 @@ void ReplaceProfileFile(const std::string& path, const std::vector<std::string>&
 
 } // namespace
 
-std::optional<std::string> ReadProfileString(const std::string& path, const std::string& section,
-                                             const std::string& key) {
+TProfileSection ReadProfileSection(const std::string& path, const std::string& section) {
+    TProfileSection entries;
     std::ifstream file(path, std::ios::binary);
     std::string line;
     bool inSection = false;
@@ -139,10 +139,40 @@ std::optional<std::string> ReadProfileString(const std::string& path, const std:
             continue;
         }
         const size_t equals = text.find('=');
-        if (inSection && equals != std::string::npos && SameName(Trim(text.substr(0, equals)), key))
-            return Trim(text.substr(equals + 1));
+        if (inSection && equals != std::string::npos)
+            entries.entries.emplace_back(Trim(text.substr(0, equals)),
+                                         Trim(text.substr(equals + 1)));
     }
+    return entries;
+}
+
+std::optional<std::string> TProfileSection::String(const std::string& key) const {
+    for (const auto& [name, value] : entries)
+        if (SameName(name, key))
+            return value;
     return std::nullopt;
+}
+
+int32_t TProfileSection::Integer(const std::string& key, int32_t defaultValue) const {
+    const auto value = String(key);
+    if (!value || value->empty())
+        return defaultValue;
+    errno = 0;
+    char* end = nullptr;
+    const long long number = std::strtoll(value->c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || number < std::numeric_limits<int32_t>::min() ||
+        number > std::numeric_limits<int32_t>::max())
+        return defaultValue;
+    return static_cast<int32_t>(number);
+}
+
+bool TProfileSection::Bool(const std::string& key, bool defaultValue) const {
+    return Integer(key, defaultValue ? 1 : 0) != 0;
+}
+
+std::optional<std::string> ReadProfileString(const std::string& path, const std::string& section,
+                                             const std::string& key) {
+    return ReadProfileSection(path, section).String(key);
 }
 
 std::string ConfigHome() {
@@ -165,26 +195,18 @@ std::string SettingsFilePath() {
 
 int32_t ReadProfileInteger(const std::string& path, const std::string& section,
                            const std::string& key, int32_t defaultValue) {
-    const auto value = ReadProfileString(path, section, key);
-    if (!value || value->empty())
-        return defaultValue;
-    errno = 0;
-    char* end = nullptr;
-    const long long number = std::strtoll(value->c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || number < std::numeric_limits<int32_t>::min() ||
-        number > std::numeric_limits<int32_t>::max())
-        return defaultValue;
-    return static_cast<int32_t>(number);
+    return ReadProfileSection(path, section).Integer(key, defaultValue);
 }
 
 bool ReadProfileBool(const std::string& path, const std::string& section, const std::string& key,
                      bool defaultValue) {
-    return ReadProfileInteger(path, section, key, defaultValue ? 1 : 0) != 0;
+    return ReadProfileSection(path, section).Bool(key, defaultValue);
 }
 
 void ReadSettings(const std::string& path) {
-    StartWithWindows = ReadProfileBool(path, "general", "Start", true);
-    DoneBottom = ReadProfileInteger(path, "general", "DoneBottom", 1);
+    const TProfileSection general = ReadProfileSection(path, "general");
+    StartWithWindows = general.Bool("Start", true);
+    DoneBottom = general.Integer("DoneBottom", 1);
 }
 
 void WriteProfileString(const std::string& path, const std::string& section, const std::string& key,

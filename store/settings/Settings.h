@@ -15,6 +15,21 @@ std::string ConfigHome();
 // $XDG_CONFIG_HOME (default ~/.config) elsewhere.
 std::string SettingsFilePath();
 
+// The "key=value" lines of a section of a profile file, trimmed, in file order; names match
+// without regard to case, and the first line of a key counts.
+struct TProfileSection {
+    std::vector<std::pair<std::string, std::string>> entries;
+
+    std::optional<std::string> String(const std::string& key) const;
+    // A missing key, or a value that is not a whole number, gives the default.
+    int32_t Integer(const std::string& key, int32_t defaultValue) const;
+    // Any integer but 0 reads as true.
+    bool Bool(const std::string& key, bool defaultValue) const;
+};
+
+// Reads a section at once; empty when the file or the section is missing.
+TProfileSection ReadProfileSection(const std::string& path, const std::string& section);
+
 // Reads a value from a profile file ("[section]" headers, "key=value" lines, names without
 // regard to case), trimmed; none when the file, the section or the key is missing.
 std::optional<std::string> ReadProfileString(const std::string& path, const std::string& section,

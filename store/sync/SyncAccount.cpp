@@ -70,25 +70,23 @@ std::optional<TSyncAccount> ReadSyncAccount(const std::string& settingsPath,
 #endif
     const std::string canonical = CanonicalDatabasePath(databasePath);
     const std::string section = SectionOf(canonical);
-    if (ReadProfileString(settingsPath, section, "database") != canonical)
+    const TProfileSection values = ReadProfileSection(settingsPath, section);
+    if (values.String("database") != canonical)
         return std::nullopt;
 
-    auto text = [&](const char* key) {
-        return ReadProfileString(settingsPath, section, key).value_or("");
-    };
+    auto text = [&](const char* key) { return values.String(key).value_or(""); };
     TSyncAccount account;
     account.server = text("server");
     account.user = text("user");
     std::istringstream lists(text("lists"));
     for (std::string list; lists >> list;)
         account.lists.push_back(list);
-    const int schedule = ReadProfileInteger(settingsPath, section, "schedule", 15);
+    const int schedule = values.Integer("schedule", 15);
     if (std::ranges::find(SyncSchedules, schedule) != std::end(SyncSchedules))
         account.scheduleMinutes = schedule;
-    account.syncAfterChange = ReadProfileBool(settingsPath, section, "sync_after_change", true);
+    account.syncAfterChange = values.Bool("sync_after_change", true);
     account.passwordCommand = text("password_command");
-    account.allowInsecureHttp =
-        ReadProfileBool(settingsPath, section, "allow_insecure_http", false);
+    account.allowInsecureHttp = values.Bool("allow_insecure_http", false);
     return account;
 }
 
